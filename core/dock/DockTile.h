@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "core/plist/Value.h"
+#include "core/support/FileURL.h"
+
+namespace kestrine {
+
+struct PresetApp;
+
+/// One entry of the Dock's "persistent-apps", carried exactly as the Dock stored it.
+/// Accessors read a handful of keys and never fail; nothing is cached.
+class DockTile {
+public:
+    DockTile() = default;
+    explicit DockTile(plist::Dictionary raw) : raw_(std::move(raw)) {}
+
+    const plist::Dictionary& raw() const { return raw_; }
+
+    std::optional<std::string> bundleIdentifier() const;
+    std::optional<std::string> label() const;
+    std::optional<ParsedURL> fileURL() const;
+    std::optional<std::int64_t> guid() const;
+    std::optional<std::string> identity() const;
+    std::optional<std::string> anchorKey() const;
+    std::string displayName() const;
+
+    /// A fresh tile for an application the Dock has never shown.
+    static DockTile make(const PresetApp& app);
+    /// "file://" + encoded absolute path + "/".
+    static std::string fileURLString(const std::string& path);
+
+    /// The tile as one data value for the state file: a binary property list.
+    /// Throws plist::PlistError when the dictionary cannot be serialised.
+    plist::Data encode() const;
+    /// Parses a tile from its state-file bytes (binary or XML property list). Throws
+    /// plist::PlistError on a parse failure and TileDecodingError("Tile is not a
+    /// dictionary") when the top level is not a dictionary.
+    static DockTile decode(const plist::Data& bytes);
+
+    /// Same dictionary, or the same after an XML round trip; unequal if either side
+    /// cannot be serialised.
+    friend bool operator==(const DockTile& a, const DockTile& b);
+
+private:
+    plist::Dictionary raw_;
+};
+
+} // namespace kestrine

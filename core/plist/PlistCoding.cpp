@@ -1,0 +1,180 @@
+#include "core/plist/PlistCoding.h"
+
+#include <plist/plist.h>
+
+#include <cmath>
+#include <limits>
+#include <memory>
+
+namespace kestrine::plist {
+namespace {
+
+struct NodeDeleter {
+    void operator()(void* node) const { plist_free(static_cast<plist_t>(node)); }
+};
+using Node = std::unique_ptr<void, NodeDeleter>;
+
+// The library keeps dates as whole seconds plus microseconds, both 32-bit.
+constexpr double kMaxDateSeconds = 2147483647.0;
+
+plist_t toNode(const Value& value);
+
+plist_t toNodeChecked(const Value& value) {
+    plist_t node = toNode(value);
+    if (!node) throw PlistError("property-list value could not be built");
+    return node;
+}
+
+plist_t toNode(const Value& value) {
+    switch (value.type()) {
+    case Value::Type::String:
+        return plist_new_string(value.string()->c_str());
+    case Value::Type::Integer:
+        return plist_new_uint(static_cast<std::uint64_t>(*value.signedInteger()));
+    case Value::Type::Unsigned: {
+        auto s = value.signedInteger();
+        if (!s) throw PlistError("integer above the signed 64-bit range cannot be written");
+        return plist_new_uint(static_cast<std::uint64_t>(*s));
+    }
+    case Value::Type::Real:
+        return plist_new_real(*value.real());
+    case Value::Type::Boolean:
+        return plist_new_bool(*value.boolean() ? 1 : 0);
+    case Value::Type::Date: {
+        double t = value.date()->secondsSince2001;
+        if (!std::isfinite(t) || std::fabs(t) >= kMaxDateSeconds) throw PlistError("date out of range");
+        double whole = std::floor(t);
+        auto usec = static_cast<std::int32_t>(std::llround((t - whole) * 1e6));
+        auto sec = static_cast<std::int32_t>(whole);
+        if (usec >= 1000000) { sec += 1; usec -= 1000000; }
+        return plist_new_date(sec, usec);
+    }
+    case Value::Type::Data: {
+        const auto& d = *value.data();
+        return plist_new_data(reinterpret_cast<const char*>(d.data()), d.size());
+    }
+    case Value::Type::Array: {
+        Node array(plist_new_array());
+        for (const auto& element : *value.array()) plist_array_append_item(array.get(), toNodeChecked(element));
+        return array.release();
+    }
+    case Value::Type::Dictionary: {
+        Node dict(plist_new_dict());
+        for (const auto& [key, element] : *value.dictionary())
+            plist_dict_set_item(dict.get(), key.c_str(), toNodeChecked(element));
+        return dict.release();
+    }
+    }
+    throw PlistError("unknown value type");
+}
+
+Value fromNode(plist_t node, int depth) {
+    if (depth > 512) throw PlistError("property list nested too deeply");
+    switch (plist_get_node_type(node)) {
+    case PLIST_BOOLEAN: {
+        std::uint8_t b = 0;
+        plist_get_bool_val(node, &b);
+        return Value(b != 0);
+    }
+    case PLIST_UINT: {
+        std::uint64_t u = 0;
+        plist_get_uint_val(node, &u);
+        return Value(static_cast<std::int64_t>(u));
+    }
+    case PLIST_UID: {
+        std::uint64_t u = 0;
+        plist_get_uid_val(node, &u);
+        return Value(static_cast<std::int64_t>(u));
+    }
+    case PLIST_REAL: {
+        double d = 0;
+        plist_get_real_val(node, &d);
+        return Value(d);
+    }
+    case PLIST_STRING:
+    case PLIST_KEY: {
+        char* s = nullptr;
+        if (plist_get_node_type(node) == PLIST_STRING) plist_get_string_val(node, &s);
+        else plist_get_key_val(node, &s);
+        std::string out = s ? s : "";
+        free(s);
+        return Value(std::move(out));
+    }
+    case PLIST_DATE: {
+        std::int32_t sec = 0, usec = 0;
+        plist_get_date_val(node, &sec, &usec);
+        return Value(Date{static_cast<double>(sec) + static_cast<double>(usec) / 1e6});
+    }
+    case PLIST_DATA: {
+        char* bytes = nullptr;
+        std::uint64_t length = 0;
+        plist_get_data_val(node, &bytes, &length);
+        Data out(reinterpret_cast<std::uint8_t*>(bytes), reinterpret_cast<std::uint8_t*>(bytes) + length);
+        free(bytes);
+        return Value(std::move(out));
+    }
+    case PLIST_ARRAY: {
+        Array out;
+        std::uint32_t n = plist_array_get_size(node);
+        out.reserve(n);
+        for (std::uint32_t i = 0; i < n; ++i) out.push_back(fromNode(plist_array_get_item(node, i), depth + 1));
+        return Value(std::move(out));
+    }
+    case PLIST_DICT: {
+        Dictionary out;
+        plist_dict_iter it = nullptr;
+        plist_dict_new_iter(node, &it);
+        for (;;) {
+            char* key = nullptr;
+            plist_t item = nullptr;
+            plist_dict_next_item(node, it, &key, &item);
+            if (!item) { free(key); break; }
+            std::string k = key ? key : "";
+            free(key);
+            out.insert_or_assign(std::move(k), fromNode(item, depth + 1));
+        }
+        free(it);
+        return Value(std::move(out));
+    }
+    default:
+        throw PlistError("unsupported property-list node");
+    }
+}
+
+template <typename Write, typename Free>
+std::string serialise(const Value& value, Write write, Free release) {
+    Node node(toNodeChecked(value));
+    char* out = nullptr;
+    std::uint32_t length = 0;
+    write(static_cast<plist_t>(node.get()), &out, &length);
+    if (!out) throw PlistError("property list could not be serialised");
+    std::string bytes(out, length);
+    release(out);
+    return bytes;
+}
+
+} // namespace
+
+Value parse(std::string_view bytes) {
+    if (bytes.size() > std::numeric_limits<std::uint32_t>::max()) throw PlistError("property list too large");
+    plist_t node = nullptr;
+    auto length = static_cast<std::uint32_t>(bytes.size());
+    if (length >= 8 && plist_is_binary(bytes.data(), length)) {
+        plist_from_bin(bytes.data(), length, &node);
+    } else if (length > 0) {
+        plist_from_xml(bytes.data(), length, &node);
+    }
+    if (!node) throw PlistError("not a property list (malformed or truncated)");
+    Node owner(node);
+    return fromNode(node, 0);
+}
+
+std::string toXML(const Value& value) {
+    return serialise(value, plist_to_xml, plist_to_xml_free);
+}
+
+std::string toBinary(const Value& value) {
+    return serialise(value, plist_to_bin, plist_to_bin_free);
+}
+
+} // namespace kestrine::plist

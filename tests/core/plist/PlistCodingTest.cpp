@@ -1,0 +1,59 @@
+#include "core/plist/Base64.h"
+#include "core/plist/PlistCoding.h"
+
+#include <gtest/gtest.h>
+
+using namespace kestrine::plist;
+
+namespace {
+
+Value sample(double when = 123456.5) {
+    Dictionary inner{{"book", Value(Data{0, 1, 2, 255})}, {"when", Value(Date{when})}};
+    return Value(Dictionary{
+        {"s", Value("héllo")},     {"i", Value(std::int64_t{-42})}, {"r", Value(2.5)},
+        {"b", Value(true)},        {"d", Value(inner)},             {"a", Value(Array{Value(1), Value("x")})},
+        {"big", Value(std::int64_t{9007199254740993})},
+    });
+}
+
+} // namespace
+
+TEST(PlistCoding, BinaryAndXMLRoundTripEveryType) {
+    auto v = sample();
+    EXPECT_EQ(parse(toBinary(v)), v);
+    // XML dates carry whole seconds only.
+    EXPECT_EQ(parse(toXML(sample(123456.0))), sample(123456.0));
+    EXPECT_NE(parse(toXML(v)), v);
+    EXPECT_EQ(toBinary(v).substr(0, 8), "bplist00");
+    EXPECT_NE(toXML(v).find("<plist version=\"1.0\">"), std::string::npos);
+}
+
+TEST(PlistCoding, RejectsGarbageTruncationAndEmptyInput) {
+    auto bytes = toBinary(sample());
+    EXPECT_THROW(parse(""), PlistError);
+    EXPECT_THROW(parse("not a plist"), PlistError);
+    EXPECT_THROW(parse(bytes.substr(0, bytes.size() / 2)), PlistError);
+    EXPECT_THROW(parse("bplist00"), PlistError);
+}
+
+TEST(PlistCoding, UnsignedAboveSignedRangeIsRefusedNotCorrupted) {
+    Value v(Dictionary{{"u", Value(std::uint64_t{18446744073709551615ull})}});
+    EXPECT_THROW(toBinary(v), PlistError);
+    EXPECT_EQ(Value(std::uint64_t{7}), Value(std::int64_t{7}));
+}
+
+TEST(Base64, EncodesRFC4648Vectors) {
+    auto bytes = [](std::string s) { return Data(s.begin(), s.end()); };
+    EXPECT_EQ(base64Encode(bytes("")), "");
+    EXPECT_EQ(base64Encode(bytes("f")), "Zg==");
+    EXPECT_EQ(base64Encode(bytes("fo")), "Zm8=");
+    EXPECT_EQ(base64Encode(bytes("foo")), "Zm9v");
+    EXPECT_EQ(base64Encode(bytes("foobar")), "Zm9vYmFy");
+    EXPECT_EQ(base64Decode("Zm9vYmE="), bytes("fooba"));
+    EXPECT_EQ(base64Encode(Data{0xfb, 0xff}), "+/8=");
+}
+
+TEST(Base64, DecoderRejectsAnythingNotCanonical) {
+    for (const char* bad : {"Zg", "Zg=", "Z===", "Zm9v\n", "Zm 9v", "Zm9-", "Zh==", "=Zm9", "Zg==Zg==", "Zm=v"})
+        EXPECT_FALSE(base64Decode(bad).has_value()) << bad;
+}
