@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 #include "core/plist/Value.h"
@@ -10,6 +11,12 @@
 namespace kestrine {
 
 struct PresetApp;
+
+/// A tile's state-file bytes hold a property list that is not a dictionary.
+class TileDecodingError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 /// One entry of the Dock's "persistent-apps", carried exactly as the Dock stored it.
 /// Accessors read a handful of keys and never fail; nothing is cached.
