@@ -1,0 +1,59 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <stop_token>
+#include <string>
+#include <vector>
+
+#include "core/model/PresetApp.h"
+#include "core/plist/Value.h"
+
+namespace kestrine {
+
+/// Finds the applications installed in a list of folders: every bundle (an entry whose
+/// extension is "app", in any case) directly inside a root or inside one of the root's
+/// direct subfolders, leaving out background-only and agent applications. One
+/// `PresetApp` per identity; the copy found first (root order, then name order) wins.
+struct InstalledAppScanner {
+    /// Chooses an application's name from its bundle path and information dictionary.
+    using DisplayName = std::function<std::string(const std::filesystem::path& bundle, const plist::Dictionary& info)>;
+
+    /// Folders to scan, in order of precedence.
+    std::vector<std::filesystem::path> roots;
+    DisplayName displayName;
+
+    InstalledAppScanner(std::vector<std::filesystem::path> roots, DisplayName displayName);
+
+    /// Scans the roots and returns the applications sorted by name (the user's locale,
+    /// case ignored, digits by numeric value), ties by id. Never throws: unreadable
+    /// folders and information files are passed over. Returns an empty list when `stop`
+    /// is requested before a root or before a bundle is processed.
+    std::vector<PresetApp> scan(std::stop_token stop = {}) const;
+
+    /// The bundle's last path component without a trailing ".app" (any case); when that is
+    /// empty, the first non-empty string of "CFBundleDisplayName" and "CFBundleName";
+    /// otherwise the last path component without its extension.
+    static std::string defaultDisplayName(const std::filesystem::path& bundle, const plist::Dictionary& info);
+
+    /// "/Applications", "$HOME/Applications", "/System/Applications" and
+    /// "/System/Applications/Utilities". Read afresh on each call. Without a usable $HOME
+    /// the user's folder is taken from the password database, or left out.
+    static std::vector<std::filesystem::path> defaultRoots();
+
+    /// The same four folders with the user's home given.
+    static std::vector<std::filesystem::path> defaultRoots(const std::filesystem::path& home);
+
+    /// Information files larger than this are treated as unreadable.
+    static constexpr std::size_t maxInfoPlistBytes = 8 * 1024 * 1024;
+
+    /// The bundles of one root, in the order they are scanned: the root's direct entries
+    /// and those of its direct subfolders, by name, hidden entries left out.
+    static std::vector<std::filesystem::path> findBundles(const std::filesystem::path& root);
+
+    /// The bundle's "Contents/Info.plist" as a dictionary; empty when the file is missing,
+    /// not a regular file, too large, malformed or not a dictionary at its top level.
+    static plist::Dictionary readInfo(const std::filesystem::path& bundle);
+};
+
+} // namespace kestrine
