@@ -1,0 +1,65 @@
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+
+#include "core/plist/Value.h"
+#include "core/system/WallClock.h"
+
+namespace kestrine {
+
+/// A preferences domain kept in one binary property-list file whose top level is a
+/// dictionary. The in-memory domain is the file as last synchronised with this object's
+/// own pending changes on top.
+///
+/// `synchronize` merges: it rereads the file, applies only the pending sets and removals
+/// on top of what is on disk now and writes the result atomically, so that keys changed
+/// by another process in the meantime, and every key this object never set, keep their
+/// values.
+///
+/// A missing file is an empty domain. A file that is not a property list with a
+/// dictionary at the top reads as an empty domain too; before a write replaces it, its
+/// bytes are kept beside it as "<name>.unreadable-<time stamp>". A file that cannot be
+/// read at all (permissions, a folder in its place) also reads as empty, but is never
+/// written over.
+class PlistFileDomain {
+public:
+    explicit PlistFileDomain(std::filesystem::path file, WallClock clock = systemNow);
+
+    const std::filesystem::path& file() const { return file_; }
+
+    /// The value of `key` in the in-memory domain, or nothing.
+    std::optional<plist::Value> copyValue(const std::string& key) const;
+
+    /// Sets `key`, or removes it when `value` is nothing. The change is pending until the
+    /// next `synchronize`.
+    void setValue(const std::string& key, std::optional<plist::Value> value);
+
+    /// Writes pending changes (merged into the file as it is now) and rereads the file.
+    /// Returns false when pending changes could not be stored, or when the file could not
+    /// be read; the pending changes are then dropped and the in-memory domain shows what
+    /// the file holds, so that a failed write is never reported later as stored.
+    bool synchronize();
+
+    bool hasPendingChanges() const { return !pending_.empty(); }
+
+private:
+    enum class FileState { missing, readable, unreadable, inaccessible };
+    struct Contents {
+        FileState state = FileState::missing;
+        plist::Dictionary values;
+        std::string bytes; // the raw file, kept for an unreadable one
+    };
+
+    Contents readFile() const;
+    void keepUnreadableCopy(const std::string& bytes) const;
+
+    std::filesystem::path file_;
+    WallClock clock_;
+    plist::Dictionary values_;
+    std::map<std::string, std::optional<plist::Value>> pending_;
+};
+
+} // namespace kestrine

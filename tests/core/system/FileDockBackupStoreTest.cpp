@@ -1,0 +1,175 @@
+#include "core/system/FileDockBackupStore.h"
+
+#include <gtest/gtest.h>
+
+#include "SystemTestSupport.h"
+
+using namespace kestrine;
+using namespace kestrine::testing;
+namespace fs = std::filesystem;
+using plist::Array;
+using plist::Dictionary;
+using plist::Value;
+
+namespace {
+
+Dictionary snapshotNamed(const std::string& name) {
+    return {{"persistent-apps", Value(Array{Value(Dictionary{{"tile-data", Value(Dictionary{{"file-label", Value(name)}})}})})},
+            {"persistent-others", Value(Array{})},
+            {"show-recents", Value(true)}};
+}
+
+std::vector<std::string> names(const std::vector<fs::path>& paths) {
+    std::vector<std::string> out;
+    for (auto& p : paths) out.push_back(p.filename().string());
+    return out;
+}
+
+class FileDockBackupStoreTest : public ::testing::Test {
+protected:
+    TemporaryFolder support;
+    fs::path folder = support / "Kestrine/Backups";
+    ManualClock clock{sampleMoment()};
+    ScopedTimeZone utc{"UTC"};
+
+    FileDockBackupStore store(std::int64_t maxHistory = 20) {
+        return FileDockBackupStore(folder, maxHistory, [this] { return clock(); });
+    }
+};
+
+} // namespace
+
+TEST(LocalTimeStamp, FormatsLocalTimeWithMilliseconds) {
+    using namespace std::chrono;
+    {
+        ScopedTimeZone utc("UTC");
+        EXPECT_EQ(localTimeStamp(sampleMoment()), "20240305-070809-045");
+        EXPECT_EQ(localTimeStamp(sys_days{year{1969} / 12 / 31} + hours{23} + minutes{59} + seconds{59} + milliseconds{999}),
+                  "19691231-235959-999");
+        EXPECT_EQ(localTimeStamp(sys_days{year{2024} / 12 / 31} + hours{23} + milliseconds{1}), "20241231-230000-001");
+    }
+    {
+        ScopedTimeZone ahead("UTC-2"); // POSIX notation: two hours east of UTC
+        EXPECT_EQ(localTimeStamp(sampleMoment()), "20240305-090809-045");
+        EXPECT_EQ(localTimeStamp(sys_days{year{2024} / 12 / 31} + hours{23}), "20250101-010000-000");
+    }
+}
+
+TEST_F(FileDockBackupStoreTest, FirstSaveCreatesTheFolderTheOriginalAndOneHistoryFile) {
+    auto backups = store();
+    EXPECT_EQ(backups.loadOriginal(), std::nullopt);
+    EXPECT_THROW(backups.history(), fs::filesystem_error) << "a missing folder cannot be listed";
+    EXPECT_THROW(backups.loadLatest(), fs::filesystem_error);
+
+    backups.saveBackup(snapshotNamed("first"));
+
+    EXPECT_EQ(names(backups.history()), std::vector<std::string>{"dock-20240305-070809-045.plist"});
+    std::string original = readFile(folder / "original.plist");
+    EXPECT_EQ(original, readFile(folder / "dock-20240305-070809-045.plist"));
+    EXPECT_NE(original.find("<plist version=\"1.0\">"), std::string::npos) << "backups are XML property lists";
+    EXPECT_EQ(backups.loadOriginal(), snapshotNamed("first"));
+    EXPECT_EQ(backups.loadLatest(), snapshotNamed("first"));
+}
+
+TEST_F(FileDockBackupStoreTest, LaterSavesNeverChangeTheOriginal) {
+    auto backups = store();
+    backups.saveBackup(snapshotNamed("first"));
+    std::string original = readFile(folder / "original.plist");
+    for (auto name : {"second", "third"}) {
+        clock.now += std::chrono::milliseconds(1500);
+        backups.saveBackup(snapshotNamed(name));
+    }
+    EXPECT_EQ(readFile(folder / "original.plist"), original);
+    EXPECT_EQ(backups.loadOriginal(), snapshotNamed("first"));
+    EXPECT_EQ(backups.loadLatest(), snapshotNamed("third"));
+    EXPECT_EQ(names(backups.history()), (std::vector<std::string>{"dock-20240305-070809-045.plist",
+                                                                  "dock-20240305-070810-545.plist",
+                                                                  "dock-20240305-070812-045.plist"}));
+}
+
+TEST_F(FileDockBackupStoreTest, HistoryIsPrunedToMaxHistoryOldestFirst) {
+    auto backups = store(20);
+    std::vector<std::string> written;
+    for (int i = 0; i < 21; ++i) {
+        clock.now += std::chrono::seconds(1);
+        written.push_back("dock-" + localTimeStamp(clock.now) + ".plist");
+        backups.saveBackup(snapshotNamed("save " + std::to_string(i)));
+    }
+    auto history = names(backups.history());
+    EXPECT_EQ(history, std::vector<std::string>(written.begin() + 1, written.end()));
+    EXPECT_FALSE(fs::exists(folder / written.front()));
+    EXPECT_EQ(backups.loadOriginal(), snapshotNamed("save 0"));
+    EXPECT_EQ(backups.loadLatest(), snapshotNamed("save 20"));
+
+    // Lowering the bound prunes several at once on the next save.
+    backups.maxHistory = 3;
+    clock.now += std::chrono::seconds(1);
+    backups.saveBackup(snapshotNamed("last"));
+    EXPECT_EQ(backups.history().size(), 3u);
+    EXPECT_EQ(backups.loadLatest(), snapshotNamed("last"));
+}
+
+TEST_F(FileDockBackupStoreTest, NoHistoryIsKeptWithAZeroOrNegativeBound) {
+    for (std::int64_t bound : {0, -4}) {
+        fs::remove_all(folder);
+        auto backups = store(bound);
+        backups.saveBackup(snapshotNamed("one"));
+        clock.now += std::chrono::seconds(1);
+        backups.saveBackup(snapshotNamed("two"));
+        EXPECT_TRUE(backups.history().empty());
+        EXPECT_EQ(backups.loadLatest(), std::nullopt);
+        EXPECT_EQ(backups.loadOriginal(), snapshotNamed("one"));
+    }
+}
+
+TEST_F(FileDockBackupStoreTest, FilesOfOtherNamesAreIgnoredAndNeverDeleted) {
+    fs::create_directories(folder);
+    const std::vector<std::string> foreign = {"Dock-20000101-000000-000.plist", "dock-20000101-000000-000.PLIST",
+                                              "dock-20000101-000000-000.plist.bak", "other.plist", "notes.txt",
+                                              "DOCK-1.plist"};
+    for (auto& name : foreign) writeFileAtomically(folder / name, "user file " + name);
+    // Hidden entries count; this one sorts first and so is pruned first.
+    writeFileAtomically(folder / "dock-.plist", "x");
+
+    auto backups = store(0);
+    backups.saveBackup(snapshotNamed("one"));
+    EXPECT_TRUE(backups.history().empty());
+    EXPECT_FALSE(fs::exists(folder / "dock-.plist"));
+    for (auto& name : foreign) EXPECT_EQ(readFile(folder / name), "user file " + name) << name;
+}
+
+TEST_F(FileDockBackupStoreTest, OriginalThatIsNotADictionaryIsAbsentAndACorruptOneIsAnError) {
+    fs::create_directories(folder);
+    auto backups = store();
+    writeFileAtomically(folder / "original.plist", plist::toXML(Value(Array{Value(1)})));
+    EXPECT_EQ(backups.loadOriginal(), std::nullopt);
+
+    writeFileAtomically(folder / "original.plist", "<plist><dict><key>persistent-apps</key>");
+    EXPECT_THROW(backups.loadOriginal(), plist::PlistError);
+    // A later save keeps the damaged original as it is rather than replacing it.
+    backups.saveBackup(snapshotNamed("now"));
+    EXPECT_EQ(readFile(folder / "original.plist"), "<plist><dict><key>persistent-apps</key>");
+    EXPECT_EQ(backups.loadLatest(), snapshotNamed("now"));
+}
+
+TEST_F(FileDockBackupStoreTest, FailuresArePassedOnAndKeepWhatWasWritten) {
+    // A folder that cannot be created: a regular file stands in the way.
+    writeFileAtomically(support / "Kestrine", "not a folder");
+    auto blocked = store();
+    EXPECT_THROW(blocked.saveBackup(snapshotNamed("x")), fs::filesystem_error);
+    EXPECT_EQ(readFile(support / "Kestrine"), "not a folder");
+    fs::remove(support / "Kestrine");
+
+    // The time-stamped file cannot be written (a folder with content holds its name):
+    // the original written just before stays.
+    fs::create_directories(folder / "dock-20240305-070809-045.plist/inside");
+    auto backups = store();
+    EXPECT_THROW(backups.saveBackup(snapshotNamed("first")), fs::filesystem_error);
+    EXPECT_EQ(backups.loadOriginal(), snapshotNamed("first"));
+
+    // A history entry that cannot be deleted is skipped while pruning.
+    backups.maxHistory = 0;
+    clock.now += std::chrono::seconds(1);
+    backups.saveBackup(snapshotNamed("second"));
+    EXPECT_EQ(names(backups.history()), std::vector<std::string>{"dock-20240305-070809-045.plist"});
+}

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "core/plist/PlistCoding.h"
+#include "core/support/AtomicFile.h"
+
+namespace kestrine::testing {
+
+/// A fresh folder under the system's temporary folder, removed with everything in it.
+class TemporaryFolder {
+public:
+    TemporaryFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "kestrine-system-XXXXXX").string();
+        if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+        path_ = pattern;
+    }
+    ~TemporaryFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+private:
+    std::filesystem::path path_;
+};
+
+/// Sets TZ for the lifetime of the object.
+class ScopedTimeZone {
+public:
+    explicit ScopedTimeZone(const char* zone) {
+        if (const char* old = std::getenv("TZ")) old_ = old;
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+    }
+    ~ScopedTimeZone() {
+        if (old_) ::setenv("TZ", old_->c_str(), 1);
+        else ::unsetenv("TZ");
+        ::tzset();
+    }
+
+private:
+    std::optional<std::string> old_;
+};
+
+/// A clock that starts at a fixed moment and moves only when told to.
+struct ManualClock {
+    std::chrono::system_clock::time_point now;
+    std::chrono::system_clock::time_point operator()() const { return now; }
+};
+
+/// 2024-03-05 07:08:09.045 UTC.
+inline std::chrono::system_clock::time_point sampleMoment() {
+    using namespace std::chrono;
+    return sys_days{year{2024} / 3 / 5} + hours{7} + minutes{8} + seconds{9} + milliseconds{45};
+}
+
+inline plist::Dictionary readDictionary(const std::filesystem::path& file) {
+    auto value = plist::parse(readFile(file));
+    if (!value.dictionary()) throw std::runtime_error("not a dictionary: " + file.string());
+    return *value.dictionary();
+}
+
+inline void writeDictionary(const std::filesystem::path& file, const plist::Dictionary& dictionary) {
+    writeFileAtomically(file, plist::toBinary(plist::Value(dictionary)));
+}
+
+} // namespace kestrine::testing
