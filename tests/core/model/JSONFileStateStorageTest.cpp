@@ -1,0 +1,316 @@
+#include "core/model/JSONFileStateStorage.h"
+
+#include "core/plist/Base64.h"
+#include "core/plist/PlistCoding.h"
+#include "core/support/AtomicFile.h"
+#include "tests/core/support/TempFolder.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+using namespace kestrine;
+using kestrine::testing::TempFolder;
+using ::testing::HasSubstr;
+
+namespace {
+
+std::string tileBase64(const plist::Value& value) {
+    std::string bytes = plist::toBinary(value);
+    return plist::base64Encode(plist::Data(bytes.begin(), bytes.end()));
+}
+
+DockTile mailTile() {
+    return DockTile::make(PresetApp("com.example.mail", "/Applications/Mail.app", "Mail"));
+}
+
+struct StorageTest : ::testing::Test {
+    TempFolder folder;
+    std::filesystem::path file = folder / "state.json";
+    JSONFileStateStorage storage{file};
+
+    AppState loadText(const std::string& text) {
+        writeFileAtomically(file, text);
+        return storage.load();
+    }
+    std::string saved(const AppState& state) {
+        storage.save(state);
+        return readFile(file);
+    }
+};
+
+} // namespace
+
+TEST_F(StorageTest, MissingFileAndEmptyObjectBothLoadAsTheEmptyState) {
+    EXPECT_EQ(storage.load(), AppState{});
+    EXPECT_FALSE(std::filesystem::exists(file)); // loading creates nothing
+    EXPECT_EQ(loadText("{}"), AppState{});
+    EXPECT_EQ(loadText(" \n\t{ }\r\n"), AppState{});
+}
+
+TEST_F(StorageTest, WritesSortedIndentedKeysAndOnlyPresentOptionals) {
+    AppState state;
+    state.activePresetID = "default";
+    state.presets.push_back(Preset{"default", "Home", std::string("\U0001F3E0"),
+                                   {PresetApp("com.example.mail", "/Applications/Mail.app", "Mail")}, true,
+                                   std::nullopt});
+    state.presets.push_back(Preset{"p2", "Café", std::nullopt, {}, false, std::nullopt});
+    EXPECT_EQ(saved(state), R"({
+  "activePresetID": "default",
+  "hidden": [],
+  "presets": [
+    {
+      "apps": [
+        {
+          "id": "com.example.mail",
+          "name": "Mail",
+          "path": "/Applications/Mail.app"
+        }
+      ],
+      "emoji": "🏠",
+      "hiddenIDs": [],
+      "id": "default",
+      "isDefault": true,
+      "name": "Home"
+    },
+    {
+      "apps": [],
+      "hiddenIDs": [],
+      "id": "p2",
+      "isDefault": false,
+      "name": "Café"
+    }
+  ],
+  "storedTiles": []
+}
+)");
+    EXPECT_EQ(storage.load(), state);
+    EXPECT_EQ(saved(AppState{}), "{\n  \"hidden\": [],\n  \"presets\": [],\n  \"storedTiles\": []\n}\n");
+}
+
+TEST_F(StorageTest, ReadsAnyKeyOrderAndIgnoresUnknownKeys) {
+    auto tile = tileBase64(plist::Value(mailTile().raw()));
+    auto state = loadText(R"({"storedTiles":[")" + tile + R"("],"future":{"x":[1,2]},
+        "presets":[{"name":"W","isDefault":true,"id":"w","apps":[{"path":"/p","name":"N","id":"i","extra":1}],"color":3}],
+        "activePresetID":"w","hidden":[{"tile":")" + tile + R"(","originalIndex":-2,"nextKey":"n"}]})");
+    ASSERT_EQ(state.presets.size(), 1u);
+    EXPECT_EQ(state.presets[0], (Preset{"w", "W", std::nullopt, {PresetApp("i", "/p", "N")}, true, std::nullopt}));
+    EXPECT_EQ(state.activePresetID, "w");
+    ASSERT_EQ(state.hidden.size(), 1u);
+    EXPECT_EQ(state.hidden[0].originalIndex, -2);
+    EXPECT_EQ(state.hidden[0].nextKey, "n");
+    EXPECT_FALSE(state.hidden[0].previousKey);
+    EXPECT_EQ(state.hidden[0].tile, mailTile());
+    EXPECT_EQ(state.storedTiles, std::vector<DockTile>{mailTile()});
+}
+
+TEST_F(StorageTest, PresetWithoutIDTakesLegacyNameIDAndKeepsIt) {
+    auto state = loadText(R"({"presets":[{"name":"Work","apps":[]}]})");
+    ASSERT_EQ(state.presets.size(), 1u);
+    EXPECT_EQ(state.presets[0].id, "legacy:Work");
+    EXPECT_FALSE(state.presets[0].isDefault);
+    EXPECT_FALSE(state.presets[0].legacyHiddenIDs);
+    EXPECT_THAT(saved(state), HasSubstr(R"("id": "legacy:Work")"));
+    EXPECT_EQ(storage.load(), state);
+}
+
+TEST_F(StorageTest, AppsPresentMeansCurrentLayoutAndHiddenIDsAreIgnored) {
+    auto state = loadText(R"({"presets":[{"id":"p","name":"P","apps":[],"hiddenIDs":["a","b"]}]})");
+    EXPECT_FALSE(state.presets.at(0).legacyHiddenIDs);
+    auto text = saved(state);
+    EXPECT_THAT(text, HasSubstr(R"("hiddenIDs": [],)"));
+    EXPECT_THAT(text, HasSubstr(R"("apps": [],)"));
+    // Next to "apps", a malformed "hiddenIDs" is not looked at.
+    EXPECT_FALSE(loadText(R"({"presets":[{"name":"P","apps":[],"hiddenIDs":7}]})").presets.at(0).legacyHiddenIDs);
+}
+
+TEST_F(StorageTest, OlderLayoutPresetKeepsHiddenIDsAndIsWrittenBackWithoutApps) {
+    auto bare = loadText(R"({"presets":[{"id":"p","name":"P"}]})");
+    EXPECT_TRUE(bare.presets.at(0).apps.empty());
+    EXPECT_EQ(bare.presets.at(0).legacyHiddenIDs, std::set<std::string>{});
+    auto text = saved(bare);
+    EXPECT_THAT(text, HasSubstr(R"("hiddenIDs": [],)"));
+    EXPECT_THAT(text, ::testing::Not(HasSubstr(R"("apps")")));
+    EXPECT_EQ(storage.load(), bare);
+
+    auto legacy = loadText(R"({"presets":[{"id":"p","name":"P","hiddenIDs":["b","a","b"],"apps":null}]})");
+    EXPECT_EQ(legacy.presets.at(0).legacyHiddenIDs, (std::set<std::string>{"a", "b"}));
+    // Apps of a preset that still carries the older set are not written at all.
+    legacy.presets[0].apps.push_back(PresetApp("x", "/x", "X"));
+    text = saved(legacy);
+    EXPECT_THAT(text, ::testing::Not(HasSubstr(R"("apps")")));
+    EXPECT_THAT(text, ::testing::Not(HasSubstr(R"("x")")));
+    EXPECT_TRUE(storage.load().presets.at(0).apps.empty());
+}
+
+TEST_F(StorageTest, NullCountsAsMissingForOptionalKeys) {
+    auto tile = tileBase64(plist::Value(mailTile().raw()));
+    auto state = loadText(R"({"activePresetID":null,"storedTiles":null,"presets":[{"id":null,"name":"N",
+        "emoji":null,"isDefault":null,"apps":[]}],"hidden":[{"tile":")" + tile +
+                          R"(","originalIndex":3,"previousKey":null,"nextKey":null}]})");
+    EXPECT_FALSE(state.activePresetID);
+    EXPECT_EQ(state.presets.at(0).id, "legacy:N");
+    EXPECT_FALSE(state.presets[0].emoji);
+    EXPECT_FALSE(state.hidden.at(0).previousKey);
+    EXPECT_FALSE(state.hidden[0].nextKey);
+    auto text = saved(state);
+    EXPECT_THAT(text, ::testing::Not(HasSubstr("previousKey")));
+    EXPECT_THAT(text, ::testing::Not(HasSubstr("null")));
+    EXPECT_THAT(text, ::testing::Not(HasSubstr("emoji")));
+}
+
+TEST_F(StorageTest, EmptyEmojiIsWrittenAndReadAsItIs) {
+    AppState state;
+    state.presets.push_back(Preset{"p", "P", std::string(), {}, false, std::nullopt});
+    EXPECT_THAT(saved(state), HasSubstr(R"("emoji": "",)"));
+    EXPECT_EQ(storage.load().presets.at(0).emoji, std::string());
+}
+
+namespace {
+
+struct BadFile {
+    const char* label;
+    std::string text;
+    std::vector<std::string> expected; // substrings of the error message
+};
+
+std::vector<BadFile> badFiles() {
+    auto tile = tileBase64(plist::Value(mailTile().raw()));
+    std::string bytes = plist::toBinary(plist::Value(mailTile().raw()));
+    auto truncated = plist::base64Encode(plist::Data(bytes.begin(), bytes.begin() + static_cast<long>(bytes.size() / 2)));
+    auto array = tileBase64(plist::Value(plist::Array{plist::Value("a"), plist::Value(1)}));
+    auto xmlArray = plist::toXML(plist::Value(plist::Array{}));
+    auto xmlArrayTile = plist::base64Encode(plist::Data(xmlArray.begin(), xmlArray.end()));
+    auto good = R"({"id":"w","name":"Work","apps":[]})";
+    return {
+        {"malformed", R"({"presets": [)", {"state.json: ", "malformed JSON"}},
+        {"trailing garbage", R"({} x)", {"state.json: ", "malformed JSON"}},
+        {"invalid UTF-8", "{\"activePresetID\":\"\xC3\x28\"}", {"state.json: ", "malformed JSON"}},
+        {"empty file", "", {"state.json: ", "malformed JSON"}},
+        {"top level array", "[]", {"state.json: expected an object at the top level, found an array"}},
+        {"presets not array", R"({"presets":{}})", {"state.json: presets: expected an array, found an object"}},
+        {"missing name", std::string(R"({"presets":[)") + good + R"(,{"id":"x","apps":[]}]})",
+         {"state.json: presets[1].name: missing required key"}},
+        {"null name", R"({"presets":[{"name":null,"apps":[]}]})", {"state.json: presets[0].name: missing required key"}},
+        {"name wrong type", R"({"presets":[{"name":3,"apps":[]}]})",
+         {"state.json: presets[0].name: expected a string, found a number"}},
+        {"isDefault string", R"({"presets":[{"name":"Work","isDefault":"yes","apps":[]}]})",
+         {"state.json: presets[0].isDefault: expected a boolean, found a string", "\"Work\""}},
+        {"app without path", R"({"presets":[{"name":"Work","apps":[{"id":"a","path":"/a","name":"A"},{"id":"b","name":"B"}]}]})",
+         {"state.json: presets[0].apps[1].path: missing required key", "\"Work\""}},
+        {"app not object", R"({"presets":[{"name":"Work","apps":["a"]}]})",
+         {"state.json: presets[0].apps[0]: expected an object, found a string"}},
+        {"hidden id not string", R"({"presets":[{"name":"Old","hiddenIDs":["a",false]}]})",
+         {"state.json: presets[0].hiddenIDs[1]: expected a string, found a boolean", "\"Old\""}},
+        {"active id number", R"({"activePresetID":5})", {"state.json: activePresetID: expected a string, found a number"}},
+        {"index fraction", R"({"hidden":[{"tile":")" + tile + R"(","originalIndex":1.5}]})",
+         {"state.json: hidden[0].originalIndex: expected an integer"}},
+        {"index out of range", R"({"hidden":[{"tile":")" + tile + R"(","originalIndex":9223372036854775808}]})",
+         {"state.json: hidden[0].originalIndex: integer out of range"}},
+        {"index missing", R"({"hidden":[{"tile":")" + tile + R"("}]})",
+         {"state.json: hidden[0].originalIndex: missing required key"}},
+        {"tile missing", R"({"hidden":[{"originalIndex":0}]})", {"state.json: hidden[0].tile: missing required key"}},
+        {"tile not base64", R"({"storedTiles":[")" + tile + R"(","not base64!"]})",
+         {"state.json: storedTiles[1]: tile is not valid Base64"}},
+        {"tile with line break", R"({"storedTiles":["Zm9v\nYmFy"]})", {"state.json: storedTiles[0]: tile is not valid Base64"}},
+        {"tile number", R"({"storedTiles":[12]})", {"state.json: storedTiles[0]: expected a string, found a number"}},
+        {"truncated tile", R"({"storedTiles":[")" + truncated + R"("]})",
+         {"state.json: storedTiles[0]: tile is not a property list"}},
+        {"array tile", R"({"storedTiles":[")" + array + R"("]})", {"state.json: storedTiles[0]: Tile is not a dictionary"}},
+        {"XML array hidden tile", R"({"hidden":[{"originalIndex":0,"tile":")" + xmlArrayTile + R"("}]})",
+         {"state.json: hidden[0].tile: Tile is not a dictionary"}},
+    };
+}
+
+} // namespace
+
+TEST_F(StorageTest, BadFilesFailNamingThePlaceAndStayByteIdentical) {
+    for (const auto& bad : badFiles()) {
+        SCOPED_TRACE(bad.label);
+        writeFileAtomically(file, bad.text);
+        try {
+            storage.load();
+            ADD_FAILURE() << "loaded without error";
+        } catch (const StateFileError& e) {
+            for (const auto& part : bad.expected) EXPECT_THAT(e.what(), HasSubstr(part));
+        }
+        EXPECT_EQ(readFile(file), bad.text);
+    }
+}
+
+TEST_F(StorageTest, ErrorOutsideAPresetDoesNotNameThePresetBeforeIt) {
+    writeFileAtomically(file, R"({"presets":[{"name":"Work","apps":[]}],"storedTiles":[1]})");
+    try {
+        storage.load();
+        FAIL() << "loaded without error";
+    } catch (const StateFileError& e) {
+        EXPECT_STREQ(e.what(), "state.json: storedTiles[0]: expected a string, found a number");
+    }
+}
+
+TEST_F(StorageTest, ErrorsCarryTheFileNameOfTheURL) {
+    JSONFileStateStorage other(folder / "elsewhere.json");
+    writeFileAtomically(other.url, "[");
+    EXPECT_THROW(
+        {
+            try {
+                other.load();
+            } catch (const JSONFormatError& e) {
+                EXPECT_THAT(e.what(), HasSubstr("elsewhere.json: "));
+                throw;
+            }
+        },
+        StateFileError);
+}
+
+TEST_F(StorageTest, ReadErrorIsPassedOn) {
+    std::filesystem::create_directories(file); // a folder where the file should be
+    EXPECT_THROW(storage.load(), std::filesystem::filesystem_error);
+}
+
+TEST_F(StorageTest, SaveCreatesMissingFolders) {
+    JSONFileStateStorage nested(folder / "a" / "b" / "state.json");
+    AppState state;
+    state.activePresetID = "x";
+    nested.save(state);
+    EXPECT_EQ(nested.load(), state);
+}
+
+TEST_F(StorageTest, StateThatCannotBeEncodedLeavesTheOldFileIntact) {
+    AppState good;
+    good.activePresetID = "good";
+    auto before = saved(good);
+
+    AppState badTile = good;
+    badTile.storedTiles.push_back(mailTile());
+    badTile.storedTiles.push_back(DockTile(plist::Dictionary{{"n", plist::Value(std::uint64_t{1} << 63)}}));
+    try {
+        storage.save(badTile);
+        FAIL() << "saved a tile that is not a property list";
+    } catch (const StateFileError& e) {
+        EXPECT_THAT(e.what(), HasSubstr("state.json: storedTiles[1]: cannot encode tile"));
+    }
+    EXPECT_EQ(readFile(file), before);
+
+    AppState badText = good;
+    badText.presets.push_back(Preset{"p", "bad \xFF name", std::nullopt, {}, false, std::nullopt});
+    EXPECT_THROW(storage.save(badText), StateFileError);
+    EXPECT_EQ(readFile(file), before);
+
+    auto leftovers = std::distance(std::filesystem::directory_iterator(folder.path()), {});
+    EXPECT_EQ(leftovers, 1);
+}
+
+TEST_F(StorageTest, WriteFailureLeavesTheOldFileIntact) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root ignores folder permissions";
+    AppState good;
+    good.activePresetID = "good";
+    auto before = saved(good);
+    std::filesystem::permissions(folder.path(), std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
+    AppState next;
+    next.activePresetID = "next";
+    EXPECT_THROW(storage.save(next), std::filesystem::filesystem_error);
+    std::filesystem::permissions(folder.path(), std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+    EXPECT_EQ(readFile(file), before);
+}

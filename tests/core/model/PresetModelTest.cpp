@@ -1,0 +1,106 @@
+#include "core/model/AppState.h"
+#include "core/model/PresetApp.h"
+
+#include <gtest/gtest.h>
+
+#include <unordered_set>
+
+using namespace kestrine;
+
+namespace {
+
+Preset preset(std::string id, bool isDefault, std::string name = "P") {
+    return Preset{std::move(id), std::move(name), std::nullopt, {}, isDefault, std::nullopt};
+}
+
+std::vector<std::string> ids(const std::vector<Preset>& presets) {
+    std::vector<std::string> out;
+    for (const auto& p : presets) out.push_back(p.id);
+    return out;
+}
+
+} // namespace
+
+TEST(PresetAppIdentity, BundleIdentifierOrDirectoryURL) {
+    EXPECT_EQ(PresetApp::make(std::string("com.example.mail"), "/Applications/Mail.app", "Mail").id, "com.example.mail");
+    auto spaced = PresetApp::make(std::nullopt, "/Applications/Foo Bar.app", "Foo Bar");
+    EXPECT_EQ(spaced.id, "url:file:///Applications/Foo%20Bar.app/");
+    EXPECT_EQ(spaced.path, "/Applications/Foo Bar.app");
+    EXPECT_EQ(spaced.name, "Foo Bar");
+    // An empty bundle identifier counts as none.
+    EXPECT_EQ(PresetApp::make(std::string(), "/Applications/Foo Bar.app", "Foo Bar").id, spaced.id);
+}
+
+TEST(PresetAppIdentity, URLIsAbsentForEmptyPathAndEndsWithSlashOtherwise) {
+    EXPECT_FALSE(PresetApp("label:Downloads", "", "Downloads").url().has_value());
+    EXPECT_EQ(PresetApp("x", "/Applications/Café.app", "Café").url(), "file:///Applications/Caf%C3%A9.app/");
+    EXPECT_EQ(PresetApp("x", "/Applications/Mail.app/", "Mail").url(), "file:///Applications/Mail.app/");
+}
+
+TEST(PresetAppIdentity, EqualityAndHashUseAllThreeFieldsExactly) {
+    PresetApp a("com.a", "/A.app", "A");
+    EXPECT_NE(a, PresetApp("com.a", "/A.app", "a"));
+    EXPECT_NE(a, PresetApp("com.a", "/B.app", "A"));
+    EXPECT_NE(a, PresetApp("com.A", "/A.app", "A"));
+    std::unordered_set<PresetApp> set{a, PresetApp("com.a", "/A.app", "A"), PresetApp("com.a", "/A.app", "a"),
+                                      PresetApp("/A.app", "com.a", "A")};
+    EXPECT_EQ(set.size(), 3u);
+}
+
+TEST(PresetEquality, LegacyIDsCompareAsSetsAndAbsentDiffersFromEmpty) {
+    Preset a = preset("p", false);
+    Preset b = a;
+    a.legacyHiddenIDs = std::set<std::string>{"x", "y"};
+    b.legacyHiddenIDs = std::set<std::string>{"y", "x"};
+    EXPECT_EQ(a, b);
+    Preset none = preset("p", false), empty = preset("p", false);
+    empty.legacyHiddenIDs = std::set<std::string>{};
+    EXPECT_NE(none, empty);
+    Preset reordered = preset("p", false);
+    reordered.apps = {PresetApp("a", "", "A"), PresetApp("b", "", "B")};
+    Preset other = reordered;
+    std::swap(other.apps[0], other.apps[1]);
+    EXPECT_NE(reordered, other);
+}
+
+TEST(AppStateOrder, DefaultPresetsComeFirstInStoredOrder) {
+    AppState state;
+    state.presets = {preset("a", false), preset("b", true), preset("c", false), preset("d", true)};
+    EXPECT_EQ(ids(state.orderedPresets()), (std::vector<std::string>{"b", "d", "a", "c"}));
+    EXPECT_EQ(ids(state.presets), (std::vector<std::string>{"a", "b", "c", "d"})); // not reordered
+    ASSERT_TRUE(state.defaultPreset());
+    EXPECT_EQ(state.defaultPreset()->id, "b");
+
+    AppState noDefault;
+    noDefault.presets = {preset("x", false), preset("y", false)};
+    EXPECT_EQ(noDefault.orderedPresets(), noDefault.presets);
+    EXPECT_FALSE(noDefault.defaultPreset());
+    EXPECT_TRUE(AppState{}.orderedPresets().empty());
+}
+
+TEST(AppStateLookup, FirstPresetWithExactlyThatID) {
+    AppState state;
+    state.presets = {preset("dup", false, "first"), preset("Dup", false, "other case"), preset("dup", false, "second")};
+    ASSERT_TRUE(state.preset("dup"));
+    EXPECT_EQ(state.preset("dup")->name, "first");
+    EXPECT_EQ(state.preset("Dup")->name, "other case");
+    EXPECT_FALSE(state.preset("du"));
+    EXPECT_FALSE(state.preset(""));
+}
+
+TEST(AppStateEquality, EveryFieldCounts) {
+    AppState a;
+    EXPECT_EQ(a, AppState{});
+    AppState b = a;
+    b.activePresetID = "";
+    EXPECT_NE(a, b);
+    AppState c = a;
+    c.storedTiles.push_back(DockTile(plist::Dictionary{{"k", plist::Value(1)}}));
+    EXPECT_NE(a, c);
+    AppState d = a;
+    d.hidden.push_back(HiddenEntry{DockTile(), 0, std::nullopt, std::nullopt});
+    EXPECT_NE(a, d);
+    AppState e = d;
+    e.hidden[0].previousKey = "";
+    EXPECT_NE(d, e);
+}
