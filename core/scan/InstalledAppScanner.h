@@ -27,8 +27,9 @@ struct InstalledAppScanner {
 
     /// Scans the roots and returns the applications sorted by name (the user's locale,
     /// case ignored, digits by numeric value), ties by id. Never throws: unreadable
-    /// folders and information files are passed over. Returns an empty list when `stop`
-    /// is requested before a root or before a bundle is processed.
+    /// folders and information files are passed over. Returns an empty list, never a
+    /// partial one, when `stop` is requested before the scan ends; it is checked before
+    /// each root, before each bundle and once more before sorting.
     std::vector<PresetApp> scan(std::stop_token stop = {}) const;
 
     /// The bundle's last path component without a trailing ".app" (any case); when that is
