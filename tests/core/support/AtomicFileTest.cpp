@@ -1,0 +1,72 @@
+#include "core/support/AtomicFile.h"
+
+#include "tests/core/support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+using namespace kestrine;
+using kestrine::testing::TempFolder;
+
+namespace {
+std::size_t entries(const std::filesystem::path& folder) {
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder), {}));
+}
+} // namespace
+
+TEST(AtomicFile, WritesReplacesAndReadsBackExactBytes) {
+    TempFolder folder;
+    auto file = folder / "f.bin";
+    std::string binary("a\0b\xFF\n", 5);
+    writeFileAtomically(file, binary);
+    EXPECT_EQ(readFile(file), binary);
+    writeFileAtomically(file, "shorter");
+    EXPECT_EQ(readFile(file), "shorter");
+    writeFileAtomically(file, "");
+    EXPECT_EQ(readFile(file), "");
+    EXPECT_EQ(entries(folder.path()), 1u); // no temporary file left behind
+}
+
+TEST(AtomicFile, CreatesMissingParentFolders) {
+    TempFolder folder;
+    auto file = folder.path() / "a" / "b" / "c" / "state.json";
+    writeFileAtomically(file, "{}");
+    EXPECT_EQ(readFile(file), "{}");
+}
+
+TEST(AtomicFile, MissingFileIsNothingButOtherFailuresThrow) {
+    TempFolder folder;
+    EXPECT_FALSE(readFileIfExists(folder / "absent"));
+    EXPECT_THROW(readFile(folder / "absent"), std::filesystem::filesystem_error);
+    writeFileAtomically(folder / "present", "x");
+    EXPECT_EQ(readFileIfExists(folder / "present"), "x");
+    EXPECT_THROW(readFileIfExists(folder.path()), std::filesystem::filesystem_error); // a folder
+}
+
+TEST(AtomicFile, FailureKeepsWhatWasThereAndLeavesNoTemporaryFile) {
+    TempFolder folder;
+    // A folder with content where the file should go: the final replace fails, even as root.
+    auto occupied = folder / "occupied";
+    writeFileAtomically(occupied / "inside", "keep");
+    EXPECT_THROW(writeFileAtomically(occupied, "new"), std::filesystem::filesystem_error);
+    EXPECT_EQ(readFile(occupied / "inside"), "keep");
+    EXPECT_EQ(entries(folder.path()), 1u);
+
+    // A parent that is a file cannot be created as a folder.
+    writeFileAtomically(folder / "plain", "plain");
+    EXPECT_THROW(writeFileAtomically(folder / "plain" / "child", "x"), std::filesystem::filesystem_error);
+    EXPECT_EQ(readFile(folder / "plain"), "plain");
+}
+
+TEST(AtomicFile, ReadOnlyFolderKeepsTheOldFile) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root ignores folder permissions";
+    TempFolder folder;
+    auto locked = folder / "locked";
+    writeFileAtomically(locked / "f", "old");
+    std::filesystem::permissions(locked, std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
+    EXPECT_THROW(writeFileAtomically(locked / "f", "new"), std::filesystem::filesystem_error);
+    std::filesystem::permissions(locked, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+    EXPECT_EQ(readFile(locked / "f"), "old");
+    EXPECT_EQ(entries(locked), 1u);
+}

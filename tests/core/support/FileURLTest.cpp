@@ -1,0 +1,73 @@
+#include "core/support/FileURL.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+using namespace kestrine;
+
+TEST(FileURL, EncodesWhatAURLPathCannotHold) {
+    EXPECT_EQ(percentEncodePath("/Applications/Safari.app"), "/Applications/Safari.app");
+    EXPECT_EQ(percentEncodePath("/A B/100%/#?"), "/A%20B/100%25/%23%3F");
+    EXPECT_EQ(percentEncodePath("/Café"), "/Caf%C3%A9");
+    EXPECT_EQ(percentEncodePath("/a-._~!$&'()*+,;=:@b"), "/a-._~!$&'()*+,;=:@b");
+    EXPECT_EQ(percentEncodePath(std::string("/nul\0x", 6)), "/nul%00x");
+}
+
+TEST(FileURL, DecodingInvertsEncodingAndRejectsBrokenEscapes) {
+    for (const char* path : {"/A B/100%/#?", "/Café Über/日本.app", "/%41"})
+        EXPECT_EQ(percentDecode(percentEncodePath(path)), path);
+    EXPECT_EQ(percentDecode("%e9%C3"), "\xE9\xC3");
+    EXPECT_FALSE(percentDecode("%"));
+    EXPECT_FALSE(percentDecode("abc%4"));
+    EXPECT_FALSE(percentDecode("%G0"));
+}
+
+TEST(FileURL, DirectoryURLStringEndsWithOneSlash) {
+    EXPECT_EQ(directoryFileURLString("/Applications/Foo Bar.app"), "file:///Applications/Foo%20Bar.app/");
+    EXPECT_EQ(directoryFileURLString("/Applications/Foo.app/"), "file:///Applications/Foo.app/");
+    EXPECT_EQ(directoryFileURLString("/Apps/50% off.app"), "file:///Apps/50%25%20off.app/");
+    EXPECT_EQ(directoryFileURLString("/"), "file:///");
+    char buffer[4096];
+    ASSERT_NE(::getcwd(buffer, sizeof buffer), nullptr);
+    std::string cwd = buffer;
+    EXPECT_EQ(directoryFileURLString("rel.app"),
+              "file://" + percentEncodePath(cwd + (cwd == "/" ? "" : "/") + "rel.app/"));
+}
+
+TEST(ParseURL, GivesSchemeDecodedPathAndNameParts) {
+    auto url = parseURL("file:///Applications/Foo%20Bar.app/");
+    ASSERT_TRUE(url);
+    EXPECT_EQ(url->absoluteString, "file:///Applications/Foo%20Bar.app/");
+    EXPECT_EQ(url->scheme, "file");
+    EXPECT_EQ(url->path, "/Applications/Foo Bar.app");
+    EXPECT_EQ(url->lastPathComponent(), "Foo Bar.app");
+    EXPECT_EQ(url->pathExtension(), "app");
+    EXPECT_EQ(url->lastPathComponentWithoutExtension(), "Foo Bar");
+
+    auto host = parseURL("FILE://localhost/tmp/x.tar.gz?q=1#f");
+    ASSERT_TRUE(host);
+    EXPECT_EQ(host->scheme, "file");
+    EXPECT_EQ(host->path, "/tmp/x.tar.gz");
+    EXPECT_EQ(host->pathExtension(), "gz");
+    EXPECT_EQ(host->lastPathComponentWithoutExtension(), "x.tar");
+
+    auto root = parseURL("file:///");
+    ASSERT_TRUE(root);
+    EXPECT_EQ(root->path, "/");
+    EXPECT_EQ(root->lastPathComponent(), "");
+
+    auto dotted = parseURL("file:///Users/.hidden/");
+    ASSERT_TRUE(dotted);
+    EXPECT_EQ(dotted->pathExtension(), "");
+    EXPECT_EQ(dotted->lastPathComponentWithoutExtension(), ".hidden");
+}
+
+TEST(ParseURL, RejectsTextThatIsNotAURL) {
+    for (const char* bad : {"", "/Applications/Foo Bar.app", "file:///Caf\xC3\xA9", "file:///a%zz", "file:///a\tb",
+                            "file:///a\"b"})
+        EXPECT_FALSE(parseURL(bad)) << bad;
+    auto relative = parseURL("Foo.app");
+    ASSERT_TRUE(relative);
+    EXPECT_EQ(relative->scheme, "");
+}

@@ -1,0 +1,19 @@
+#include "core/support/UUID.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <set>
+
+using namespace kestrine;
+
+TEST(UUID, CanonicalUpperCaseVersion4AndDistinct) {
+    const std::regex form("^[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}$");
+    std::set<std::string> seen;
+    for (int i = 0; i < 200; ++i) {
+        auto id = makeUUID();
+        EXPECT_TRUE(std::regex_match(id, form)) << id;
+        seen.insert(id);
+    }
+    EXPECT_EQ(seen.size(), 200u);
+}
