@@ -1,0 +1,147 @@
+#include "core/launch/JSONFileOnboardingStorage.h"
+#include "core/launch/LaunchPolicy.h"
+
+#include "core/support/AtomicFile.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <stdexcept>
+
+using namespace kestrine;
+namespace fs = std::filesystem;
+
+namespace {
+
+class TemporaryFolder : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "kestrine-launch-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        base = pattern;
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(base, ec);
+    }
+    fs::path base;
+};
+
+using JSONFileOnboardingStorageTest = TemporaryFolder;
+
+TEST_F(JSONFileOnboardingStorageTest, MarkingWritesTheExactFileAndReadsBack) {
+    JSONFileOnboardingStorage storage(base / "support" / "Kestrine" / "onboarding.json");
+    EXPECT_FALSE(storage.hasSeenOnboarding());
+    storage.markOnboardingSeen();
+    EXPECT_EQ(readFile(storage.url), R"({"hasSeenOnboarding":true})");
+    EXPECT_TRUE(storage.hasSeenOnboarding());
+    storage.markOnboardingSeen();
+    EXPECT_EQ(readFile(storage.url), R"({"hasSeenOnboarding":true})");
+}
+
+TEST_F(JSONFileOnboardingStorageTest, AnythingButATrueMemberReadsAsNotSeenAndIsLeftAlone) {
+    JSONFileOnboardingStorage storage(base / "onboarding.json");
+    for (std::string text : {std::string(""), std::string("garbage"), std::string("true"), std::string("[true]"),
+                             std::string("{}"), std::string(R"({"hasSeenOnboarding":false})"),
+                             std::string(R"({"hasSeenOnboarding":null})"), std::string(R"({"hasSeenOnboarding":1})"),
+                             std::string(R"({"hasSeenOnboarding":"true"})"), std::string(R"({"hasSeenOnboarding":true)"),
+                             std::string(R"({"HasSeenOnboarding":true})"), std::string("\xff\xfe{}", 4)}) {
+        std::ofstream(storage.url, std::ios::binary) << text;
+        EXPECT_FALSE(storage.hasSeenOnboarding()) << text;
+        EXPECT_EQ(readFile(storage.url), text);
+    }
+    std::ofstream(storage.url) << R"({"other":[1,2],"hasSeenOnboarding":true})";
+    EXPECT_TRUE(storage.hasSeenOnboarding()) << "unknown members are ignored";
+
+    fs::remove(storage.url);
+    fs::create_directory(storage.url);
+    EXPECT_FALSE(storage.hasSeenOnboarding());
+}
+
+TEST_F(JSONFileOnboardingStorageTest, MarkingReportsFileSystemErrors) {
+    std::ofstream(base / "blocker") << "x";
+    JSONFileOnboardingStorage storage(base / "blocker" / "onboarding.json");
+    EXPECT_THROW(storage.markOnboardingSeen(), fs::filesystem_error);
+    EXPECT_FALSE(storage.hasSeenOnboarding());
+}
+
+// Answers from a script and records what it was asked to do.
+class FakeOnboardingStorage : public OnboardingStorage {
+public:
+    bool hasSeenOnboarding() override {
+        if (failRead) throw std::runtime_error("cannot read");
+        return seen;
+    }
+    void markOnboardingSeen() override {
+        ++marks;
+        if (failWrite) throw std::runtime_error("cannot write");
+        seen = true;
+    }
+    bool seen = false;
+    bool failRead = false;
+    bool failWrite = false;
+    int marks = 0;
+};
+
+TEST(LaunchPolicyTest, SettingsAreHiddenOnlyForASeenLoginItemLaunch) {
+    static_assert(LaunchPolicy::shouldShowSettings(false, false));
+    EXPECT_TRUE(LaunchPolicy::shouldShowSettings(false, false));
+    EXPECT_TRUE(LaunchPolicy::shouldShowSettings(false, true));
+    EXPECT_TRUE(LaunchPolicy::shouldShowSettings(true, false));
+    EXPECT_FALSE(LaunchPolicy::shouldShowSettings(true, true));
+}
+
+TEST(LaunchPolicyTest, ShowingTheSettingsRecordsThemAsSeen) {
+    auto storage = std::make_shared<FakeOnboardingStorage>();
+    LaunchPolicy policy(storage);
+
+    EXPECT_TRUE(policy.shouldShowSettingsOnLaunch(true)) << "first launch ever, from the login item";
+    EXPECT_EQ(storage->marks, 1);
+    EXPECT_FALSE(policy.shouldShowSettingsOnLaunch(true)) << "second launch from the login item";
+    EXPECT_EQ(storage->marks, 1) << "nothing is written when the window stays closed";
+    EXPECT_TRUE(policy.shouldShowSettingsOnLaunch(false)) << "a launch by the user";
+    EXPECT_EQ(storage->marks, 2);
+}
+
+TEST(LaunchPolicyTest, StorageFailuresNeverHideTheSettings) {
+    auto storage = std::make_shared<FakeOnboardingStorage>();
+    LaunchPolicy policy(storage);
+    storage->failWrite = true;
+    EXPECT_TRUE(policy.shouldShowSettingsOnLaunch(true));
+    EXPECT_TRUE(policy.shouldShowSettingsOnLaunch(true)) << "not recorded, so shown again";
+    EXPECT_EQ(storage->marks, 2);
+
+    storage->failWrite = false;
+    storage->seen = true;
+    storage->failRead = true;
+    EXPECT_TRUE(policy.shouldShowSettingsOnLaunch(true));
+
+    EXPECT_THROW(LaunchPolicy(nullptr), std::invalid_argument);
+}
+
+using LaunchPolicyWithFileTest = TemporaryFolder;
+
+TEST_F(LaunchPolicyWithFileTest, FollowsTheOnboardingFileAcrossLaunches) {
+    fs::path url = base / "Kestrine" / "onboarding.json";
+    auto launch = [&](bool loginItem) {
+        return LaunchPolicy(std::make_shared<JSONFileOnboardingStorage>(url)).shouldShowSettingsOnLaunch(loginItem);
+    };
+    EXPECT_TRUE(launch(true));
+    EXPECT_EQ(readFile(url), R"({"hasSeenOnboarding":true})");
+    EXPECT_FALSE(launch(true));
+    EXPECT_TRUE(launch(false));
+
+    // A damaged file reads as "not seen": shown, and the file is written afresh.
+    std::ofstream(url) << "{\"hasSeenOnboarding\":";
+    EXPECT_TRUE(launch(true));
+    EXPECT_EQ(readFile(url), R"({"hasSeenOnboarding":true})");
+
+    // A file that cannot be written: shown every time, without failing.
+    std::ofstream(base / "blocker") << "x";
+    auto unwritable = std::make_shared<JSONFileOnboardingStorage>(base / "blocker" / "onboarding.json");
+    EXPECT_TRUE(LaunchPolicy(unwritable).shouldShowSettingsOnLaunch(true));
+    EXPECT_TRUE(LaunchPolicy(unwritable).shouldShowSettingsOnLaunch(true));
+}
+
+} // namespace
