@@ -1,5 +1,8 @@
 #include "core/system/PlistFileDockStore.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <stdexcept>
 
@@ -10,20 +13,35 @@ namespace fs = std::filesystem;
 
 PlistFileDockStore::PlistFileDockStore(fs::path file, WallClock clock) : domain_(std::move(file), std::move(clock)) {}
 
-fs::path PlistFileDockStore::defaultFile(const char* xdgConfigHome, const char* home) {
+namespace {
+
+bool isAbsolute(const std::optional<std::string>& path) {
+    return path && !path->empty() && path->front() == '/';
+}
+
+std::optional<std::string> environment(const char* name) {
+    if (const char* value = std::getenv(name)) return std::string(value);
+    return std::nullopt;
+}
+
+} // namespace
+
+fs::path PlistFileDockStore::defaultFile(const std::optional<std::string>& xdgConfigHome,
+                                         const std::optional<std::string>& home) {
+    // Relative values are invalid by the XDG base-directory rules and are ignored.
     fs::path folder;
-    if (xdgConfigHome && fs::path(xdgConfigHome).is_absolute()) {
-        folder = xdgConfigHome;
-    } else if (home && fs::path(home).is_absolute()) {
-        folder = fs::path(home) / ".config";
-    } else {
-        throw std::runtime_error("no configuration folder: neither XDG_CONFIG_HOME nor HOME is an absolute path");
-    }
+    if (isAbsolute(xdgConfigHome)) folder = *xdgConfigHome;
+    else if (isAbsolute(home)) folder = fs::path(*home) / ".config";
+    else throw std::runtime_error("no configuration folder: neither XDG_CONFIG_HOME nor HOME is an absolute path");
     return folder / (std::string(domainName) + ".plist");
 }
 
 fs::path PlistFileDockStore::defaultFile() {
-    return defaultFile(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+    auto home = environment("HOME");
+    if (!isAbsolute(home)) {
+        if (const passwd* entry = ::getpwuid(::geteuid()); entry && entry->pw_dir) home = std::string(entry->pw_dir);
+    }
+    return defaultFile(environment("XDG_CONFIG_HOME"), home);
 }
 
 std::optional<plist::Value> PlistFileDockStore::read(const char* key) {

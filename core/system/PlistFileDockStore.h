@@ -1,6 +1,8 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
+#include <string>
 
 #include "core/system/DockPreferencesStore.h"
 #include "core/system/PlistFileDomain.h"
@@ -24,8 +26,10 @@ public:
     /// "<config>/com.apple.dock.plist", where <config> is `xdgConfigHome` when it is an
     /// absolute path, else `home`/.config. Throws std::runtime_error when neither gives an
     /// absolute folder.
-    static std::filesystem::path defaultFile(const char* xdgConfigHome, const char* home);
-    /// The same from the environment variables XDG_CONFIG_HOME and HOME.
+    static std::filesystem::path defaultFile(const std::optional<std::string>& xdgConfigHome,
+                                             const std::optional<std::string>& home);
+    /// The same from XDG_CONFIG_HOME and HOME of the environment; without HOME, the home
+    /// folder of the user database.
     static std::filesystem::path defaultFile();
 
     const std::filesystem::path& file() const { return domain_.file(); }

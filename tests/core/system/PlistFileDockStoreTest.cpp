@@ -219,9 +219,9 @@ TEST_F(PlistFileDockStoreTest, FailedWritesThrowAndAreNotReportedLaterAsStored) 
 
 TEST_F(PlistFileDockStoreTest, DefaultLocationFollowsXDGConfigHome) {
     EXPECT_EQ(PlistFileDockStore::defaultFile("/x/config", "/home/u"), fs::path("/x/config/com.apple.dock.plist"));
-    EXPECT_EQ(PlistFileDockStore::defaultFile(nullptr, "/home/u"), fs::path("/home/u/.config/com.apple.dock.plist"));
+    EXPECT_EQ(PlistFileDockStore::defaultFile(std::nullopt, "/home/u"), fs::path("/home/u/.config/com.apple.dock.plist"));
     // A relative XDG_CONFIG_HOME is invalid and ignored.
     EXPECT_EQ(PlistFileDockStore::defaultFile("rel", "/home/u"), fs::path("/home/u/.config/com.apple.dock.plist"));
-    EXPECT_THROW(PlistFileDockStore::defaultFile(nullptr, nullptr), std::runtime_error);
+    EXPECT_THROW(PlistFileDockStore::defaultFile(std::nullopt, std::nullopt), std::runtime_error);
     EXPECT_THROW(PlistFileDockStore::defaultFile("", ""), std::runtime_error);
 }

@@ -1,0 +1,105 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/dock/ApplyResult.h"
+#include "core/dock/DockPlan.h"
+#include "core/dock/PresetError.h"
+#include "core/model/AppState.h"
+#include "core/model/StateStorage.h"
+#include "core/system/DockBackupStore.h"
+#include "core/system/DockPreferencesStore.h"
+#include "core/system/DockRestarter.h"
+
+namespace kestrine {
+
+/// The single owner of the application state and of the four ports through which the
+/// engine reaches the system. Every preset and Dock operation goes through it.
+///
+/// Every change to the state is made in memory and then saved whole; when the save
+/// throws, the error is passed on and the change stays in memory. Every Dock write runs
+/// in one order: snapshot of the Dock's preferences, backup of it, the write, the state
+/// save (where the operation saves), the Dock restart. The first failing step stops the
+/// operation; nothing is retried or rolled back.
+///
+/// Not safe for concurrent use; the application calls it from its main thread.
+class DockController {
+public:
+    /// Takes the ports and loads the state; throws what `storage->load()` throws.
+    DockController(std::unique_ptr<DockPreferencesStore> preferences, std::unique_ptr<DockRestarter> restarter,
+                   std::unique_ptr<DockBackupStore> backups, std::unique_ptr<StateStorage> storage);
+
+    const AppState& state() const { return state_; }
+
+    /// Reconciles the loaded state with the Dock once at start: migrates presets of the
+    /// older layout, creates the default preset when there is none, moves hidden entries
+    /// into the stored tiles and checks the active preset. Saves only when the state
+    /// changed; never writes, backs up or restarts the Dock.
+    void bootstrap(const std::string& defaultName, const std::string& defaultEmoji);
+
+    // Reading.
+
+    /// Default presets first, then the others, each group in stored order.
+    std::vector<Preset> presets() const { return state_.orderedPresets(); }
+    std::optional<Preset> preset(const std::string& id) const { return state_.preset(id); }
+    /// The stored active id when it names a preset, else the first default preset's id,
+    /// else "default".
+    std::string activePresetID() const;
+    /// True when a preset other than `excluding` has this name, the candidate trimmed and
+    /// both sides lower-cased.
+    bool isNameTaken(const std::string& name, const std::optional<std::string>& excluding = std::nullopt) const;
+
+    // Presets (state only).
+
+    Preset createPreset(const std::string& name, const std::optional<std::string>& emoji,
+                        const std::vector<PresetApp>& apps);
+    void updatePreset(const std::string& id, const std::string& name, const std::optional<std::string>& emoji);
+    void deletePreset(const std::string& id);
+
+    /// Stores the preset's applications without repeated ids; saves only on a change.
+    void updateApps(const std::string& presetID, const std::vector<PresetApp>& apps);
+    /// Stores the active id; saves only on a change of the stored field.
+    void setActivePreset(const std::string& presetID);
+
+    // The Dock.
+
+    /// Makes the Dock show these applications: plan, and when the plan changes the Dock,
+    /// snapshot, backup and write; save the state when the stored tiles change; restart
+    /// the Dock after a write. The stored tiles become the tiles this write takes out of
+    /// the Dock together with the earlier stored tiles that the Dock still does not show.
+    ApplyResult apply(const std::vector<PresetApp>& apps);
+    /// `apply` of the active preset's applications; nothing when no preset has that id.
+    ApplyResult applyActivePreset();
+    /// `updateApps`, then `applyActivePreset` when the preset is the active one.
+    ApplyResult setApps(const std::string& presetID, const std::vector<PresetApp>& apps);
+    /// `setActivePreset`, then `applyActivePreset`.
+    ApplyResult activate(const std::string& presetID);
+    /// The applications the Dock shows now.
+    std::vector<PresetApp> dockApps();
+    /// Whether the Dock shows its recent-applications section (true when unset).
+    bool recentsVisible();
+    /// Shows or hides the recents section: snapshot, backup, write, restart; nothing when
+    /// the value is already set.
+    ApplyResult setRecentsVisible(bool visible);
+    /// Puts back the Dock of the original backup and makes the default preset active.
+    /// False, with nothing done, when there is no original backup.
+    bool restoreOriginal();
+
+private:
+    std::vector<DockTile> currentTiles();
+    void save();
+    std::size_t indexOf(const std::string& presetID) const; // throws notFound
+    std::optional<std::string> firstDefaultID() const;
+    std::vector<DockTile> keptTiles(const DockPlan& plan) const;
+
+    std::unique_ptr<DockPreferencesStore> preferences_;
+    std::unique_ptr<DockRestarter> restarter_;
+    std::unique_ptr<DockBackupStore> backups_;
+    std::unique_ptr<StateStorage> storage_;
+    AppState state_;
+};
+
+} // namespace kestrine

@@ -1,0 +1,223 @@
+#pragma once
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "core/dock/DockController.h"
+#include "core/dock/DockTile.h"
+#include "core/model/PresetApp.h"
+
+namespace kestrine::testing {
+
+// MARK: - Tiles and applications
+
+/// A Dock tile as the Dock writes one: identity from the bundle id, a GUID, an opaque
+/// "book" blob and a key the engine never reads.
+inline plist::Dictionary appTile(const std::string& bundleID, std::int64_t guid) {
+    plist::Dictionary fileData{{"_CFURLString", plist::Value("file:///Applications/" + bundleID + ".app/")},
+                               {"_CFURLStringType", plist::Value(15)}};
+    plist::Data book{'b', 'o', 'o', 'k', static_cast<std::uint8_t>(guid), static_cast<std::uint8_t>(guid >> 8), 0, 0xff};
+    plist::Dictionary tileData{{"bundle-identifier", plist::Value(bundleID)},
+                               {"file-label", plist::Value(bundleID)},
+                               {"file-data", plist::Value(fileData)},
+                               {"book", plist::Value(book)},
+                               {"file-mod-date", plist::Value(std::int64_t{3712345678})}};
+    return {{"GUID", plist::Value(guid)}, {"tile-type", plist::Value("file-tile")}, {"tile-data", plist::Value(tileData)}};
+}
+
+/// A tile without identity (a spacer).
+inline plist::Dictionary spacerTile(std::int64_t guid) {
+    return {{"GUID", plist::Value(guid)}, {"tile-type", plist::Value("spacer-tile")}};
+}
+
+inline PresetApp app(const std::string& bundleID) {
+    return PresetApp(bundleID, "/Applications/" + bundleID + ".app", bundleID);
+}
+
+inline std::vector<PresetApp> apps(std::initializer_list<const char*> ids) {
+    std::vector<PresetApp> out;
+    for (auto id : ids) out.push_back(app(id));
+    return out;
+}
+
+inline std::vector<std::string> tileIDs(const std::vector<DockTile>& tiles) {
+    std::vector<std::string> out;
+    for (auto& t : tiles) out.push_back(t.identity().value_or("?"));
+    return out;
+}
+
+inline std::vector<std::string> appIDs(const std::vector<PresetApp>& list) {
+    std::vector<std::string> out;
+    for (auto& a : list) out.push_back(a.id);
+    return out;
+}
+
+// MARK: - Recording fakes of the four ports
+
+struct FakeFailure : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+/// One log shared by the four fakes. Any call can be told to fail: every time, or only
+/// its n-th time.
+struct CallLog {
+    std::vector<std::string> calls;
+
+    void failOn(const std::string& call, int occurrence = 0) { failures_[call] = occurrence; }
+    void clearFailures() { failures_.clear(); }
+    void clear() {
+        calls.clear();
+        counts_.clear();
+    }
+    /// Logs `call`; throws FakeFailure when it was told to fail.
+    void record(const std::string& call) {
+        calls.push_back(call);
+        int n = ++counts_[call];
+        auto it = failures_.find(call);
+        if (it != failures_.end() && (it->second == 0 || it->second == n)) throw FakeFailure(call + " failed");
+    }
+
+private:
+    std::map<std::string, int> failures_;
+    std::map<std::string, int> counts_;
+};
+
+/// What the fakes hold: the Dock's domain, the backups, the restarts and the state file.
+struct FakeSystem {
+    CallLog log;
+    plist::Dictionary dock;
+    std::vector<plist::Dictionary> backups;
+    std::optional<plist::Dictionary> original;
+    int restarts = 0;
+    AppState savedState;
+    int saves = 0;
+
+    void setDock(const std::vector<plist::Dictionary>& tiles) {
+        plist::Array array;
+        for (auto& t : tiles) array.emplace_back(t);
+        dock["persistent-apps"] = plist::Value(array);
+    }
+    std::vector<DockTile> dockTiles() const {
+        std::vector<DockTile> out;
+        if (auto it = dock.find("persistent-apps"); it != dock.end() && it->second.array())
+            for (auto& v : *it->second.array()) out.emplace_back(*v.dictionary());
+        return out;
+    }
+};
+
+class FakePreferences : public DockPreferencesStore {
+public:
+    explicit FakePreferences(std::shared_ptr<FakeSystem> system) : s_(std::move(system)) {}
+    std::vector<plist::Dictionary> persistentApps() override {
+        s_->log.record("persistentApps");
+        std::vector<plist::Dictionary> out;
+        auto it = s_->dock.find("persistent-apps");
+        if (it == s_->dock.end() || !it->second.array()) return out;
+        for (auto& v : *it->second.array()) {
+            if (!v.dictionary()) return {};
+            out.push_back(*v.dictionary());
+        }
+        return out;
+    }
+    void setPersistentApps(const std::vector<plist::Dictionary>& tiles) override {
+        s_->log.record("setPersistentApps");
+        s_->setDock(tiles);
+    }
+    std::optional<bool> showRecents() override {
+        s_->log.record("showRecents");
+        if (auto v = s_->dock.find("show-recents"); v != s_->dock.end() && v->second.boolean()) return *v->second.boolean();
+        return std::nullopt;
+    }
+    void setShowRecents(bool visible) override {
+        s_->log.record("setShowRecents");
+        s_->dock["show-recents"] = plist::Value(visible);
+    }
+    plist::Dictionary snapshot() override {
+        s_->log.record("snapshot");
+        plist::Dictionary out;
+        for (auto key : {"persistent-apps", "persistent-others"})
+            if (auto it = s_->dock.find(key); it != s_->dock.end()) out.emplace(key, it->second);
+        auto recents = s_->dock.find("show-recents");
+        out["show-recents"] = plist::Value(recents != s_->dock.end() && recents->second.boolean() ? *recents->second.boolean() : true);
+        return out;
+    }
+    void restore(const plist::Dictionary& snapshot) override {
+        s_->log.record("restore");
+        for (auto key : {"persistent-apps", "persistent-others"}) {
+            if (auto it = snapshot.find(key); it != snapshot.end()) s_->dock[key] = it->second;
+            else s_->dock.erase(key);
+        }
+        if (auto it = snapshot.find("show-recents"); it != snapshot.end() && it->second.boolean())
+            s_->dock["show-recents"] = it->second;
+    }
+
+private:
+    std::shared_ptr<FakeSystem> s_;
+};
+
+class FakeRestarter : public DockRestarter {
+public:
+    explicit FakeRestarter(std::shared_ptr<FakeSystem> system) : s_(std::move(system)) {}
+    void restart() override {
+        s_->log.record("restart");
+        ++s_->restarts;
+    }
+
+private:
+    std::shared_ptr<FakeSystem> s_;
+};
+
+class FakeBackups : public DockBackupStore {
+public:
+    explicit FakeBackups(std::shared_ptr<FakeSystem> system) : s_(std::move(system)) {}
+    void saveBackup(const plist::Dictionary& snapshot) override {
+        s_->log.record("saveBackup");
+        if (!s_->original) s_->original = snapshot;
+        s_->backups.push_back(snapshot);
+    }
+    std::optional<plist::Dictionary> loadOriginal() override {
+        s_->log.record("loadOriginal");
+        return s_->original;
+    }
+
+private:
+    std::shared_ptr<FakeSystem> s_;
+};
+
+class FakeStorage : public StateStorage {
+public:
+    explicit FakeStorage(std::shared_ptr<FakeSystem> system) : s_(std::move(system)) {}
+    AppState load() override {
+        s_->log.record("load");
+        return s_->savedState;
+    }
+    void save(const AppState& state) override {
+        s_->log.record("save");
+        s_->savedState = state;
+        ++s_->saves;
+    }
+
+private:
+    std::shared_ptr<FakeSystem> s_;
+};
+
+inline std::shared_ptr<DockController> makeController(const std::shared_ptr<FakeSystem>& system) {
+    return std::make_shared<DockController>(std::make_unique<FakePreferences>(system),
+                                            std::make_unique<FakeRestarter>(system),
+                                            std::make_unique<FakeBackups>(system), std::make_unique<FakeStorage>(system));
+}
+
+inline Preset makePreset(std::string id, std::string name, std::vector<PresetApp> list, bool isDefault = false) {
+    Preset p;
+    p.id = std::move(id);
+    p.name = std::move(name);
+    p.apps = std::move(list);
+    p.isDefault = isDefault;
+    return p;
+}
+
+} // namespace kestrine::testing
