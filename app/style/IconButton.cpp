@@ -1,0 +1,99 @@
+#include "app/style/IconButton.h"
+
+#include "app/layout/LayoutOverhang.h"
+#include "app/style/IconButtonStyle.h"
+#include "app/style/KeySurfaceButton.h"
+#include "app/style/Palette.h"
+
+#include <QKeyEvent>
+#include <QPainter>
+
+#include <cmath>
+
+namespace kestrine {
+
+IconButton::IconButton(QWidget* parent) : QAbstractButton(parent) {
+    setAttribute(Qt::WA_Hover);
+    setFocusPolicy(Qt::TabFocus);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    const int room = int(focusRingRoom);
+    LayoutOverhang::set(this, QMargins(room, room, room, room));
+}
+
+IconButton::IconButton(Symbol symbol, qreal symbolSize, QFont::Weight weight, QWidget* parent) : IconButton(parent) {
+    setSymbol(symbol, symbolSize, weight);
+}
+
+void IconButton::setSymbol(Symbol symbol, qreal symbolSize, QFont::Weight weight) {
+    symbol_ = symbol;
+    symbolSize_ = symbolSize;
+    weight_ = weight;
+    update();
+}
+
+QRectF IconButton::frameRect() const {
+    return QRectF(QPointF(focusRingRoom, focusRingRoom), IconButtonStyle::frameSize());
+}
+
+QSize IconButton::sizeHint() const {
+    const int side = int(std::ceil(IconButtonStyle::side + 2 * focusRingRoom));
+    return QSize(side, side);
+}
+
+void IconButton::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (!isEnabled()) painter.setOpacity(KeySurfaceButton::disabledOpacity);
+    const QRectF frame = frameRect();
+    IconButtonStyle::paintBackground(painter, frame, isDown());
+    const QColor ink = IconButtonStyle::labelColor();
+    if (symbol_) {
+        SymbolPainter::paint(painter, *symbol_, frame, symbolSize_, ink, weight_);
+    } else if (!icon().isNull()) {
+        const QSize size = iconSize();
+        const QRectF target(frame.center() - QPointF(size.width() / 2.0, size.height() / 2.0), QSizeF(size));
+        icon().paint(&painter, target.toAlignedRect(), Qt::AlignCenter, isEnabled() ? QIcon::Normal : QIcon::Disabled);
+    } else {
+        painter.setPen(ink);
+        painter.drawText(frame, Qt::AlignCenter, text());
+    }
+    if (hasFocus()) {
+        const qreal gap = KeySurfaceButton::focusRingGap;
+        const qreal width = KeySurfaceButton::focusRingWidth;
+        const qreal out = gap + width / 2;
+        painter.setPen(QPen(withOpacity(Palette::accent(), 0.6), width));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(frame.adjusted(-out, -out, out, out), IconButtonStyle::corner + out,
+                                IconButtonStyle::corner + out);
+    }
+}
+
+void IconButton::enterEvent(QEnterEvent* event) {
+    hovered_ = true;
+    QAbstractButton::enterEvent(event);
+}
+
+void IconButton::leaveEvent(QEvent* event) {
+    hovered_ = false;
+    QAbstractButton::leaveEvent(event);
+}
+
+void IconButton::keyPressEvent(QKeyEvent* event) {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        if (!event->isAutoRepeat()) click();
+        event->accept();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
+}
+
+void IconButton::changeEvent(QEvent* event) {
+    if (Palette::isAppearanceChange(event) || event->type() == QEvent::EnabledChange) update();
+    QAbstractButton::changeEvent(event);
+}
+
+bool IconButton::hitButton(const QPoint& pos) const {
+    return frameRect().contains(QPointF(pos) + QPointF(0.5, 0.5));
+}
+
+}  // namespace kestrine

@@ -1,0 +1,126 @@
+#include "app/style/KeySurfaceButton.h"
+
+#include "app/layout/LayoutOverhang.h"
+#include "app/style/Palette.h"
+
+#include <QEnterEvent>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <algorithm>
+#include <cmath>
+
+namespace kestrine {
+
+KeySurfaceButton::KeySurfaceButton(QWidget* parent) : QAbstractButton(parent) {
+    setAttribute(Qt::WA_Hover);
+    setFocusPolicy(Qt::TabFocus);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    connect(&animator_, &PressAnimator::valueChanged, this, qOverload<>(&QWidget::update));
+    connect(this, &QAbstractButton::pressed, this, &KeySurfaceButton::followDownState);
+    connect(this, &QAbstractButton::released, this, &KeySurfaceButton::followDownState);
+}
+
+void KeySurfaceButton::setHovered(bool hovered) {
+    if (hovered == hovered_) return;
+    hovered_ = hovered;
+    update();
+}
+
+QMarginsF KeySurfaceButton::overhang() const {
+    const QMarginsF shadow = KeySurface::shadowMargins();
+    const qreal ring = focusRingGap + focusRingWidth;
+    return QMarginsF(std::max(shadow.left(), ring), std::max(shadow.top(), ring), std::max(shadow.right(), ring),
+                     std::max(shadow.bottom(), ring));
+}
+
+void KeySurfaceButton::surfaceGeometryChanged() {
+    const QMarginsF room = overhang();
+    LayoutOverhang::set(this, QMargins(int(std::ceil(room.left())), int(std::ceil(room.top())),
+                                       int(std::ceil(room.right())), int(std::ceil(room.bottom()))));
+    updateGeometry();
+    update();
+}
+
+QRectF KeySurfaceButton::restingFaceRect() const {
+    const QMarginsF room = overhang();
+    return QRectF(QPointF(std::ceil(room.left()), std::ceil(room.top())), faceSize());
+}
+
+QRectF KeySurfaceButton::currentFaceRect() const {
+    KeySurface::Params params = surfaceParams();
+    params.press = pressProgress();
+    return KeySurface::faceRect(restingFaceRect(), params);
+}
+
+QSize KeySurfaceButton::sizeHint() const {
+    const QMarginsF room = overhang();
+    const QSizeF face = faceSize();
+    const qreal depth = surfaceParams().depth;
+    return QSize(int(std::ceil(room.left()) + std::ceil(face.width() + room.right())),
+                 int(std::ceil(room.top()) + std::ceil(face.height() + depth + room.bottom())));
+}
+
+void KeySurfaceButton::followDownState() {
+    const double target = isDown() ? 1.0 : 0.0;
+    if (animator_.target() != target) animator_.animateTo(target, pressMotion());
+}
+
+void KeySurfaceButton::paintEvent(QPaintEvent*) {
+    // setDown() from code or a drag leaving the button changes the state without a signal.
+    followDownState();
+
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    if (!isEnabled()) painter.setOpacity(disabledOpacity);
+
+    KeySurface::Params params = surfaceParams();
+    params.press = pressProgress();
+    const QRectF resting = restingFaceRect();
+    const QRectF face = KeySurface::paint(painter, resting, params);
+    paintLabel(painter, face);
+
+    if (hasFocus()) {
+        const QRectF plate = KeySurface::plateRect(resting, params.depth);
+        const qreal inset = -(focusRingGap + focusRingWidth / 2);
+        const QRectF ring = plate.adjusted(inset, inset, -inset, -inset);
+        const qreal radius = params.corner + focusRingGap + focusRingWidth / 2;
+        painter.setPen(QPen(withOpacity(Palette::accent(), 0.6), focusRingWidth));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(ring, radius, radius);
+    }
+}
+
+void KeySurfaceButton::enterEvent(QEnterEvent* event) {
+    setHovered(true);
+    QAbstractButton::enterEvent(event);
+}
+
+void KeySurfaceButton::leaveEvent(QEvent* event) {
+    setHovered(false);
+    QAbstractButton::leaveEvent(event);
+}
+
+void KeySurfaceButton::keyPressEvent(QKeyEvent* event) {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        if (!event->isAutoRepeat()) click();
+        event->accept();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
+}
+
+void KeySurfaceButton::changeEvent(QEvent* event) {
+    if (Palette::isAppearanceChange(event) || event->type() == QEvent::EnabledChange) update();
+    if (event->type() == QEvent::EnabledChange && !isEnabled()) setHovered(false);
+    QAbstractButton::changeEvent(event);
+}
+
+bool KeySurfaceButton::hitButton(const QPoint& pos) const {
+    const KeySurface::Params params = surfaceParams();
+    return KeySurface::plateRect(restingFaceRect(), params.depth).contains(QPointF(pos) + QPointF(0.5, 0.5));
+}
+
+}  // namespace kestrine

@@ -1,0 +1,67 @@
+// The behaviour shared by the buttons drawn as keys: hover tracking, an animated press, a focus
+// ring for keyboard focus, Return and Space activation, disabled opacity, and a repaint when the
+// appearance changes. Subclasses say how big the face is, how the key looks and what it shows.
+#pragma once
+
+#include "app/style/KeySurface.h"
+#include "app/style/PressAnimator.h"
+
+#include <QAbstractButton>
+
+namespace kestrine {
+
+class KeySurfaceButton : public QAbstractButton {
+    Q_OBJECT
+public:
+    explicit KeySurfaceButton(QWidget* parent = nullptr);
+
+    // The pointer is over the button. Containers whose whole area counts as the button's hover
+    // region may drive it with setHovered.
+    bool isHovered() const { return hovered_; }
+    void setHovered(bool hovered);
+
+    // 0 = up, 1 = down, in between while the press animates.
+    qreal pressProgress() const { return animator_.value(); }
+    PressAnimator& pressAnimator() { return animator_; }
+
+    // The face's resting rectangle in widget coordinates, and where it is drawn now.
+    QRectF restingFaceRect() const;
+    QRectF currentFaceRect() const;
+
+    // The face and plate plus the room for the shadow and the focus ring.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+    static constexpr qreal focusRingGap = 2;
+    static constexpr qreal focusRingWidth = 2;
+    // The whole button is drawn at this opacity while disabled.
+    static constexpr qreal disabledOpacity = 0.45;
+
+protected:
+    virtual QSizeF faceSize() const = 0;
+    // The surface for the current state; `press` is filled in by the caller.
+    virtual KeySurface::Params surfaceParams() const = 0;
+    virtual Motion pressMotion() const = 0;
+    // Draws the label on the face, at its current place.
+    virtual void paintLabel(QPainter& painter, const QRectF& face) = 0;
+    // Extra room around the plate for the shadow and focus ring.
+    virtual QMarginsF overhang() const;
+
+    // Call when faceSize() or overhang() changes.
+    void surfaceGeometryChanged();
+
+    void paintEvent(QPaintEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool hitButton(const QPoint& pos) const override;
+
+private:
+    void followDownState();
+
+    PressAnimator animator_;
+    bool hovered_ = false;
+};
+
+}  // namespace kestrine
