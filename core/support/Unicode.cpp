@@ -66,6 +66,9 @@ struct NameCollator::Impl {
 NameCollator::NameCollator(const std::string& locale) : impl_(std::make_unique<Impl>()) {
     UErrorCode status = U_ZERO_ERROR;
     icu::Locale where = locale.empty() ? icu::Locale::getDefault() : icu::Locale(locale.c_str());
+    // The C/POSIX locale (no LANG set) maps to en_US_POSIX, whose collation is plain ASCII
+    // order with upper case first; a file browser's order is the root collation there.
+    if (std::string_view(where.getVariant()) == "POSIX") where = icu::Locale::getRoot();
     impl_->collator.reset(icu::Collator::createInstance(where, status));
     if (U_FAILURE(status) || !impl_->collator) {
         status = U_ZERO_ERROR;

@@ -1,10 +1,14 @@
 // Entry point of the application tests: one QApplication for the whole run.
 #include <QApplication>
 
+#include <cstring>
+
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
+    // Listing the tests (CTest discovery at build time) needs no display.
+    if (::testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }
