@@ -8,43 +8,50 @@ namespace fs = std::filesystem;
 
 PlistFileDomain::PlistFileDomain(fs::path file, WallClock clock)
     : file_(std::move(file)), clock_(std::move(clock)) {
-    values_ = readFile().values;
+    reread();
 }
 
 std::optional<plist::Value> PlistFileDomain::copyValue(const std::string& key) const {
-    auto it = values_.find(key);
-    if (it == values_.end()) return std::nullopt;
+    if (auto change = pending_.find(key); change != pending_.end()) return change->second;
+    auto it = disk_.find(key);
+    if (it == disk_.end()) return std::nullopt;
     return it->second;
 }
 
 void PlistFileDomain::setValue(const std::string& key, std::optional<plist::Value> value) {
-    if (value) values_.insert_or_assign(key, *value);
-    else values_.erase(key);
     pending_.insert_or_assign(key, std::move(value));
 }
 
-PlistFileDomain::Contents PlistFileDomain::readFile() const {
-    Contents contents;
+void PlistFileDomain::reread() {
     std::optional<std::string> bytes;
     try {
         bytes = readFileIfExists(file_);
     } catch (const fs::filesystem_error&) {
-        contents.state = FileState::inaccessible;
-        return contents;
+        state_ = FileState::inaccessible;
+        bytes_.clear();
+        disk_.clear();
+        return;
     }
-    if (!bytes) return contents;
+    if (!bytes) {
+        state_ = FileState::missing;
+        bytes_.clear();
+        disk_.clear();
+        return;
+    }
+    const bool known = state_ == FileState::readable || state_ == FileState::unreadable;
+    if (known && *bytes == bytes_) return; // unchanged since the last read or write
+
+    bytes_ = std::move(*bytes);
+    disk_.clear();
+    state_ = FileState::unreadable;
     try {
-        auto value = plist::parse(*bytes);
+        auto value = plist::parse(bytes_);
         if (auto dictionary = value.dictionary()) {
-            contents.state = FileState::readable;
-            contents.values = std::move(*dictionary);
-            return contents;
+            disk_ = std::move(*dictionary);
+            state_ = FileState::readable;
         }
     } catch (const plist::PlistError&) {
     }
-    contents.state = FileState::unreadable;
-    contents.bytes = std::move(*bytes);
-    return contents;
 }
 
 void PlistFileDomain::keepUnreadableCopy(const std::string& bytes) const {
@@ -62,40 +69,32 @@ void PlistFileDomain::keepUnreadableCopy(const std::string& bytes) const {
 }
 
 bool PlistFileDomain::synchronize() {
-    Contents disk = readFile();
-    if (pending_.empty()) {
-        values_ = std::move(disk.values);
-        return disk.state != FileState::inaccessible;
-    }
+    reread();
+    if (pending_.empty()) return state_ != FileState::inaccessible;
 
     auto pending = std::move(pending_);
     pending_.clear();
-    if (disk.state == FileState::inaccessible) {
-        // Whatever is there cannot be read, so it must not be written over.
-        values_.clear();
-        return false;
-    }
+    // Whatever cannot be read must not be written over.
+    if (state_ == FileState::inaccessible) return false;
 
-    plist::Dictionary merged = disk.values;
+    plist::Dictionary merged = disk_;
     for (auto& [key, value] : pending) {
         if (value) merged.insert_or_assign(key, std::move(*value));
         else merged.erase(key);
     }
-    bool unchanged = disk.state == FileState::readable ? merged == disk.values
-                                                       : disk.state == FileState::missing && merged.empty();
-    if (unchanged) {
-        values_ = std::move(merged);
-        return true;
-    }
+    bool unchanged = state_ == FileState::readable ? merged == disk_ : state_ == FileState::missing && merged.empty();
+    if (unchanged) return true;
 
     try {
-        if (disk.state == FileState::unreadable) keepUnreadableCopy(disk.bytes);
-        writeFileAtomically(file_, plist::toBinary(plist::Value(merged)));
+        std::string bytes = plist::toBinary(plist::Value(merged));
+        if (state_ == FileState::unreadable) keepUnreadableCopy(bytes_);
+        writeFileAtomically(file_, bytes);
+        bytes_ = std::move(bytes);
     } catch (const std::exception&) {
-        values_ = std::move(disk.values);
         return false;
     }
-    values_ = std::move(merged);
+    disk_ = std::move(merged);
+    state_ = FileState::readable;
     return true;
 }
 

@@ -30,7 +30,8 @@ public:
 
     const std::filesystem::path& file() const { return file_; }
 
-    /// The value of `key` in the in-memory domain, or nothing.
+    /// The value of `key`: this object's pending change of it, else the file's value as
+    /// last synchronised; nothing when absent.
     std::optional<plist::Value> copyValue(const std::string& key) const;
 
     /// Sets `key`, or removes it when `value` is nothing. The change is pending until the
@@ -47,18 +48,17 @@ public:
 
 private:
     enum class FileState { missing, readable, unreadable, inaccessible };
-    struct Contents {
-        FileState state = FileState::missing;
-        plist::Dictionary values;
-        std::string bytes; // the raw file, kept for an unreadable one
-    };
 
-    Contents readFile() const;
+    /// Rereads the file into `disk_`; parses only when its bytes differ from the last
+    /// ones seen.
+    void reread();
     void keepUnreadableCopy(const std::string& bytes) const;
 
     std::filesystem::path file_;
     WallClock clock_;
-    plist::Dictionary values_;
+    FileState state_ = FileState::missing;
+    std::string bytes_;       // the file's bytes as last read or written
+    plist::Dictionary disk_;  // its content; empty unless readable
     std::map<std::string, std::optional<plist::Value>> pending_;
 };
 
