@@ -4,6 +4,8 @@
 
 #include <Qt>
 
+#include <utility>
+
 namespace kestrine::linux_keys {
 namespace {
 
@@ -49,16 +51,28 @@ std::optional<std::uint32_t> keysymForKeyCode(std::uint32_t macKeyCode) {
     return std::nullopt;
 }
 
+// What the keys of the US layout give with Shift held, back to the unshifted key.
+constexpr std::pair<std::uint32_t, std::uint32_t> kShifted[] = {
+    {XK_exclam, XK_1},       {XK_at, XK_2},          {XK_numbersign, XK_3},  {XK_dollar, XK_4},
+    {XK_percent, XK_5},      {XK_asciicircum, XK_6}, {XK_ampersand, XK_7},   {XK_asterisk, XK_8},
+    {XK_parenleft, XK_9},    {XK_parenright, XK_0},  {XK_underscore, XK_minus}, {XK_plus, XK_equal},
+    {XK_braceleft, XK_bracketleft}, {XK_braceright, XK_bracketright}, {XK_colon, XK_semicolon},
+    {XK_quotedbl, XK_apostrophe}, {XK_less, XK_comma}, {XK_greater, XK_period}, {XK_question, XK_slash},
+    {XK_bar, XK_backslash},  {XK_asciitilde, XK_grave}, {XK_ISO_Left_Tab, XK_Tab},
+};
+
 std::optional<std::uint32_t> keyCodeForKeysym(std::uint32_t keysym) {
     // Upper-case letter keysyms name the same key.
     if (keysym >= XK_A && keysym <= XK_Z) keysym += XK_a - XK_A;
+    for (const auto& [shifted, base] : kShifted)
+        if (keysym == shifted) keysym = base;
     for (const auto& k : kKeys)
         if (k.keysym == keysym) return k.macKeyCode;
     return std::nullopt;
 }
 
 std::optional<std::uint32_t> keyCodeForQtKey(int qtKey) {
-    if (qtKey == Qt::Key_Enter) qtKey = Qt::Key_Return;
+    if (qtKey == Qt::Key_Backtab) qtKey = Qt::Key_Tab;
     for (const auto& k : kKeys)
         if (k.qtKey == qtKey) return k.macKeyCode;
     return std::nullopt;
