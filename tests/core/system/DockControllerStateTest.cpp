@@ -130,12 +130,6 @@ TEST_F(DockControllerStateTest, DeletePreset) {
     EXPECT_TRUE(std::find(system->log.calls.begin(), system->log.calls.end(), "restart") == system->log.calls.end());
 }
 
-TEST_F(DockControllerStateTest, PresetErrorsCompareAndHashByCase) {
-    EXPECT_EQ(PresetError::notFound(), PresetError(PresetError::Code::notFound));
-    EXPECT_FALSE(PresetError::notFound() == PresetError::nameTaken());
-    EXPECT_EQ(std::hash<PresetError>()(PresetError::emptyName()), std::hash<PresetError>()(PresetError::emptyName()));
-}
-
 // MARK: - bootstrap
 
 TEST_F(DockControllerStateTest, FirstStartMakesTheDefaultPresetFromTheDockAndSavesOnce) {

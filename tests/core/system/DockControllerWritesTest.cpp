@@ -201,11 +201,6 @@ TEST_F(DockControllerWritesTest, ApplyActivePresetWithoutAnyPresetReadsNothing) 
     EXPECT_TRUE(system->log.calls.empty());
 }
 
-TEST_F(DockControllerWritesTest, DockAppsReadsTheDockOnly) {
-    EXPECT_EQ(appIDs(c->dockApps()), (Calls{"a", "b", "c", "d"}));
-    EXPECT_EQ(system->log.calls, Calls{"persistentApps"});
-}
-
 TEST_F(DockControllerWritesTest, RecentsVisibility) {
     EXPECT_TRUE(c->recentsVisible()) << "no value means visible";
     EXPECT_EQ(c->setRecentsVisible(true), (ApplyResult{false, false}));

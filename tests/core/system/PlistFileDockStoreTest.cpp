@@ -1,6 +1,7 @@
 #include "core/system/DockPreferencesError.h"
 #include "core/system/PlistFileDockStore.h"
 
+#include <fstream>
 #include <set>
 
 #include <gtest/gtest.h>
@@ -107,6 +108,18 @@ TEST_F(PlistFileDockStoreTest, ReadsSeeWhatAnotherProcessStoredAndWritesMergeOve
     Dictionary expected = docks;
     expected["show-recents"] = Value(false);
     EXPECT_EQ(readDictionary(file), expected); // nothing resurrected, nothing lost
+
+    // A rewrite in place of the same size is seen too.
+    std::string bytes = plist::toBinary(Value(Dictionary{{"show-recents", Value(true)}}));
+    std::string flipped = plist::toBinary(Value(Dictionary{{"show-recents", Value(false)}}));
+    ASSERT_EQ(bytes.size(), flipped.size());
+    writeFileAtomically(file, bytes);
+    EXPECT_EQ(ours.showRecents(), true);
+    {
+        std::ofstream inPlace(file, std::ios::binary | std::ios::in | std::ios::out);
+        inPlace.write(flipped.data(), static_cast<std::streamsize>(flipped.size()));
+    }
+    EXPECT_EQ(ours.showRecents(), false);
 }
 
 TEST_F(PlistFileDockStoreTest, WrongTypesReadAsDefaults) {
