@@ -12,14 +12,16 @@
 // The string tables live in the application's compiled-in resources; a static library must
 // register them explicitly.
 static void registerCompiledResources() {
-    Q_INIT_RESOURCE(resources);
+    static const bool registered = [] {
+        Q_INIT_RESOURCE(resources);
+        return true;
+    }();
+    (void)registered;
 }
 
 namespace kestrine {
 
 namespace {
-
-constexpr const char* kCompiledDirectory = ":/strings";
 
 std::unique_ptr<Localization>& sharedSlot() {
     static std::unique_ptr<Localization> slot;
@@ -31,6 +33,7 @@ std::unique_ptr<Localization>& sharedSlot() {
 Localization::Localization(const QLocale& locale) : locale_(locale) {}
 
 Localization Localization::fromDirectory(const QString& directory, const QLocale& locale) {
+    if (directory.startsWith(QLatin1Char(':'))) registerCompiledResources();
     Localization result(locale);
     const QDir dir(directory);
     if (!dir.exists()) {
@@ -70,8 +73,7 @@ Localization Localization::fromJSON(const QByteArray& englishJSON, const QString
 const Localization& Localization::shared() {
     auto& slot = sharedSlot();
     if (!slot) {
-        registerCompiledResources();
-        slot = std::make_unique<Localization>(fromDirectory(QString::fromLatin1(kCompiledDirectory)));
+        slot = std::make_unique<Localization>(fromDirectory(QString::fromLatin1(compiledDirectory)));
     }
     return *slot;
 }

@@ -17,6 +17,8 @@ class Localization {
 public:
     // The language every other table falls back to.
     static constexpr const char* fallbackLanguage = "en";
+    // Where the tables compiled into the application are.
+    static constexpr const char* compiledDirectory = ":/strings";
 
     // No tables: every key yields itself. Numbers follow `locale`.
     explicit Localization(const QLocale& locale = QLocale::system());

@@ -107,7 +107,10 @@ void FlowBoxLayout::setGeometry(const QRect& rect) {
         const QRectF& place = places[size_t(i)];
         const QRect visible(QPoint(int(std::lround(place.x())), int(std::lround(place.y()))),
                             QSize(int(std::lround(place.width())), int(std::lround(place.height()))));
-        shown[i]->setGeometry(visible.marginsAdded(overhangOf(shown[i])));
+        const QRect whole = visible.marginsAdded(overhangOf(shown[i]));
+        // A widget is placed directly: QWidgetItem would keep the overhang inside the layout's rect.
+        if (QWidget* widget = shown[i]->widget()) widget->setGeometry(whole);
+        else shown[i]->setGeometry(whole);
     }
 }
 

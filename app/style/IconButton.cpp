@@ -1,6 +1,7 @@
 #include "app/style/IconButton.h"
 
 #include "app/layout/LayoutOverhang.h"
+#include "app/style/GroupOpacity.h"
 #include "app/style/IconButtonStyle.h"
 #include "app/style/KeySurfaceButton.h"
 #include "app/style/Palette.h"
@@ -43,29 +44,22 @@ QSize IconButton::sizeHint() const {
 void IconButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    if (!isEnabled()) painter.setOpacity(KeySurfaceButton::disabledOpacity);
-    const QRectF frame = frameRect();
-    IconButtonStyle::paintBackground(painter, frame, isDown());
-    const QColor ink = IconButtonStyle::labelColor();
-    if (symbol_) {
-        SymbolPainter::paint(painter, *symbol_, frame, symbolSize_, ink, weight_);
-    } else if (!icon().isNull()) {
-        const QSize size = iconSize();
-        const QRectF target(frame.center() - QPointF(size.width() / 2.0, size.height() / 2.0), QSizeF(size));
-        icon().paint(&painter, target.toAlignedRect(), Qt::AlignCenter, isEnabled() ? QIcon::Normal : QIcon::Disabled);
-    } else {
-        painter.setPen(ink);
-        painter.drawText(frame, Qt::AlignCenter, text());
-    }
-    if (hasFocus()) {
-        const qreal gap = KeySurfaceButton::focusRingGap;
-        const qreal width = KeySurfaceButton::focusRingWidth;
-        const qreal out = gap + width / 2;
-        painter.setPen(QPen(withOpacity(Palette::accent(), 0.6), width));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRoundedRect(frame.adjusted(-out, -out, out, out), IconButtonStyle::corner + out,
-                                IconButtonStyle::corner + out);
-    }
+    paintWithGroupOpacity(painter, rect(), isEnabled() ? 1.0 : KeySurfaceButton::disabledOpacity, [this](QPainter& p) {
+        const QRectF frame = frameRect();
+        IconButtonStyle::paintBackground(p, frame, isDown());
+        const QColor ink = IconButtonStyle::labelColor();
+        if (symbol_) {
+            SymbolPainter::paint(p, *symbol_, frame, symbolSize_, ink, weight_);
+        } else if (!icon().isNull()) {
+            const QSize size = iconSize();
+            const QRectF target(frame.center() - QPointF(size.width() / 2.0, size.height() / 2.0), QSizeF(size));
+            icon().paint(&p, target.toAlignedRect());
+        } else {
+            p.setPen(ink);
+            p.drawText(frame, Qt::AlignCenter, text());
+        }
+        if (hasFocus()) KeySurfaceButton::paintFocusRing(p, frame, IconButtonStyle::corner);
+    });
 }
 
 void IconButton::enterEvent(QEnterEvent* event) {

@@ -1,6 +1,7 @@
 #include "app/style/KeySurfaceButton.h"
 
 #include "app/layout/LayoutOverhang.h"
+#include "app/style/GroupOpacity.h"
 #include "app/style/Palette.h"
 
 #include <QEnterEvent>
@@ -74,23 +75,24 @@ void KeySurfaceButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    if (!isEnabled()) painter.setOpacity(disabledOpacity);
+    paintWithGroupOpacity(painter, rect(), isEnabled() ? 1.0 : disabledOpacity, [this](QPainter& p) {
+        KeySurface::Params params = surfaceParams();
+        params.press = pressProgress();
+        const QRectF resting = restingFaceRect();
+        const QRectF face = KeySurface::paint(p, resting, params);
+        paintLabel(p, face);
+        if (hasFocus()) paintFocusRing(p, KeySurface::plateRect(resting, params.depth), params.corner);
+    });
+}
 
-    KeySurface::Params params = surfaceParams();
-    params.press = pressProgress();
-    const QRectF resting = restingFaceRect();
-    const QRectF face = KeySurface::paint(painter, resting, params);
-    paintLabel(painter, face);
-
-    if (hasFocus()) {
-        const QRectF plate = KeySurface::plateRect(resting, params.depth);
-        const qreal inset = -(focusRingGap + focusRingWidth / 2);
-        const QRectF ring = plate.adjusted(inset, inset, -inset, -inset);
-        const qreal radius = params.corner + focusRingGap + focusRingWidth / 2;
-        painter.setPen(QPen(withOpacity(Palette::accent(), 0.6), focusRingWidth));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRoundedRect(ring, radius, radius);
-    }
+void KeySurfaceButton::paintFocusRing(QPainter& painter, const QRectF& around, qreal corner) {
+    const qreal out = focusRingGap + focusRingWidth / 2;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(withOpacity(Palette::accent(), focusRingOpacity), focusRingWidth));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRoundedRect(around.adjusted(-out, -out, out, out), corner + out, corner + out);
+    painter.restore();
 }
 
 void KeySurfaceButton::enterEvent(QEnterEvent* event) {

@@ -34,6 +34,9 @@ public:
 
     static constexpr qreal focusRingGap = 2;
     static constexpr qreal focusRingWidth = 2;
+    static constexpr qreal focusRingOpacity = 0.6;
+    // The keyboard-focus ring: accent, 2 points outside `around`.
+    static void paintFocusRing(QPainter& painter, const QRectF& around, qreal corner);
     // The whole button is drawn at this opacity while disabled.
     static constexpr qreal disabledOpacity = 0.45;
 

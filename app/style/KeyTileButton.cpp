@@ -34,8 +34,7 @@ void KeyTileButton::paintLabel(QPainter& painter, const QRectF& face) {
     if (!icon().isNull()) {
         const QSizeF size = iconSize();
         const QRectF target(face.center() - QPointF(size.width() / 2, size.height() / 2), size);
-        icon().paint(&painter, target.toAlignedRect(), Qt::AlignCenter,
-                     isEnabled() ? QIcon::Normal : QIcon::Disabled);
+        icon().paint(&painter, target.toAlignedRect());  // the whole key fades when disabled
         return;
     }
     if (!text().isEmpty()) {

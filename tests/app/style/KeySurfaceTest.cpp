@@ -1,0 +1,194 @@
+// The key surface drawn into images: face, side plate, press travel, shadow, ring and highlight.
+#include "app/style/KeyCap.h"
+#include "app/style/KeySurface.h"
+#include "app/style/Palette.h"
+#include "tests/app/style/RenderSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace kestrine {
+namespace {
+
+using test::near;
+using test::pixel;
+
+const QColor kFace(200, 40, 40);
+const QColor kSide(30, 40, 200);
+const QColor kRing(20, 180, 60);
+
+// A 60 × 40 face at (20, 20) with depth 4 and colours that cannot be confused.
+KeySurface::Params plainParams(bool down) {
+    KeySurface::Params params;
+    params.corner = 8;
+    params.depth = 4;
+    params.face = kFace;
+    params.side = kSide;
+    params.highlight = QColor(Qt::transparent);
+    params.shadow = QColor(0, 0, 0, 128);
+    params.setDown(down);
+    return params;
+}
+
+const QRectF kFaceRect(20, 20, 60, 40);
+
+QImage render(const KeySurface::Params& params, const char* name) {
+    QImage image = test::renderWith(QSize(100, 90), [&](QPainter& p) { KeySurface::paint(p, kFaceRect, params); });
+    test::savePNG(image, QString::fromLatin1(name));
+    return image;
+}
+
+TEST(KeySurfaceTest, PressedFaceSinksByExactlyItsDepth) {
+    const QImage up = render(plainParams(false), "surface-up");
+    const QImage down = render(plainParams(true), "surface-down");
+    const int column = 50;
+
+    EXPECT_EQ(test::firstRowWith(up, column, kFace), 20);
+    EXPECT_EQ(test::firstRowWith(down, column, kFace), 24);
+
+    // At rest the face covers the top of the plate and `depth` rows of side show below it.
+    for (int y = 20; y < 60; ++y) EXPECT_TRUE(near(pixel(up, column, y), kFace)) << "row " << y;
+    for (int y = 60; y < 64; ++y) EXPECT_TRUE(near(pixel(up, column, y), kSide)) << "row " << y;
+    // Pressed, the face covers the bottom of the plate and the top `depth` rows of side show.
+    for (int y = 20; y < 24; ++y) EXPECT_TRUE(near(pixel(down, column, y), kSide)) << "row " << y;
+    for (int y = 24; y < 64; ++y) EXPECT_TRUE(near(pixel(down, column, y), kFace)) << "row " << y;
+    // Nothing is drawn over the plate's bottom edge in either state except the shadow.
+    EXPECT_FALSE(near(pixel(up, column, 64), kSide));
+    EXPECT_FALSE(near(pixel(down, column, 64), kFace));
+}
+
+TEST(KeySurfaceTest, PartialPressMovesTheFaceInProportion) {
+    KeySurface::Params params = plainParams(false);
+    params.press = 0.5;
+    EXPECT_EQ(KeySurface::faceRect(kFaceRect, params).top(), 22);
+    params.press = 2;  // a spring overshoot never pushes the face off its plate
+    EXPECT_EQ(KeySurface::faceRect(kFaceRect, params).top(), 24);
+    params.press = -1;
+    EXPECT_EQ(KeySurface::faceRect(kFaceRect, params).top(), 20);
+}
+
+TEST(KeySurfaceTest, ShadowTightensWhenPressed) {
+    EXPECT_DOUBLE_EQ(KeySurface::shadowFor(0).radius, 6);
+    EXPECT_DOUBLE_EQ(KeySurface::shadowFor(0).offset, 4);
+    EXPECT_DOUBLE_EQ(KeySurface::shadowFor(1).radius, 1.5);
+    EXPECT_DOUBLE_EQ(KeySurface::shadowFor(1).offset, 0.5);
+    EXPECT_DOUBLE_EQ(KeySurface::shadowFor(0.5).radius, 3.75);
+
+    const QImage up = render(plainParams(false), "surface-shadow-up");
+    const QImage down = render(plainParams(true), "surface-shadow-down");
+    // Below the plate (which ends at row 64) the resting shadow is visible, the pressed one not.
+    const int upAlpha = qAlpha(up.pixel(50, 68));
+    const int downAlpha = qAlpha(down.pixel(50, 68));
+    EXPECT_GT(upAlpha, 20);
+    EXPECT_LE(downAlpha, 2);
+    // The shadow falls downwards: nothing above the plate at rest.
+    EXPECT_LT(qAlpha(up.pixel(50, 16)), upAlpha);
+    // And to the sides it spreads less when pressed.
+    EXPECT_GT(qAlpha(up.pixel(16, 45)), qAlpha(down.pixel(16, 45)));
+}
+
+TEST(KeySurfaceTest, ShadowMarginsHoldTheRestingShadow) {
+    const QMarginsF margins = KeySurface::shadowMargins();
+    const QImage up = render(plainParams(false), "surface-shadow-margins");
+    const QRectF plate = KeySurface::plateRect(kFaceRect, 4);
+    // One pixel beyond the margins, the shadow has faded out.
+    EXPECT_LE(qAlpha(up.pixel(50, int(plate.bottom() + margins.bottom() + 1))), 1);
+    EXPECT_LE(qAlpha(up.pixel(int(plate.right() + margins.right() + 1), 45)), 1);
+    EXPECT_LE(qAlpha(up.pixel(int(plate.left() - margins.left() - 2), 45)), 1);
+    EXPECT_GT(margins.bottom(), margins.top());
+}
+
+TEST(KeySurfaceTest, RingIsDrawnInsideTheFaceEdge) {
+    KeySurface::Params params = plainParams(false);
+    params.ring = kRing;
+    const QImage ringed = render(params, "surface-ring");
+    const QImage plain = render(plainParams(false), "surface-plain");
+    // The ring is 2 points wide, inside the face: columns 20 and 21 at mid-height.
+    EXPECT_TRUE(near(pixel(ringed, 20, 40), kRing)) << test::describe(pixel(ringed, 20, 40));
+    EXPECT_TRUE(near(pixel(ringed, 21, 40), kRing));
+    EXPECT_TRUE(near(pixel(ringed, 22, 40), kFace));
+    EXPECT_TRUE(near(pixel(ringed, 79, 40), kRing));
+    EXPECT_TRUE(near(pixel(ringed, 50, 20), kRing));
+    // Without a ring the edge is plain face.
+    EXPECT_TRUE(near(pixel(plain, 20, 40), kFace)) << test::describe(pixel(plain, 20, 40));
+    EXPECT_TRUE(near(pixel(plain, 79, 40), kFace));
+    EXPECT_TRUE(near(pixel(plain, 50, 59), kFace));
+}
+
+TEST(KeySurfaceTest, HighlightBrightensOnlyTheTopEdge) {
+    KeySurface::Params params = plainParams(false);
+    params.highlight = QColor(255, 255, 255, 230);
+    const QImage image = render(params, "surface-highlight");
+    const QColor top = pixel(image, 50, 20);
+    EXPECT_GT(top.red() + top.green() + top.blue(), kFace.red() + kFace.green() + kFace.blue() + 150);
+    // The gradient is transparent from the middle down: the lower edges are plain face.
+    EXPECT_TRUE(near(pixel(image, 20, 50), kFace));
+    EXPECT_TRUE(near(pixel(image, 50, 59), kFace));
+    // Inside the 1-point border the face is untouched.
+    EXPECT_TRUE(near(pixel(image, 50, 22), kFace));
+}
+
+TEST(KeySurfaceTest, ShadowImagesAreReused) {
+    render(plainParams(false), "surface-cache-1");
+    const int before = KeySurface::cachedShadowCount();
+    render(plainParams(false), "surface-cache-2");
+    EXPECT_EQ(KeySurface::cachedShadowCount(), before);
+}
+
+TEST(KeyCapTest, MetricsFollowTheFontSize) {
+    const KeyCap::Metrics twelve = KeyCap::metrics(12);
+    EXPECT_NEAR(twelve.minSide, 20.4, 1e-9);
+    EXPECT_NEAR(twelve.corner, 4.56, 1e-9);
+    EXPECT_NEAR(twelve.depth, 1.92, 1e-9);
+    EXPECT_NEAR(KeyCap::metrics(11).depth, 1.76, 1e-9);
+    // Very small caps never get a side thinner than 1.5.
+    EXPECT_DOUBLE_EQ(KeyCap::metrics(9).depth, 1.5);
+    EXPECT_DOUBLE_EQ(KeyCap::metrics(2).depth, 1.5);
+
+    // A single digit sits in the minimum square, plus 2 points each side.
+    const QSizeF face = KeyCap::faceSize(QStringLiteral("1"), 12);
+    EXPECT_NEAR(face.width(), 20.4 + 4, 1e-9);
+    EXPECT_NEAR(face.height(), 20.4, 1e-9);
+    // Longer text widens the cap but never shrinks it.
+    EXPECT_GT(KeyCap::faceSize(QStringLiteral("Space"), 12).width(), face.width());
+}
+
+TEST(KeyCapTest, SmallCapShowsAtLeastOneAndAHalfPointsOfSide) {
+    Palette::setDarkOverride(false);
+    KeyCap cap(QStringLiteral("1"), 4);
+    const qreal dpr = 4;
+    const QImage image = test::renderWidget(cap, dpr);
+    test::savePNG(image, QStringLiteral("keycap-tiny"));
+    const QRectF face = cap.restingFaceRect();
+    const int column = int((face.center().x()) * dpr);
+    const QColor side = Palette::keySide();
+    int sideRows = 0;
+    for (int y = int(face.bottom() * dpr) - 2; y < image.height(); ++y)
+        if (near(pixel(image, column, y), side, 6)) ++sideRows;
+    EXPECT_NEAR(sideRows, 1.5 * dpr, 1);
+    Palette::setDarkOverride(std::nullopt);
+}
+
+TEST(KeyCapTest, ColoursFollowTheAppearance) {
+    KeyCap cap(QStringLiteral("D"), 12);
+    Palette::setDarkOverride(false);
+    const QImage light = test::renderWidget(cap, 2);
+    Palette::setDarkOverride(true);
+    const QImage dark = test::renderWidget(cap, 2);
+    Palette::setDarkOverride(std::nullopt);
+    test::savePNG(light, QStringLiteral("keycap-light"));
+    test::savePNG(dark, QStringLiteral("keycap-dark"));
+
+    const QRectF face = cap.restingFaceRect();
+    // A point on the face away from the glyph and the edges.
+    const QPoint probe(int(face.left() + 3) * 2, int(face.center().y()) * 2);
+    EXPECT_TRUE(near(pixel(light, probe.x(), probe.y()), Palette::color(Palette::Swatch::raised, false)))
+        << test::describe(pixel(light, probe.x(), probe.y()));
+    EXPECT_TRUE(near(pixel(dark, probe.x(), probe.y()), Palette::color(Palette::Swatch::raised, true)))
+        << test::describe(pixel(dark, probe.x(), probe.y()));
+    // The glyph is drawn in ink.
+    EXPECT_GT(test::countNear(light, Palette::color(Palette::Swatch::ink, false), 40), 10);
+    EXPECT_GT(test::countNear(dark, Palette::color(Palette::Swatch::ink, true), 40), 10);
+}
+
+}  // namespace
+}  // namespace kestrine
