@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -18,10 +19,10 @@ std::vector<Identity> identities(const std::vector<DockTile>& tiles) {
     return out;
 }
 
-/// Identity to the first tile that has it.
-std::unordered_map<std::string, const DockTile*> lookup(const std::vector<DockTile>& tiles,
-                                                        const std::vector<Identity>& ids) {
-    std::unordered_map<std::string, const DockTile*> map;
+/// Identity to the first tile that has it. The keys view into `ids`.
+std::unordered_map<std::string_view, const DockTile*> lookup(const std::vector<DockTile>& tiles,
+                                                             const std::vector<Identity>& ids) {
+    std::unordered_map<std::string_view, const DockTile*> map;
     map.reserve(tiles.size());
     for (std::size_t i = 0; i < tiles.size(); ++i)
         if (ids[i]) map.try_emplace(*ids[i], &tiles[i]);
@@ -33,12 +34,13 @@ std::unordered_map<std::string, const DockTile*> lookup(const std::vector<DockTi
 DockPlan plan(const std::vector<DockTile>& current, const std::vector<DockTile>& stored,
               const std::vector<PresetApp>& apps) {
     const auto currentIDs = identities(current);
+    const auto storedIDs = identities(stored);
     const auto inDock = lookup(current, currentIDs);
-    const auto inState = lookup(stored, identities(stored));
+    const auto inState = lookup(stored, storedIDs);
 
     DockPlan result;
     result.tiles.reserve(apps.size() + current.size());
-    std::unordered_set<std::string> used;
+    std::unordered_set<std::string_view> used; // views into `apps`
     used.reserve(apps.size());
     for (const auto& app : apps) {
         if (used.count(app.id)) continue;
@@ -60,7 +62,8 @@ DockPlan plan(const std::vector<DockTile>& current, const std::vector<DockTile>&
         result.tiles.insert(result.tiles.begin() + static_cast<std::ptrdiff_t>(at), current[i]);
     }
 
-    std::unordered_set<std::string> kept;
+    std::unordered_set<std::string_view> kept; // views into `currentIDs`
+    kept.reserve(current.size());
     for (std::size_t i = 0; i < current.size(); ++i) {
         const auto& id = currentIDs[i];
         if (!id || used.count(*id)) continue;

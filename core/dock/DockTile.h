@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -20,12 +21,17 @@ public:
 
 /// One entry of the Dock's "persistent-apps", carried exactly as the Dock stored it.
 /// Accessors read a handful of keys and never fail; nothing is cached.
+///
+/// A tile is a value: its dictionary never changes after construction, so copies share
+/// it instead of duplicating the whole tree (tiles are copied between the Dock, plans and
+/// the state many times per switch).
 class DockTile {
 public:
-    DockTile() = default;
-    explicit DockTile(plist::Dictionary raw) : raw_(std::move(raw)) {}
+    /// A tile with an empty dictionary.
+    DockTile();
+    explicit DockTile(plist::Dictionary raw) : raw_(std::make_shared<const plist::Dictionary>(std::move(raw))) {}
 
-    const plist::Dictionary& raw() const { return raw_; }
+    const plist::Dictionary& raw() const { return *raw_; }
 
     std::optional<std::string> bundleIdentifier() const;
     std::optional<std::string> label() const;
@@ -53,7 +59,7 @@ public:
     friend bool operator==(const DockTile& a, const DockTile& b);
 
 private:
-    plist::Dictionary raw_;
+    std::shared_ptr<const plist::Dictionary> raw_;
 };
 
 } // namespace kestrine

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "core/model/JSONDocument.h"
 #include "core/plist/Base64.h"
 #include "core/plist/PlistCoding.h"
 #include "core/support/AtomicFile.h"
@@ -30,7 +31,7 @@ struct Place {
     }
 };
 
-/// Builds the errors of one decoding run.
+/// Reads the state out of a parsed document and builds the errors of one decoding run.
 struct Decoder {
     const std::string& fileName;
     /// Name of the preset being read, once known, to help find the place in the file.
@@ -44,82 +45,84 @@ struct Decoder {
         throw StateFileError(message);
     }
 
-    static std::string describe(const json& value) {
+    static std::string describe(const JSONValue& value) {
         switch (value.type()) {
-        case json::value_t::number_integer:
-        case json::value_t::number_unsigned:
-        case json::value_t::number_float:
-            return "a number";
-        case json::value_t::array:
-            return "an array";
-        case json::value_t::object:
-            return "an object";
-        case json::value_t::null:
+        case JSONValue::Type::Null:
             return "null";
+        case JSONValue::Type::Boolean:
+            return "a boolean";
+        case JSONValue::Type::String:
+            return "a string";
+        case JSONValue::Type::Array:
+            return "an array";
+        case JSONValue::Type::Object:
+            return "an object";
         default:
-            return std::string("a ") + value.type_name();
+            return "a number";
         }
     }
 
-    [[noreturn]] void wrongType(const Place& place, const char* expected, const json& found) const {
+    [[noreturn]] void wrongType(const Place& place, const char* expected, const JSONValue& found) const {
         fail(&place, std::string("expected ") + expected + ", found " + describe(found));
     }
 
-    /// The member `key` of `object`, or nullptr when it is missing or null.
-    static const json* optionalMember(const json& object, const char* key) {
-        auto it = object.find(key);
-        if (it == object.end() || it->is_null()) return nullptr;
-        return &*it;
+    /// The member `key` of `object`, or nothing when it is missing or null.
+    static std::optional<JSONValue> optionalMember(const JSONValue& object, const char* key) {
+        auto member = object.find(key);
+        if (!member || member->isNull()) return std::nullopt;
+        return member;
     }
 
-    const json& requiredMember(const json& object, const Place& place) const {
-        auto it = object.find(place.key);
-        if (it == object.end()) fail(&place, "missing required key");
-        if (it->is_null()) fail(&place, "missing required key (it is null)");
-        return *it;
+    JSONValue requiredMember(const JSONValue& object, const Place& place) const {
+        auto member = object.find(place.key);
+        if (!member) fail(&place, "missing required key");
+        if (member->isNull()) fail(&place, "missing required key (it is null)");
+        return *member;
     }
 
-    const json& expectObject(const json& value, const Place& place) const {
-        if (!value.is_object()) wrongType(place, "an object", value);
+    const JSONValue& expectObject(const JSONValue& value, const Place& place) const {
+        if (!value.isObject()) wrongType(place, "an object", value);
         return value;
     }
 
-    const json& expectArray(const json& value, const Place& place) const {
-        if (!value.is_array()) wrongType(place, "an array", value);
+    const JSONValue& expectArray(const JSONValue& value, const Place& place) const {
+        if (!value.isArray()) wrongType(place, "an array", value);
         return value;
     }
 
-    const std::string& string(const json& value, const Place& place) const {
-        if (!value.is_string()) wrongType(place, "a string", value);
-        return value.get_ref<const std::string&>();
+    std::string string(const JSONValue& value, const Place& place) const {
+        if (!value.isString()) wrongType(place, "a string", value);
+        return std::string(value.string());
     }
 
-    bool boolean(const json& value, const Place& place) const {
-        if (!value.is_boolean()) wrongType(place, "a boolean", value);
-        return value.get<bool>();
+    bool boolean(const JSONValue& value, const Place& place) const {
+        if (!value.isBoolean()) wrongType(place, "a boolean", value);
+        return value.boolean();
     }
 
-    std::int64_t integer(const json& value, const Place& place) const {
-        if (value.is_number_unsigned()) {
-            auto u = value.get<std::uint64_t>();
-            if (u > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()))
+    std::int64_t integer(const JSONValue& value, const Place& place) const {
+        switch (value.type()) {
+        case JSONValue::Type::Integer:
+            return value.integer();
+        case JSONValue::Type::Unsigned:
+            if (value.unsignedInteger() > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()))
                 fail(&place, "integer out of range");
-            return static_cast<std::int64_t>(u);
-        }
-        if (value.is_number_integer()) return value.get<std::int64_t>();
-        if (value.is_number_float()) {
+            return static_cast<std::int64_t>(value.unsignedInteger());
+        case JSONValue::Type::Real: {
             // A number written with a fraction part is accepted when its value is whole.
-            double d = value.get<double>();
+            double d = value.real();
             if (std::trunc(d) == d && d >= -9223372036854775808.0 && d < 9223372036854775808.0)
                 return static_cast<std::int64_t>(d);
-            fail(&place, "expected an integer, found " + value.dump());
+            fail(&place, "expected an integer, found " + std::string(value.numberText()));
         }
-        wrongType(place, "an integer", value);
+        default:
+            wrongType(place, "an integer", value);
+        }
     }
 
-    DockTile tile(const json& value, const Place& place) const {
-        const auto& text = string(value, place);
-        auto bytes = plist::base64Decode(text);
+    DockTile tile(const JSONValue& value, const Place& place) const {
+        if (!value.isString()) wrongType(place, "a string", value);
+        auto bytes = plist::base64Decode(value.string());
         if (!bytes) fail(&place, "tile is not valid Base64");
         try {
             return DockTile::decode(*bytes);
@@ -130,7 +133,7 @@ struct Decoder {
         }
     }
 
-    PresetApp app(const json& value, const Place& place) {
+    PresetApp app(const JSONValue& value, const Place& place) {
         const auto& object = expectObject(value, place);
         Place idPlace = place.child("id"), pathPlace = place.child("path"), namePlace = place.child("name");
         PresetApp result;
@@ -140,30 +143,29 @@ struct Decoder {
         return result;
     }
 
-    Preset preset(const json& value, const Place& place) {
+    Preset preset(const JSONValue& value, const Place& place) {
         const auto& object = expectObject(value, place);
         Preset result;
         Place namePlace = place.child("name");
         result.name = string(requiredMember(object, namePlace), namePlace);
         presetName = &result.name;
 
-        if (const auto* id = optionalMember(object, "id")) result.id = string(*id, place.child("id"));
+        if (auto id = optionalMember(object, "id")) result.id = string(*id, place.child("id"));
         else result.id = "legacy:" + result.name;
 
-        if (const auto* emoji = optionalMember(object, "emoji")) result.emoji = string(*emoji, place.child("emoji"));
+        if (auto emoji = optionalMember(object, "emoji")) result.emoji = string(*emoji, place.child("emoji"));
 
-        if (const auto* flag = optionalMember(object, "isDefault"))
-            result.isDefault = boolean(*flag, place.child("isDefault"));
+        if (auto flag = optionalMember(object, "isDefault")) result.isDefault = boolean(*flag, place.child("isDefault"));
 
         // With "apps" present the preset is of the current layout and "hiddenIDs" is ignored.
-        if (const auto* apps = optionalMember(object, "apps")) {
+        if (auto apps = optionalMember(object, "apps")) {
             Place appsPlace = place.child("apps");
             const auto& array = expectArray(*apps, appsPlace);
             result.apps.reserve(array.size());
             for (std::size_t i = 0; i < array.size(); ++i) result.apps.push_back(app(array[i], appsPlace.at(i)));
         } else {
             std::set<std::string> hiddenIDs;
-            if (const auto* ids = optionalMember(object, "hiddenIDs")) {
+            if (auto ids = optionalMember(object, "hiddenIDs")) {
                 Place idsPlace = place.child("hiddenIDs");
                 const auto& array = expectArray(*ids, idsPlace);
                 for (std::size_t i = 0; i < array.size(); ++i) hiddenIDs.insert(string(array[i], idsPlace.at(i)));
@@ -174,36 +176,35 @@ struct Decoder {
         return result;
     }
 
-    HiddenEntry hiddenEntry(const json& value, const Place& place) {
+    HiddenEntry hiddenEntry(const JSONValue& value, const Place& place) {
         const auto& object = expectObject(value, place);
         HiddenEntry result;
         Place tilePlace = place.child("tile"), indexPlace = place.child("originalIndex");
         result.tile = tile(requiredMember(object, tilePlace), tilePlace);
         result.originalIndex = integer(requiredMember(object, indexPlace), indexPlace);
-        if (const auto* key = optionalMember(object, "previousKey"))
-            result.previousKey = string(*key, place.child("previousKey"));
-        if (const auto* key = optionalMember(object, "nextKey")) result.nextKey = string(*key, place.child("nextKey"));
+        if (auto key = optionalMember(object, "previousKey")) result.previousKey = string(*key, place.child("previousKey"));
+        if (auto key = optionalMember(object, "nextKey")) result.nextKey = string(*key, place.child("nextKey"));
         return result;
     }
 
-    AppState state(const json& document) {
-        if (!document.is_object()) fail(nullptr, "expected an object at the top level, found " + describe(document));
+    AppState state(const JSONValue& document) {
+        if (!document.isObject()) fail(nullptr, "expected an object at the top level, found " + describe(document));
         AppState result;
-        if (const auto* active = optionalMember(document, "activePresetID"))
+        if (auto active = optionalMember(document, "activePresetID"))
             result.activePresetID = string(*active, Place{nullptr, "activePresetID", 0});
-        if (const auto* hidden = optionalMember(document, "hidden")) {
+        if (auto hidden = optionalMember(document, "hidden")) {
             Place place{nullptr, "hidden", 0};
             const auto& array = expectArray(*hidden, place);
             result.hidden.reserve(array.size());
             for (std::size_t i = 0; i < array.size(); ++i) result.hidden.push_back(hiddenEntry(array[i], place.at(i)));
         }
-        if (const auto* presets = optionalMember(document, "presets")) {
+        if (auto presets = optionalMember(document, "presets")) {
             Place place{nullptr, "presets", 0};
             const auto& array = expectArray(*presets, place);
             result.presets.reserve(array.size());
             for (std::size_t i = 0; i < array.size(); ++i) result.presets.push_back(preset(array[i], place.at(i)));
         }
-        if (const auto* tiles = optionalMember(document, "storedTiles")) {
+        if (auto tiles = optionalMember(document, "storedTiles")) {
             Place place{nullptr, "storedTiles", 0};
             const auto& array = expectArray(*tiles, place);
             result.storedTiles.reserve(array.size());
@@ -215,15 +216,17 @@ struct Decoder {
 
 // ---- Encoding ------------------------------------------------------------------------------
 
-std::string tileText(const DockTile& tile, const std::string& fileName, const std::string& place) {
+/// The tile as Base64 text; `where` names its place for an error message.
+template <typename Place>
+std::string tileText(const DockTile& tile, const std::string& fileName, Place where) {
     try {
         return plist::base64Encode(tile.encode());
     } catch (const plist::PlistError& e) {
-        throw StateFileError(fileName + ": " + place + ": cannot encode tile: " + e.what());
+        throw StateFileError(fileName + ": " + where() + ": cannot encode tile: " + e.what());
     }
 }
 
-json presetObject(const Preset& preset) {
+json presetObject(const Preset& preset, std::size_t& estimatedSize) {
     json object = json::object();
     if (preset.legacyHiddenIDs) {
         json ids = json::array();
@@ -231,11 +234,19 @@ json presetObject(const Preset& preset) {
         object["hiddenIDs"] = std::move(ids);
     } else {
         json apps = json::array();
-        for (const auto& app : preset.apps) apps.push_back(json{{"id", app.id}, {"name", app.name}, {"path", app.path}});
+        for (const auto& app : preset.apps) {
+            json object = json::object();
+            object["id"] = app.id;
+            object["name"] = app.name;
+            object["path"] = app.path;
+            apps.push_back(std::move(object));
+            estimatedSize += 96 + app.id.size() + app.name.size() + app.path.size();
+        }
         object["apps"] = std::move(apps);
         object["hiddenIDs"] = json::array();
     }
     if (preset.emoji) object["emoji"] = *preset.emoji;
+    estimatedSize += 192 + preset.id.size() + preset.name.size();
     object["id"] = preset.id;
     object["isDefault"] = preset.isDefault;
     object["name"] = preset.name;
@@ -245,6 +256,7 @@ json presetObject(const Preset& preset) {
 } // namespace
 
 std::string JSONFileStateStorage::encode(const AppState& state, const std::string& fileName) {
+    std::size_t estimatedSize = 256;
     json document = json::object();
     if (state.activePresetID) document["activePresetID"] = *state.activePresetID;
 
@@ -255,22 +267,33 @@ std::string JSONFileStateStorage::encode(const AppState& state, const std::strin
         if (entry.nextKey) object["nextKey"] = *entry.nextKey;
         object["originalIndex"] = entry.originalIndex;
         if (entry.previousKey) object["previousKey"] = *entry.previousKey;
-        object["tile"] = tileText(entry.tile, fileName, "hidden[" + std::to_string(i) + "].tile");
+        object["tile"] = tileText(entry.tile, fileName, [i] { return "hidden[" + std::to_string(i) + "].tile"; });
+        estimatedSize += 128 + object["tile"].get_ref<const std::string&>().size();
         hidden.push_back(std::move(object));
     }
     document["hidden"] = std::move(hidden);
 
     json presets = json::array();
-    for (const auto& preset : state.presets) presets.push_back(presetObject(preset));
+    for (const auto& preset : state.presets) presets.push_back(presetObject(preset, estimatedSize));
     document["presets"] = std::move(presets);
 
     json tiles = json::array();
-    for (std::size_t i = 0; i < state.storedTiles.size(); ++i)
-        tiles.push_back(tileText(state.storedTiles[i], fileName, "storedTiles[" + std::to_string(i) + "]"));
+    for (std::size_t i = 0; i < state.storedTiles.size(); ++i) {
+        tiles.push_back(
+            tileText(state.storedTiles[i], fileName, [i] { return "storedTiles[" + std::to_string(i) + "]"; }));
+        estimatedSize += 8 + tiles.back().get_ref<const std::string&>().size();
+    }
     document["storedTiles"] = std::move(tiles);
 
     try {
-        return document.dump(2) + "\n";
+        // json::dump(2), into a buffer sized up front: growing a string of a few hundred
+        // kilobytes by doubling costs more than the serialising itself.
+        std::string text;
+        text.reserve(estimatedSize);
+        nlohmann::detail::serializer<json> serializer(nlohmann::detail::output_adapter<char>(text), ' ');
+        serializer.dump(document, true, false, 2);
+        text += '\n';
+        return text;
     } catch (const json::type_error& e) {
         // Strings that are not valid UTF-8 cannot be written as JSON text.
         throw StateFileError(fileName + ": cannot encode the state: " + e.what());
@@ -278,16 +301,16 @@ std::string JSONFileStateStorage::encode(const AppState& state, const std::strin
 }
 
 AppState JSONFileStateStorage::decode(const std::string& text, const std::string& fileName) {
-    json document;
+    // A purpose-built reader: the state file is read at every start and a general JSON
+    // tree costs many times the reading of the file itself.
+    std::optional<JSONDocument> document;
     try {
-        document = parseJSON(text, fileName);
-    } catch (const StateFileError&) {
-        throw;
-    } catch (const JSONFormatError& e) {
-        throw StateFileError(e.what());
+        document.emplace(text);
+    } catch (const JSONSyntaxError& e) {
+        throw StateFileError(fileName + ": " + e.what());
     }
     Decoder decoder{fileName};
-    return decoder.state(document);
+    return decoder.state(document->root());
 }
 
 AppState JSONFileStateStorage::load() {

@@ -4,6 +4,7 @@
 #include "tests/core/support/TempFolder.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <cstdlib>
 
@@ -86,6 +87,8 @@ TEST(GoldenStateFile, SavedBytesMatchTheCheckedInFileAndLoadBackEqual) {
         GTEST_SKIP() << "rewrote " << goldenFile;
     }
     EXPECT_EQ(written, readFile(goldenFile));
+    // Exactly the canonical form: every object's keys sorted, two-space indentation.
+    EXPECT_EQ(nlohmann::json::parse(written).dump(2) + "\n", written);
     EXPECT_EQ(storage.load(), state);
     EXPECT_EQ(JSONFileStateStorage(goldenFile).load(), state);
 }
