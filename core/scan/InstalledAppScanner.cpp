@@ -1,6 +1,6 @@
 #include "core/scan/InstalledAppScanner.h"
 
-#include "core/plist/PlistCoding.h"
+#include "core/scan/InfoPlistReader.h"
 #include "core/support/Unicode.h"
 
 #include <unicode/locid.h>
@@ -23,6 +23,21 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// An open file descriptor, closed on scope exit.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
 struct Entry {
     std::string name;
     unsigned char type; // d_type as reported by the file system
@@ -41,11 +56,23 @@ bool isBundleName(std::string_view name) {
     return name.size() > 4 && name.front() != '.' && hasAppExtension(name);
 }
 
-// The visible direct entries of `folder`, sorted by name; nothing when it cannot be listed.
-std::vector<Entry> listVisible(const fs::path& folder) {
+// Opens `name` inside the folder `at` as a folder, following symbolic links. Fails for
+// anything that is not a folder, for links that resolve to nothing or loop, and for
+// folders that cannot be read.
+int openFolder(int at, const char* name) {
+    return ::openat(at, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
+}
+
+// The visible direct entries of the open folder `fd` (which this takes over), sorted by
+// name; nothing when it cannot be listed.
+std::vector<Entry> listVisible(int fd) {
     std::vector<Entry> entries;
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir) return entries;
+    if (fd < 0) return entries;
+    DIR* dir = ::fdopendir(fd);
+    if (!dir) {
+        ::close(fd);
+        return entries;
+    }
     while (const dirent* entry = ::readdir(dir)) {
         if (entry->d_name[0] == '.') continue; // hidden, and "." and ".."
         entries.push_back(Entry{entry->d_name, entry->d_type});
@@ -55,26 +82,30 @@ std::vector<Entry> listVisible(const fs::path& folder) {
     return entries;
 }
 
-// Whether an entry is a folder, following symbolic links. A link that cannot be
-// resolved (dangling, or part of a loop) is not a folder.
-bool isFolder(const fs::path& folder, const Entry& entry) {
-    if (entry.type == DT_DIR) return true;
-    if (entry.type != DT_LNK && entry.type != DT_UNKNOWN) return false;
-    struct stat info {};
-    return ::stat((folder / entry.name).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+// The bundles of the open root folder, as paths relative to it, in scan order: the root's
+// visible entries by name, a folder's bundles taking the folder's place.
+std::vector<std::string> findBundles(int root) {
+    std::vector<std::string> bundles;
+    for (const Entry& entry : listVisible(::dup(root))) {
+        if (isBundleName(entry.name)) {
+            bundles.push_back(entry.name);
+            continue;
+        }
+        // Only what may be a folder is opened; the open itself tells.
+        if (entry.type != DT_DIR && entry.type != DT_LNK && entry.type != DT_UNKNOWN) continue;
+        for (const Entry& inner : listVisible(openFolder(root, entry.name.c_str())))
+            if (isBundleName(inner.name)) bundles.push_back(entry.name + '/' + inner.name);
+    }
+    return bundles;
 }
 
-// Reads a regular file of at most `limit` bytes. Refuses anything else (folders, pipes,
-// devices) without blocking on it.
-std::optional<std::string> readSmallRegularFile(const fs::path& path, std::size_t limit) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) return std::nullopt;
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
+// Reads a regular file of at most `limit` bytes, `path` taken relative to the folder
+// `at`. Refuses anything else (folders, pipes, devices) without blocking on it.
+std::optional<std::string> readSmallRegularFile(int at, const char* path, std::size_t limit) {
+    FileDescriptor fd(::openat(at, path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (fd.get() < 0) return std::nullopt;
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
     if (info.st_size < 0 || static_cast<std::uint64_t>(info.st_size) > limit) return std::nullopt;
 
     std::string bytes;
@@ -85,7 +116,7 @@ std::optional<std::string> readSmallRegularFile(const fs::path& path, std::size_
             if (bytes.size() > limit) return std::nullopt;
             bytes.resize(std::min(limit + 1, bytes.size() * 2));
         }
-        ssize_t n = ::read(fd, bytes.data() + used, bytes.size() - used);
+        ssize_t n = ::read(fd.get(), bytes.data() + used, bytes.size() - used);
         if (n < 0) {
             if (errno == EINTR) continue;
             return std::nullopt;
@@ -96,6 +127,16 @@ std::optional<std::string> readSmallRegularFile(const fs::path& path, std::size_
     if (used > limit) return std::nullopt;
     bytes.resize(used);
     return bytes;
+}
+
+plist::Dictionary readInfoAt(int at, const std::string& infoPath) {
+    try {
+        auto bytes = readSmallRegularFile(at, infoPath.c_str(), InstalledAppScanner::maxInfoPlistBytes);
+        if (!bytes) return {};
+        return InfoPlistReader::read(*bytes);
+    } catch (...) {
+        return {}; // out of memory: nothing could be read
+    }
 }
 
 bool holdsTrue(const plist::Dictionary& info, const std::string& key) {
@@ -138,31 +179,8 @@ fs::path homeFolder() {
 InstalledAppScanner::InstalledAppScanner(std::vector<fs::path> roots, DisplayName displayName)
     : roots(std::move(roots)), displayName(std::move(displayName)) {}
 
-std::vector<fs::path> InstalledAppScanner::findBundles(const fs::path& root) {
-    std::vector<fs::path> bundles;
-    for (const Entry& entry : listVisible(root)) {
-        if (isBundleName(entry.name)) {
-            bundles.push_back(root / entry.name);
-            continue;
-        }
-        if (!isFolder(root, entry)) continue;
-        fs::path folder = root / entry.name;
-        for (const Entry& inner : listVisible(folder))
-            if (isBundleName(inner.name)) bundles.push_back(folder / inner.name);
-    }
-    return bundles;
-}
-
 plist::Dictionary InstalledAppScanner::readInfo(const fs::path& bundle) {
-    try {
-        auto bytes = readSmallRegularFile(bundle / "Contents" / "Info.plist", maxInfoPlistBytes);
-        if (!bytes) return {};
-        plist::Value value = plist::parse(*bytes);
-        if (auto* dictionary = value.dictionary()) return std::move(*dictionary);
-    } catch (...) {
-        // Malformed or unexpected content reads as an empty dictionary.
-    }
-    return {};
+    return readInfoAt(AT_FDCWD, (bundle / "Contents" / "Info.plist").string());
 }
 
 std::vector<PresetApp> InstalledAppScanner::scan(std::stop_token stop) const {
@@ -172,18 +190,24 @@ std::vector<PresetApp> InstalledAppScanner::scan(std::stop_token stop) const {
         for (const fs::path& given : roots) {
             if (stop.stop_requested()) return {};
             std::error_code ec;
-            fs::path root = given.is_absolute() ? given : fs::absolute(given, ec);
+            std::string root = (given.is_absolute() ? given : fs::absolute(given, ec)).string();
             if (ec) continue;
-            for (const fs::path& bundle : findBundles(root)) {
+            while (root.size() > 1 && root.back() == '/') root.pop_back();
+            FileDescriptor rootFolder(openFolder(AT_FDCWD, root.c_str()));
+            if (rootFolder.get() < 0) continue; // missing or unreadable: contributes nothing
+            if (root == "/") root.clear();      // so that root + "/" + name is a clean path
+            for (const std::string& relative : findBundles(rootFolder.get())) {
                 if (stop.stop_requested()) return {};
                 try {
-                    plist::Dictionary info = readInfo(bundle);
+                    plist::Dictionary info = readInfoAt(rootFolder.get(), relative + "/Contents/Info.plist");
                     if (holdsTrue(info, "LSUIElement") || holdsTrue(info, "LSBackgroundOnly")) continue;
                     std::optional<std::string> identifier;
                     if (auto it = info.find("CFBundleIdentifier"); it != info.end() && it->second.string())
                         identifier = *it->second.string();
+                    std::string path = root + '/' + relative;
+                    const fs::path bundle(path);
                     std::string name = displayName ? displayName(bundle, info) : defaultDisplayName(bundle, info);
-                    PresetApp app = PresetApp::make(identifier, bundle.string(), std::move(name));
+                    PresetApp app = PresetApp::make(identifier, std::move(path), std::move(name));
                     if (seen.insert(app.id).second) apps.push_back(std::move(app));
                 } catch (...) {
                     // A bundle that cannot be described is passed over.

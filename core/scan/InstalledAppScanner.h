@@ -16,7 +16,8 @@ namespace kestrine {
 /// direct subfolders, leaving out background-only and agent applications. One
 /// `PresetApp` per identity; the copy found first (root order, then name order) wins.
 struct InstalledAppScanner {
-    /// Chooses an application's name from its bundle path and information dictionary.
+    /// Chooses an application's name from its bundle path and information dictionary. The
+    /// dictionary holds the entries the scan reads (InfoPlistReader::keys), as found.
     using DisplayName = std::function<std::string(const std::filesystem::path& bundle, const plist::Dictionary& info)>;
 
     /// Folders to scan, in order of precedence.
@@ -48,12 +49,9 @@ struct InstalledAppScanner {
     /// Information files larger than this are treated as unreadable.
     static constexpr std::size_t maxInfoPlistBytes = 8 * 1024 * 1024;
 
-    /// The bundles of one root, in the order they are scanned: the root's direct entries
-    /// and those of its direct subfolders, by name, hidden entries left out.
-    static std::vector<std::filesystem::path> findBundles(const std::filesystem::path& root);
-
-    /// The bundle's "Contents/Info.plist" as a dictionary; empty when the file is missing,
-    /// not a regular file, too large, malformed or not a dictionary at its top level.
+    /// The entries of the bundle's "Contents/Info.plist" that the scan reads
+    /// (InfoPlistReader::keys); empty when the file is missing, not a regular file, too
+    /// large, malformed or not a dictionary at its top level.
     static plist::Dictionary readInfo(const std::filesystem::path& bundle);
 };
 

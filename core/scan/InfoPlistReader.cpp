@@ -1,0 +1,650 @@
+#include "core/scan/InfoPlistReader.h"
+
+#include "core/plist/PlistCoding.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace kestrine::InfoPlistReader {
+namespace {
+
+// Deeper documents are left to the general parser.
+constexpr int kMaxDepth = 64;
+
+int keyIndex(std::string_view key) {
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        if (keys[i] == key) return static_cast<int>(i);
+    return -1;
+}
+
+// ---------------------------------------------------------------------------------------
+// XML: the layout property-list writers produce. The prolog is one of the usual ones;
+// every element is written exactly as <name>, </name> or <name/>; text holds only the
+// five named entities; there are no comments, CDATA sections or processing instructions.
+// Anything else is refused.
+
+class XMLReader {
+public:
+    explicit XMLReader(std::string_view text) : p_(text.data()), end_(text.data() + text.size()) {}
+
+    std::optional<plist::Dictionary> document() {
+        if (!prolog()) return std::nullopt;
+        skipSpace();
+        Tag tag;
+        if (!readTag(tag) || tag.name != "dict" || tag.kind == Tag::Close) return std::nullopt;
+        if (tag.kind == Tag::Open && !topLevelEntries()) return std::nullopt;
+        skipSpace();
+        if (!consume("</plist>")) return std::nullopt;
+        skipSpace();
+        if (p_ != end_) return std::nullopt;
+        return std::move(result_);
+    }
+
+private:
+    struct Tag {
+        enum Kind { Open, Close, Empty } kind = Open;
+        std::string_view name;
+    };
+
+    bool startsWith(std::string_view literal) const {
+        return static_cast<std::size_t>(end_ - p_) >= literal.size() &&
+               std::memcmp(p_, literal.data(), literal.size()) == 0;
+    }
+    bool consume(std::string_view literal) {
+        if (!startsWith(literal)) return false;
+        p_ += literal.size();
+        return true;
+    }
+    static bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+    void skipSpace() {
+        while (p_ < end_ && isSpace(*p_)) ++p_;
+    }
+    // The prolog as writers produce it, matched exactly: an optional XML declaration, an
+    // optional document type naming the property-list DTD, then the <plist> start tag.
+    bool prolog() {
+        skipSpace();
+        for (std::string_view declaration :
+             {"<?xml version=\"1.0\" encoding=\"UTF-8\"?>", "<?xml version=\"1.0\"?>"}) {
+            if (consume(declaration)) break;
+        }
+        skipSpace();
+        for (std::string_view doctype : {"<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+                                         "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">",
+                                         "<!DOCTYPE plist PUBLIC \"-//Apple Computer//DTD PLIST 1.0//EN\" "
+                                         "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">"}) {
+            if (consume(doctype)) break;
+        }
+        skipSpace();
+        return consume("<plist version=\"1.0\">") || consume("<plist>");
+    }
+
+    bool readTag(Tag& tag) {
+        if (p_ == end_ || *p_ != '<') return false;
+        const char* q = p_ + 1;
+        bool closing = q < end_ && *q == '/';
+        if (closing) ++q;
+        const char* name = q;
+        while (q < end_ && *q >= 'a' && *q <= 'z') ++q;
+        if (q == name) return false;
+        tag.name = std::string_view(name, static_cast<std::size_t>(q - name));
+        if (q < end_ && *q == '>') {
+            tag.kind = closing ? Tag::Close : Tag::Open;
+            p_ = q + 1;
+            return true;
+        }
+        if (!closing && end_ - q >= 2 && q[0] == '/' && q[1] == '>') {
+            tag.kind = Tag::Empty;
+            p_ = q + 2;
+            return true;
+        }
+        return false;
+    }
+
+    // Character data up to the next '<', which must exist. Only the five named entities
+    // are accepted; `entities` tells whether any occurred.
+    bool text(std::string_view& raw, bool& entities) {
+        const char* start = p_;
+        entities = false;
+        while (p_ < end_ && *p_ != '<') {
+            if (*p_ == '\0') return false;
+            if (*p_ == '&') {
+                std::string_view rest(p_, static_cast<std::size_t>(end_ - p_));
+                std::size_t length = 0;
+                for (std::string_view entity : {"&amp;", "&lt;", "&gt;", "&quot;", "&apos;"})
+                    if (rest.substr(0, entity.size()) == entity) length = entity.size();
+                if (length == 0) return false;
+                entities = true;
+                p_ += length;
+                continue;
+            }
+            ++p_;
+        }
+        if (p_ == end_) return false;
+        raw = std::string_view(start, static_cast<std::size_t>(p_ - start));
+        return true;
+    }
+
+    // The text as a string, entities replaced. Refuses carriage returns, whose handling
+    // differs between XML readers.
+    static std::optional<std::string> decode(std::string_view raw, bool entities) {
+        if (raw.find('\r') != std::string_view::npos) return std::nullopt;
+        if (!entities) return std::string(raw);
+        std::string out;
+        out.reserve(raw.size());
+        for (std::size_t i = 0; i < raw.size();) {
+            if (raw[i] != '&') {
+                out += raw[i++];
+                continue;
+            }
+            auto rest = raw.substr(i);
+            struct Entity {
+                std::string_view text;
+                char value;
+            };
+            bool known = false;
+            for (Entity e : {Entity{"&amp;", '&'}, Entity{"&lt;", '<'}, Entity{"&gt;", '>'}, Entity{"&quot;", '"'},
+                             Entity{"&apos;", '\''}}) {
+                if (rest.substr(0, e.text.size()) == e.text) {
+                    out += e.value;
+                    i += e.text.size();
+                    known = true;
+                    break;
+                }
+            }
+            if (!known) return std::nullopt;
+        }
+        return out;
+    }
+
+    bool closeTag(std::string_view name) {
+        Tag tag;
+        return readTag(tag) && tag.kind == Tag::Close && tag.name == name;
+    }
+
+    // One value. When `capture` is given, the value must be a string or a boolean and is
+    // stored there; other values are checked and passed over.
+    bool value(int depth, std::optional<plist::Value>* capture) {
+        if (depth > kMaxDepth) return false;
+        Tag tag;
+        if (!readTag(tag) || tag.kind == Tag::Close) return false;
+        const std::string_view name = tag.name;
+        if (name == "string") {
+            if (tag.kind == Tag::Empty) {
+                if (capture) *capture = plist::Value(std::string());
+                return true;
+            }
+            std::string_view raw;
+            bool entities = false;
+            if (!text(raw, entities) || !closeTag("string")) return false;
+            if (capture) {
+                auto decoded = decode(raw, entities);
+                if (!decoded) return false;
+                *capture = plist::Value(std::move(*decoded));
+            }
+            return true;
+        }
+        if (name == "true" || name == "false") {
+            if (tag.kind != Tag::Empty) return false;
+            if (capture) *capture = plist::Value(name == "true");
+            return true;
+        }
+        if (capture) return false; // a value of another type: left to the general parser
+        if (name == "integer" || name == "real" || name == "date" || name == "data") {
+            if (tag.kind != Tag::Open) return false;
+            std::string_view raw;
+            bool entities = false;
+            if (!text(raw, entities) || raw.empty() || !closeTag(name)) return false;
+            return true;
+        }
+        if (name == "array") {
+            if (tag.kind == Tag::Empty) return true;
+            for (;;) {
+                skipSpace();
+                if (consume("</array>")) return true;
+                if (!value(depth + 1, nullptr)) return false;
+            }
+        }
+        if (name == "dict") {
+            if (tag.kind == Tag::Empty) return true;
+            for (;;) {
+                skipSpace();
+                if (consume("</dict>")) return true;
+                std::string_view key;
+                bool entities = false;
+                if (!openKey(key, entities)) return false;
+                skipSpace();
+                if (!value(depth + 1, nullptr)) return false;
+            }
+        }
+        return false;
+    }
+
+    bool openKey(std::string_view& raw, bool& entities) {
+        Tag tag;
+        if (!readTag(tag) || tag.kind != Tag::Open || tag.name != "key") return false;
+        return text(raw, entities) && !raw.empty() && closeTag("key");
+    }
+
+    bool topLevelEntries() {
+        bool seen[keys.size()] = {};
+        for (;;) {
+            skipSpace();
+            if (consume("</dict>")) return true;
+            std::string_view raw;
+            bool entities = false;
+            if (!openKey(raw, entities)) return false;
+            skipSpace();
+            int index = -1;
+            if (!entities) {
+                index = keyIndex(raw);
+            } else if (auto decoded = decode(raw, entities)) {
+                index = keyIndex(*decoded);
+            } else {
+                return false;
+            }
+            if (index < 0) {
+                if (!value(1, nullptr)) return false;
+                continue;
+            }
+            if (seen[index]) return false; // repeated keys: left to the general parser
+            seen[index] = true;
+            std::optional<plist::Value> captured;
+            if (!value(1, &captured)) return false;
+            result_.emplace(std::string(keys[static_cast<std::size_t>(index)]), std::move(*captured));
+        }
+    }
+
+    const char* p_;
+    const char* end_;
+    plist::Dictionary result_;
+};
+
+// ---------------------------------------------------------------------------------------
+// Binary (bplist00): every object reachable from the top is checked for its bounds and
+// references; only booleans, integers, reals, dates, data, strings, arrays and
+// dictionaries with non-empty string keys are accepted.
+
+class BinaryReader {
+public:
+    explicit BinaryReader(std::string_view bytes)
+        : data_(reinterpret_cast<const std::uint8_t*>(bytes.data())), size_(bytes.size()) {}
+
+    std::optional<plist::Dictionary> document() {
+        if (size_ < 8 + 32 || std::memcmp(data_, "bplist00", 8) != 0) return std::nullopt;
+        const std::uint8_t* trailer = data_ + size_ - 32;
+        offsetSize_ = trailer[6];
+        refSize_ = trailer[7];
+        count_ = bigEndian(trailer + 8, 8);
+        const std::uint64_t top = bigEndian(trailer + 16, 8);
+        table_ = bigEndian(trailer + 24, 8);
+        auto validSize = [](unsigned s) { return s == 1 || s == 2 || s == 4 || s == 8; };
+        if (!validSize(offsetSize_) || !validSize(refSize_)) return std::nullopt;
+        const std::uint64_t tableEnd = size_ - 32;
+        if (count_ == 0 || count_ > tableEnd || top >= count_ || table_ < 8 || table_ > tableEnd ||
+            count_ > (tableEnd - table_) / offsetSize_)
+            return std::nullopt;
+        state_.assign(count_, Unseen);
+        if (!check(top, 0)) return std::nullopt;
+
+        // Everything reachable is now known to be well formed.
+        const std::uint64_t offset = objectOffset(top);
+        if (data_[offset] >> 4 != 0xD) return std::nullopt;
+        std::uint64_t entries = 0, start = 0;
+        lengthOf(offset, entries, start);
+        plist::Dictionary result;
+        bool seen[keys.size()] = {};
+        std::string buffer;
+        for (std::uint64_t i = 0; i < entries; ++i) {
+            const std::uint64_t keyObject = reference(start, i);
+            const std::uint64_t valueObject = reference(start, entries + i);
+            const int index = keyIndex(text(keyObject, buffer));
+            if (index < 0) continue;
+            if (seen[index]) return std::nullopt; // repeated keys: left to the general parser
+            seen[index] = true;
+            std::string name(keys[static_cast<std::size_t>(index)]);
+            const std::uint8_t marker = data_[objectOffset(valueObject)];
+            if (marker == 0x08 || marker == 0x09) {
+                result.emplace(std::move(name), plist::Value(marker == 0x09));
+            } else if (marker >> 4 == 0x5 || marker >> 4 == 0x6) {
+                result.emplace(std::move(name), plist::Value(std::string(text(valueObject, buffer))));
+            } else {
+                return std::nullopt; // another type: left to the general parser
+            }
+        }
+        return result;
+    }
+
+private:
+    enum State : std::uint8_t { Unseen, Checking, Checked };
+
+    static std::uint64_t bigEndian(const std::uint8_t* p, unsigned size) {
+        switch (size) {
+        case 1:
+            return p[0];
+        case 2:
+            return static_cast<std::uint64_t>(p[0]) << 8 | p[1];
+        default: {
+            std::uint64_t value = 0;
+            for (unsigned i = 0; i < size; ++i) value = value << 8 | p[i];
+            return value;
+        }
+        }
+    }
+
+    // The `index`-th object reference of a collection whose references start at `start`.
+    std::uint64_t reference(std::uint64_t start, std::uint64_t index) const {
+        return bigEndian(data_ + start + index * refSize_, refSize_);
+    }
+
+    std::uint64_t objectOffset(std::uint64_t object) const {
+        return bigEndian(data_ + table_ + object * offsetSize_, offsetSize_);
+    }
+
+    // Whether `length` bytes starting at `start` lie before the offset table.
+    bool fits(std::uint64_t start, std::uint64_t length) const {
+        return start <= table_ && length <= table_ - start;
+    }
+
+    // The element count of the object at `offset` and where its payload starts.
+    bool lengthOf(std::uint64_t offset, std::uint64_t& length, std::uint64_t& start) const {
+        const unsigned info = data_[offset] & 0xF;
+        if (info != 0xF) {
+            length = info;
+            start = offset + 1;
+            return true;
+        }
+        if (!fits(offset + 1, 1)) return false;
+        const std::uint8_t marker = data_[offset + 1];
+        if (marker >> 4 != 0x1 || (marker & 0xF) > 3) return false;
+        const unsigned size = 1u << (marker & 0xF);
+        if (!fits(offset + 2, size)) return false;
+        length = bigEndian(data_ + offset + 2, size);
+        start = offset + 2 + size;
+        return true;
+    }
+
+    bool check(std::uint64_t object, int depth) {
+        if (object >= count_ || depth > kMaxDepth) return false;
+        if (state_[object] == Checked) return true;
+        if (state_[object] == Checking) return false; // a cycle
+        state_[object] = Checking;
+        const std::uint64_t offset = objectOffset(object);
+        if (offset < 8 || offset >= table_) return false;
+        const std::uint8_t marker = data_[offset];
+        const unsigned type = marker >> 4, info = marker & 0xF;
+        std::uint64_t length = 0, start = 0;
+        bool ok = false;
+        switch (type) {
+        case 0x0:
+            ok = marker == 0x08 || marker == 0x09;
+            break;
+        case 0x1:
+            ok = info <= 3 && fits(offset + 1, 1u << info);
+            break;
+        case 0x2:
+            ok = (info == 2 || info == 3) && fits(offset + 1, 1u << info);
+            break;
+        case 0x3:
+            ok = marker == 0x33 && fits(offset + 1, 8);
+            break;
+        case 0x4:
+            ok = lengthOf(offset, length, start) && fits(start, length);
+            break;
+        case 0x5:
+            ok = lengthOf(offset, length, start) && fits(start, length) && cleanASCII(data_ + start, length);
+            break;
+        case 0x6:
+            ok = lengthOf(offset, length, start) && length <= table_ / 2 && fits(start, length * 2) &&
+                 cleanUTF16(data_ + start, length);
+            break;
+        case 0xA:
+            ok = lengthOf(offset, length, start) && length <= table_ / refSize_ && fits(start, length * refSize_);
+            for (std::uint64_t i = 0; ok && i < length; ++i) ok = check(reference(start, i), depth + 1);
+            break;
+        case 0xD:
+            ok = lengthOf(offset, length, start) && length <= table_ / (2 * refSize_) &&
+                 fits(start, 2 * length * refSize_);
+            for (std::uint64_t i = 0; ok && i < length; ++i) {
+                const std::uint64_t key = reference(start, i);
+                ok = check(key, depth + 1) && isNonEmptyString(key) && check(reference(start, length + i), depth + 1);
+            }
+            break;
+        default:
+            ok = false; // UIDs, sets, fill bytes, null and unknown types
+        }
+        if (ok) state_[object] = Checked;
+        return ok;
+    }
+
+    bool isNonEmptyString(std::uint64_t object) const {
+        const std::uint64_t offset = objectOffset(object);
+        const unsigned type = data_[offset] >> 4;
+        std::uint64_t length = 0, start = 0;
+        return (type == 0x5 || type == 0x6) && lengthOf(offset, length, start) && length > 0;
+    }
+
+    // ASCII without NUL; other bytes are left to the general parser.
+    static bool cleanASCII(const std::uint8_t* p, std::uint64_t length) {
+        // Eight bytes at a time: a high bit set, or a zero byte (found by the borrow of
+        // subtracting one from each byte), marks a byte to refuse.
+        constexpr std::uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
+        std::uint64_t i = 0;
+        for (; i + 8 <= length; i += 8) {
+            std::uint64_t word;
+            std::memcpy(&word, p + i, 8);
+            if ((word & highs) != 0 || ((word - ones) & ~word & highs) != 0) return false;
+        }
+        for (; i < length; ++i)
+            if (p[i] == 0 || p[i] >= 0x80) return false;
+        return true;
+    }
+
+    // Well-formed UTF-16 (surrogates in pairs) without NUL.
+    static bool cleanUTF16(const std::uint8_t* p, std::uint64_t length) {
+        for (std::uint64_t i = 0; i < length; ++i) {
+            const unsigned unit = static_cast<unsigned>(p[2 * i]) << 8 | p[2 * i + 1];
+            if (unit == 0 || (unit >= 0xDC00 && unit <= 0xDFFF)) return false;
+            if (unit >= 0xD800 && unit <= 0xDBFF) {
+                if (i + 1 >= length) return false;
+                const unsigned low = static_cast<unsigned>(p[2 * i + 2]) << 8 | p[2 * i + 3];
+                if (low < 0xDC00 || low > 0xDFFF) return false;
+                ++i;
+            }
+        }
+        return true;
+    }
+
+    // The text of a checked string object: a view into the file for ASCII, or the UTF-16
+    // text converted into `buffer`.
+    std::string_view text(std::uint64_t object, std::string& buffer) const {
+        const std::uint64_t offset = objectOffset(object);
+        std::uint64_t length = 0, start = 0;
+        lengthOf(offset, length, start);
+        if (data_[offset] >> 4 == 0x5)
+            return std::string_view(reinterpret_cast<const char*>(data_ + start), static_cast<std::size_t>(length));
+        buffer.clear();
+        const std::uint8_t* p = data_ + start;
+        for (std::uint64_t i = 0; i < length; ++i) {
+            std::uint32_t code = static_cast<std::uint32_t>(p[2 * i]) << 8 | p[2 * i + 1];
+            if (code >= 0xD800 && code <= 0xDBFF) {
+                const std::uint32_t low = static_cast<std::uint32_t>(p[2 * i + 2]) << 8 | p[2 * i + 3];
+                code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+                ++i;
+            }
+            appendUTF8(buffer, code);
+        }
+        return buffer;
+    }
+
+    static void appendUTF8(std::string& out, std::uint32_t code) {
+        if (code < 0x80) {
+            out += static_cast<char>(code);
+        } else if (code < 0x800) {
+            out += static_cast<char>(0xC0 | code >> 6);
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        } else if (code < 0x10000) {
+            out += static_cast<char>(0xE0 | code >> 12);
+            out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | code >> 18);
+            out += static_cast<char>(0x80 | (code >> 12 & 0x3F));
+            out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        }
+    }
+
+    const std::uint8_t* data_;
+    std::uint64_t size_;
+    unsigned offsetSize_ = 0;
+    unsigned refSize_ = 0;
+    std::uint64_t count_ = 0;
+    std::uint64_t table_ = 0;
+    std::vector<State> state_;
+};
+
+// ---------------------------------------------------------------------------------------
+// What the general parser must not be given: it aborts the process on strings holding
+// U+0000 and overflows the stack on very deep nesting. Such files are unreadable.
+
+// Far deeper than any property list worth reading, far shallower than what overflows.
+constexpr int kMaxGeneralDepth = 1024;
+
+bool xmlIsSafe(std::string_view bytes) {
+    if (bytes.find('\0') != std::string_view::npos) return false;
+    // Element nesting, counted loosely: every start tag opens a level unless it closes
+    // itself, every end tag closes one. Counting too much only makes this stricter.
+    int depth = 0;
+    for (std::size_t at = bytes.find('<'); at != std::string_view::npos; at = bytes.find('<', at + 1)) {
+        if (at + 1 >= bytes.size()) break;
+        char next = bytes[at + 1];
+        if (next == '/') {
+            --depth;
+        } else if (next != '?' && next != '!') {
+            auto close = bytes.find('>', at);
+            if (close == std::string_view::npos) break;
+            if (bytes[close - 1] != '/' && ++depth > kMaxGeneralDepth) return false;
+        }
+    }
+    return true;
+}
+
+class BinaryScreen {
+public:
+    explicit BinaryScreen(std::string_view bytes)
+        : data_(reinterpret_cast<const std::uint8_t*>(bytes.data())), size_(bytes.size()) {}
+
+    bool safe() {
+        if (size_ < 8 + 32) return false;
+        const std::uint8_t* trailer = data_ + size_ - 32;
+        offsetSize_ = trailer[6];
+        refSize_ = trailer[7];
+        count_ = read(trailer + 8, 8);
+        const std::uint64_t top = read(trailer + 16, 8);
+        table_ = read(trailer + 24, 8);
+        if (offsetSize_ < 1 || offsetSize_ > 8 || refSize_ < 1 || refSize_ > 8) return false;
+        const std::uint64_t tableEnd = size_ - 32;
+        if (count_ == 0 || count_ > tableEnd || top >= count_ || table_ > tableEnd ||
+            count_ > (tableEnd - table_) / offsetSize_)
+            return false;
+        height_.assign(count_, 0);
+        return height(top, 0) > 0;
+    }
+
+private:
+    static std::uint64_t read(const std::uint8_t* p, unsigned size) {
+        std::uint64_t value = 0;
+        for (unsigned i = 0; i < size; ++i) value = value << 8 | p[i];
+        return value;
+    }
+
+    // The nesting height below `object` (1 for a leaf), or 0 when the object is out of
+    // bounds, part of a cycle, too deep, or a UTF-16 string holding U+0000.
+    int height(std::uint64_t object, int depth) {
+        if (object >= count_ || depth >= kMaxGeneralDepth) return 0;
+        if (height_[object] == kBusy) return 0;
+        if (height_[object] != 0) return depth + height_[object] <= kMaxGeneralDepth ? height_[object] : 0;
+        height_[object] = kBusy;
+        const std::uint64_t offset = read(data_ + table_ + object * offsetSize_, offsetSize_);
+        if (offset >= size_) return 0;
+        const unsigned type = data_[offset] >> 4;
+        int result = 1;
+        if (type == 0x6 || type == 0xA || type == 0xC || type == 0xD) {
+            std::uint64_t length = 0, start = 0;
+            if (!lengthOf(offset, length, start)) return 0;
+            if (type == 0x6) {
+                if (length > (size_ - start) / 2) return 0;
+                for (std::uint64_t i = 0; i < length; ++i)
+                    if (data_[start + 2 * i] == 0 && data_[start + 2 * i + 1] == 0) return 0;
+            } else {
+                const std::uint64_t references = type == 0xD ? 2 * length : length;
+                if (length > size_ || references > (size_ - start) / refSize_) return 0;
+                for (std::uint64_t i = 0; i < references; ++i) {
+                    int below = height(read(data_ + start + i * refSize_, refSize_), depth + 1);
+                    if (below == 0) return 0;
+                    result = std::max(result, below + 1);
+                }
+            }
+        }
+        height_[object] = result;
+        return result;
+    }
+
+    bool lengthOf(std::uint64_t offset, std::uint64_t& length, std::uint64_t& start) const {
+        if ((data_[offset] & 0xF) != 0xF) {
+            length = data_[offset] & 0xF;
+            start = offset + 1;
+            return true;
+        }
+        if (offset + 2 > size_) return false;
+        const unsigned size = 1u << (data_[offset + 1] & 0xF);
+        if (data_[offset + 1] >> 4 != 0x1 || size > 8 || offset + 2 + size > size_) return false;
+        length = read(data_ + offset + 2, size);
+        start = offset + 2 + size;
+        return true;
+    }
+
+    static constexpr int kBusy = -1;
+
+    const std::uint8_t* data_;
+    std::uint64_t size_;
+    unsigned offsetSize_ = 0;
+    unsigned refSize_ = 0;
+    std::uint64_t count_ = 0;
+    std::uint64_t table_ = 0;
+    std::vector<int> height_;
+};
+
+} // namespace
+
+std::optional<plist::Dictionary> readCommonForm(std::string_view bytes) {
+    if (bytes.substr(0, 6) == "bplist") return BinaryReader(bytes).document();
+    return XMLReader(bytes).document();
+}
+
+bool isSafeForGeneralParser(std::string_view bytes) {
+    if (bytes.substr(0, 6) == "bplist") return BinaryScreen(bytes).safe();
+    return xmlIsSafe(bytes);
+}
+
+plist::Dictionary read(std::string_view bytes) noexcept {
+    try {
+        if (auto common = readCommonForm(bytes)) return std::move(*common);
+        if (!isSafeForGeneralParser(bytes)) return {};
+        plist::Value value = plist::parse(bytes);
+        plist::Dictionary picked;
+        if (auto* dictionary = value.dictionary()) {
+            for (std::string_view key : keys) {
+                auto it = dictionary->find(std::string(key));
+                if (it != dictionary->end()) picked.emplace(it->first, std::move(it->second));
+            }
+        }
+        return picked;
+    } catch (...) {
+        return {}; // not a property list
+    }
+}
+
+} // namespace kestrine::InfoPlistReader
