@@ -217,8 +217,8 @@ struct Decoder {
 // ---- Encoding ------------------------------------------------------------------------------
 
 /// The tile as Base64 text; `where` names its place for an error message.
-template <typename Place>
-std::string tileText(const DockTile& tile, const std::string& fileName, Place where) {
+template <typename Where>
+std::string tileText(const DockTile& tile, const std::string& fileName, Where where) {
     try {
         return plist::base64Encode(tile.encode());
     } catch (const plist::PlistError& e) {
