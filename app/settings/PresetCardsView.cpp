@@ -1,0 +1,126 @@
+#include "app/settings/PresetCardsView.h"
+
+#include "app/AppModel.h"
+#include "app/Localization.h"
+#include "app/settings/AnimatedFlowLayout.h"
+#include "app/settings/NewPresetCard.h"
+#include "app/settings/PresetCard.h"
+#include "app/settings/SwatchLabel.h"
+#include "app/style/SectionLabel.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <unordered_map>
+
+namespace kestrine {
+
+PresetCardsView::PresetCardsView(AppModel& model, QWidget* parent) : QWidget(parent), model_(model) {
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(int(columnSpacing));
+
+    column->addWidget(new SectionLabel(QStringLiteral("presets.title"), this), 0, Qt::AlignLeft);
+
+    flow_ = new QWidget(this);
+    flow_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    flowLayout_ = new AnimatedFlowLayout(flowSpacing, flowLineSpacing, flow_);
+    flowLayout_->setContentsMargins(0, 0, 0, 0);
+    column->addWidget(flow_);
+
+    auto* hint = new SwatchLabel(Localization::tr(QStringLiteral("presets.hint")),
+                                 Typography::font(TextStyle::caption), Palette::Swatch::inkSoft,
+                                 SwatchLabel::Lines::wrap, this);
+    column->addWidget(hint);
+
+    newCard_ = new NewPresetCard(flow_);
+    connect(newCard_, &QAbstractButton::clicked, this, [this] {
+        if (onEditor) onEditor(PresetEditorMode::create());
+    });
+
+    connect(&model_, &AppModel::changed, this, &PresetCardsView::rebuild);
+    rebuild();
+}
+
+PresetCardsView::~PresetCardsView() = default;
+
+QMessageBox* PresetCardsView::deleteAlert() const {
+    return deleteAlert_.data();
+}
+
+PresetCard* PresetCardsView::makeCard(const Preset& preset, int index, bool active) {
+    auto* card = new PresetCard(preset, index, active, flow_);
+    // The callbacks read the card's preset when they run: it is kept up to date by rebuild().
+    card->onSelect = [this, card] { model_.activate(card->preset()); };
+    card->onEdit = [this, card] {
+        if (onEditor) onEditor(PresetEditorMode::details(card->preset()));
+    };
+    card->onDelete = [this, card] { confirmDelete(card->preset()); };
+    return card;
+}
+
+void PresetCardsView::rebuild() {
+    std::unordered_map<std::string, PresetCard*> existing;
+    for (PresetCard* card : cards_) existing.emplace(card->preset().id, card);
+
+    const std::vector<Preset>& presets = model_.presets();
+    std::vector<PresetCard*> next;
+    next.reserve(presets.size());
+    for (std::size_t i = 0; i < presets.size(); ++i) {
+        const Preset& preset = presets[i];
+        const bool active = preset.id == model_.activeID();
+        const auto found = existing.find(preset.id);
+        if (found != existing.end() && found->second) {
+            found->second->setPreset(preset, int(i), active);
+            next.push_back(found->second);
+            found->second = nullptr;  // a repeated id gets a card of its own
+        } else {
+            next.push_back(makeCard(preset, int(i), active));
+        }
+    }
+    // Cards of presets that are gone. They may be in the middle of handling the event that
+    // removed them, so they go later.
+    for (auto& [id, card] : existing) {
+        if (!card) continue;
+        card->hide();
+        card->deleteLater();
+    }
+
+    std::vector<QWidget*> order(next.begin(), next.end());
+    order.push_back(newCard_);
+    const bool wasShown = flow_->isVisible() && !cards_.empty();
+    cards_ = std::move(next);
+    if (flowLayout_->setWidgets(order) && wasShown) flowLayout_->animateNextPlacement();
+}
+
+void PresetCardsView::confirmDelete(const Preset& preset) {
+    if (preset.isDefault || deleteAlert_) return;
+    presetToDelete_ = preset;
+
+    auto* alert = new QMessageBox(this);
+    alert->setWindowModality(Qt::WindowModal);
+    alert->setIcon(QMessageBox::Warning);
+    const QString title = Localization::format(QStringLiteral("preset.delete.title"), QString::fromStdString(preset.name));
+    alert->setWindowTitle(title);
+    alert->setText(title);
+    alert->setInformativeText(Localization::tr(QStringLiteral("preset.delete.message")));
+    QPushButton* confirm =
+        alert->addButton(Localization::tr(QStringLiteral("preset.delete.confirm")), QMessageBox::DestructiveRole);
+    QPushButton* cancel = alert->addButton(Localization::tr(QStringLiteral("common.cancel")), QMessageBox::RejectRole);
+    alert->setDefaultButton(cancel);
+    alert->setEscapeButton(cancel);
+    deleteAlert_ = alert;
+
+    connect(alert, &QMessageBox::finished, this, [this, alert, confirm] {
+        const bool confirmed = alert->clickedButton() == confirm;
+        std::optional<Preset> doomed = std::move(presetToDelete_);
+        presetToDelete_.reset();
+        deleteAlert_ = nullptr;
+        alert->deleteLater();
+        if (confirmed && doomed) model_.deletePreset(*doomed);
+    });
+    alert->open();
+}
+
+}  // namespace kestrine
