@@ -116,13 +116,15 @@ std::optional<std::string> readSmallRegularFile(int at, const char* path, std::s
             if (bytes.size() > limit) return std::nullopt;
             bytes.resize(std::min(limit + 1, bytes.size() * 2));
         }
-        ssize_t n = ::read(fd.get(), bytes.data() + used, bytes.size() - used);
+        const std::size_t wanted = bytes.size() - used;
+        ssize_t n = ::read(fd.get(), bytes.data() + used, wanted);
         if (n < 0) {
             if (errno == EINTR) continue;
             return std::nullopt;
         }
-        if (n == 0) break;
         used += static_cast<std::size_t>(n);
+        // A regular file returns less than asked only at its end.
+        if (n == 0 || static_cast<std::size_t>(n) < wanted) break;
     }
     if (used > limit) return std::nullopt;
     bytes.resize(used);

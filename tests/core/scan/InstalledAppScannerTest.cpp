@@ -296,6 +296,9 @@ TEST_F(InstalledAppScannerTest, BadInformationFilesGiveTheDocumentedDefaults) {
     keep("HalfXML", plist::toXML(plist::Value(identified("id.half"))).substr(0, 120));
     keep("TopArray", plist::toXML(plist::Value(plist::Array{plist::Value("CFBundleIdentifier")})));
     keep("TopString", plist::toBinary(plist::Value("com.example.string")));
+    // A NUL inside a string would abort the general parser.
+    keep("NulString", std::string("<plist><dict><key>CFBundleIdentifier</key><string>a") + '\0' +
+                          "b</string></dict></plist>");
     keep("OddTypes", plist::toXML(plist::Value(plist::Dictionary{
                          {"CFBundleIdentifier", plist::Value(plist::Array{plist::Value("id.odd")})},
                          {"LSUIElement", plist::Value(plist::Dictionary{})},
@@ -315,8 +318,8 @@ TEST_F(InstalledAppScannerTest, BadInformationFilesGiveTheDocumentedDefaults) {
     ASSERT_EQ(::mkfifo((base / "root/Pipe.app/Contents/Info.plist").c_str(), 0644), 0);
 
     auto apps = scan({base / "root"});
-    EXPECT_EQ(names(apps), (std::vector<std::string>{"Empty", "FolderInfo", "Garbage", "HalfXML", "Huge", "OddTypes",
-                                                     "Pipe", "TopArray", "TopString", "Truncated"}));
+    EXPECT_EQ(names(apps), (std::vector<std::string>{"Empty", "FolderInfo", "Garbage", "HalfXML", "Huge", "NulString",
+                                                     "OddTypes", "Pipe", "TopArray", "TopString", "Truncated"}));
     for (const auto& app : apps) EXPECT_EQ(app.id.substr(0, 4), "url:") << app.name;
     EXPECT_TRUE(InstalledAppScanner::readInfo(base / "root/Huge.app").empty());
     EXPECT_TRUE(InstalledAppScanner::readInfo(base / "root/Pipe.app").empty());
