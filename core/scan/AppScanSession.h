@@ -18,12 +18,14 @@ namespace kestrine {
 ///
 /// Every member is used on the main thread only, and the session is destroyed there too.
 /// Only the scan function runs elsewhere. Results that arrive after the session is gone
-/// are dropped; destroying the session does not stop a running scan.
+/// are dropped; destroying the session does not stop a running scan (an executor that
+/// goes with it may, see ThreadBackgroundExecutor).
 class AppScanSession {
 public:
     /// The background work; it should return early (any list) once `stop` is requested.
     using ScanFunction = std::function<std::vector<PresetApp>(std::stop_token stop)>;
-    /// Queues an action to run later on the main thread; callable from any thread.
+    /// Queues an action to run later on the main thread; callable from any thread. It must
+    /// return without waiting for the main thread.
     using MainThreadPoster = std::function<void(std::function<void()>)>;
 
     /// Throws std::invalid_argument when `scan`, `background` or `postToMain` is missing.
