@@ -47,22 +47,6 @@ TEST(PresetAppIdentity, EqualityAndHashUseAllThreeFieldsExactly) {
     EXPECT_EQ(set.size(), 3u);
 }
 
-TEST(PresetEquality, LegacyIDsCompareAsSetsAndAbsentDiffersFromEmpty) {
-    Preset a = preset("p", false);
-    Preset b = a;
-    a.legacyHiddenIDs = std::set<std::string>{"x", "y"};
-    b.legacyHiddenIDs = std::set<std::string>{"y", "x"};
-    EXPECT_EQ(a, b);
-    Preset none = preset("p", false), empty = preset("p", false);
-    empty.legacyHiddenIDs = std::set<std::string>{};
-    EXPECT_NE(none, empty);
-    Preset reordered = preset("p", false);
-    reordered.apps = {PresetApp("a", "", "A"), PresetApp("b", "", "B")};
-    Preset other = reordered;
-    std::swap(other.apps[0], other.apps[1]);
-    EXPECT_NE(reordered, other);
-}
-
 TEST(AppStateOrder, DefaultPresetsComeFirstInStoredOrder) {
     AppState state;
     state.presets = {preset("a", false), preset("b", true), preset("c", false), preset("d", true)};
@@ -86,21 +70,4 @@ TEST(AppStateLookup, FirstPresetWithExactlyThatID) {
     EXPECT_EQ(state.preset("Dup")->name, "other case");
     EXPECT_FALSE(state.preset("du"));
     EXPECT_FALSE(state.preset(""));
-}
-
-TEST(AppStateEquality, EveryFieldCounts) {
-    AppState a;
-    EXPECT_EQ(a, AppState{});
-    AppState b = a;
-    b.activePresetID = "";
-    EXPECT_NE(a, b);
-    AppState c = a;
-    c.storedTiles.push_back(DockTile(plist::Dictionary{{"k", plist::Value(1)}}));
-    EXPECT_NE(a, c);
-    AppState d = a;
-    d.hidden.push_back(HiddenEntry{DockTile(), 0, std::nullopt, std::nullopt});
-    EXPECT_NE(a, d);
-    AppState e = d;
-    e.hidden[0].previousKey = "";
-    EXPECT_NE(d, e);
 }
