@@ -17,6 +17,36 @@ using Node = std::unique_ptr<void, NodeDeleter>;
 // The library keeps dates as whole seconds plus microseconds, both 32-bit.
 constexpr double kMaxDateSeconds = 2147483647.0;
 
+// Strings must be well-formed UTF-8 (the binary format's one-byte strings are ASCII);
+// anything else would not survive being written again.
+bool isValidUTF8(const std::string& s) {
+    std::size_t i = 0;
+    while (i < s.size()) {
+        auto c = static_cast<unsigned char>(s[i]);
+        int extra = c < 0x80 ? 0 : (c >> 5) == 0x6 ? 1 : (c >> 4) == 0xE ? 2 : (c >> 3) == 0x1E ? 3 : -1;
+        if (extra < 0 || s.size() - i <= static_cast<std::size_t>(extra)) return false;
+        std::uint32_t cp = extra == 0 ? c : extra == 1 ? (c & 0x1F) : extra == 2 ? (c & 0x0F) : (c & 0x07);
+        for (int k = 1; k <= extra; ++k) {
+            auto next = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
+            if ((next & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (next & 0x3F);
+        }
+        // Overlong forms, surrogates and values beyond U+10FFFF are not UTF-8.
+        if ((extra == 1 && cp < 0x80) || (extra == 2 && cp < 0x800) || (extra == 3 && cp < 0x10000) ||
+            (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF)
+            return false;
+        i += static_cast<std::size_t>(extra) + 1;
+    }
+    return true;
+}
+
+std::string checkedString(char* raw) {
+    std::string out = raw ? raw : "";
+    free(raw);
+    if (!isValidUTF8(out)) throw PlistError("property list holds a string that is not valid UTF-8");
+    return out;
+}
+
 plist_t toNode(const Value& value);
 
 plist_t toNodeChecked(const Value& value) {
@@ -28,6 +58,7 @@ plist_t toNodeChecked(const Value& value) {
 plist_t toNode(const Value& value) {
     switch (value.type()) {
     case Value::Type::String:
+        if (!isValidUTF8(*value.string())) throw PlistError("string is not valid UTF-8");
         return plist_new_string(value.string()->c_str());
     case Value::Type::Integer:
         return plist_new_uint(static_cast<std::uint64_t>(*value.signedInteger()));
@@ -60,8 +91,10 @@ plist_t toNode(const Value& value) {
     }
     case Value::Type::Dictionary: {
         Node dict(plist_new_dict());
-        for (const auto& [key, element] : *value.dictionary())
+        for (const auto& [key, element] : *value.dictionary()) {
+            if (!isValidUTF8(key)) throw PlistError("dictionary key is not valid UTF-8");
             plist_dict_set_item(dict.get(), key.c_str(), toNodeChecked(element));
+        }
         return dict.release();
     }
     }
@@ -96,9 +129,7 @@ Value fromNode(plist_t node, int depth) {
         char* s = nullptr;
         if (plist_get_node_type(node) == PLIST_STRING) plist_get_string_val(node, &s);
         else plist_get_key_val(node, &s);
-        std::string out = s ? s : "";
-        free(s);
-        return Value(std::move(out));
+        return Value(checkedString(s));
     }
     case PLIST_DATE: {
         std::int32_t sec = 0, usec = 0;
@@ -129,8 +160,7 @@ Value fromNode(plist_t node, int depth) {
             plist_t item = nullptr;
             plist_dict_next_item(node, it, &key, &item);
             if (!item) { free(key); break; }
-            std::string k = key ? key : "";
-            free(key);
+            std::string k = checkedString(key);
             out.insert_or_assign(std::move(k), fromNode(item, depth + 1));
         }
         free(it);

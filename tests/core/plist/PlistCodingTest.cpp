@@ -57,3 +57,15 @@ TEST(Base64, DecoderRejectsAnythingNotCanonical) {
     for (const char* bad : {"Zg", "Zg=", "Z===", "Zm9v\n", "Zm 9v", "Zm9-", "Zh==", "=Zm9", "Zg==Zg==", "Zm=v"})
         EXPECT_FALSE(base64Decode(bad).has_value()) << bad;
 }
+
+TEST(PlistCoding, StringsMustBeValidUTF8BothWays) {
+    // A binary plist whose one-byte (ASCII) string holds a byte above 0x7F.
+    std::string bytes = toBinary(Value(Dictionary{{"key", Value("abc")}}));
+    auto at = bytes.find("abc");
+    ASSERT_NE(at, std::string::npos);
+    bytes[at + 1] = static_cast<char>(0xE9);
+    EXPECT_THROW(parse(bytes), PlistError);
+    EXPECT_THROW(toBinary(Value(std::string("caf\xC3"))), PlistError);
+    EXPECT_THROW(toXML(Value(Dictionary{{std::string("\xC0\x80"), Value(1)}})), PlistError);
+    EXPECT_EQ(parse(toBinary(Value("café ✓ 日本"))), Value("café ✓ 日本"));
+}
