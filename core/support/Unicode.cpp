@@ -52,6 +52,7 @@ std::string trimmed(std::string_view utf8) {
 }
 
 bool containsIgnoringCase(std::string_view haystack, std::string_view needle) {
+    if (needle.empty()) return true;
     auto h = fromUtf8(haystack);
     auto n = fromUtf8(needle);
     h.foldCase();

@@ -31,6 +31,7 @@ TEST(ContainsIgnoringCase, FoldsCaseOnBothSides) {
     EXPECT_TRUE(containsIgnoringCase("Visual Studio Code", "studio"));
     EXPECT_TRUE(containsIgnoringCase("straße", "STRASSE"));
     EXPECT_FALSE(containsIgnoringCase("Mail", "mails"));
+    EXPECT_TRUE(containsIgnoringCase("Mail", "")); // every text contains the empty text
 }
 
 TEST(NameCollator, NumericAndCaseInsensitive) {
@@ -39,6 +40,10 @@ TEST(NameCollator, NumericAndCaseInsensitive) {
     EXPECT_GT(collator.compare("App 10", "App 9"), 0);
     EXPECT_EQ(collator.compare("safari", "Safari"), 0);
     EXPECT_LT(collator.compare("apple", "Banana"), 0);
+    // The POSIX locale (no LANG) would sort in ASCII order; names still sort as in a file browser.
+    NameCollator posix("en_US_POSIX");
+    EXPECT_LT(posix.compare("apple", "Banana"), 0);
+    EXPECT_EQ(posix.compare("safari", "Safari"), 0);
     EXPECT_LT(collator.compare("Banana", "cherry"), 0);
 
     std::vector<std::string> names{"Zoom", "app 10", "App 2", "éclair", "Eagle"};
