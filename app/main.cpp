@@ -1,0 +1,134 @@
+// The kestrine program: one running instance per user, reached through its global shortcut and
+// its settings window, ending only when asked to quit (or terminated) after writing pending Dock
+// work.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QPointer>
+#include <QWidget>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <memory>
+
+#include "app/AppDelegate.h"
+#include "app/AppIcon.h"
+#include "app/AppWiring.h"
+#include "app/LaunchAtLogin.h"
+#include "app/SettingsWindowController.h"
+#include "app/ShortcutRecorder.h"
+#include "app/settings/SettingsView.h"
+#include "app/panel/FloatingPanelController.h"
+#include "app/panel/KeyPanel.h"
+#include "app/platform/linux/SingleInstance.h"
+#include "app/platform/linux/TerminationSignals.h"
+
+namespace {
+
+using namespace kestrine;
+
+// With KESTRINE_TRACE_STARTUP=1, prints a line to stderr when the settings window and the key
+// panel are first painted after being shown, so that start-up and response times can be measured
+// from outside.
+class PaintTrace final : public QObject {
+public:
+    explicit PaintTrace(AppDelegate& delegate) : delegate_(delegate) {
+        clock_.start();
+        connect(&delegate, &AppDelegate::settingsShown, this, [this] {
+            if (auto* settings = delegate_.settingsController()) watch(settings->window(), "settings-shown");
+        });
+        connect(&delegate, &AppDelegate::panelToggled, this, [this] {
+            if (auto* panel = delegate_.panelController(); panel && panel->isShown())
+                watch(panel->panel(), "panel-shown");
+        });
+    }
+
+    static bool enabled() {
+        const char* value = std::getenv("KESTRINE_TRACE_STARTUP");
+        return value && std::strcmp(value, "1") == 0;
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && watched == watched_) {
+            std::fprintf(stderr, "kestrine-trace %s %lld\n", marker_, static_cast<long long>(clock_.elapsed()));
+            std::fflush(stderr);
+            watched_->removeEventFilter(this);
+            watched_ = nullptr;
+        }
+        return false;
+    }
+
+private:
+    void watch(QWidget* window, const char* marker) {
+        if (!window) return;
+        if (watched_) watched_->removeEventFilter(this);
+        watched_ = window;
+        marker_ = marker;
+        window->installEventFilter(this);
+    }
+
+    AppDelegate& delegate_;
+    QElapsedTimer clock_;
+    QPointer<QWidget> watched_;
+    const char* marker_ = "";
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Another instance running? Then this start only asks it to show its window.
+    std::unique_ptr<SingleInstance> instance;
+    try {
+        instance = std::make_unique<SingleInstance>(SingleInstance::defaultDirectory());
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "Kestrine: %s\n", error.what());
+        return 1;
+    }
+    switch (instance->claim()) {
+    case SingleInstance::Role::secondary:
+        if (instance->sendReopen()) return 0;
+        std::fprintf(stderr, "Kestrine is already running, but did not answer: %s\n", instance->problem().c_str());
+        return 1;
+    case SingleInstance::Role::unguarded:
+        std::fprintf(stderr, "Kestrine: running without the single-instance guard: %s\n",
+                     instance->problem().c_str());
+        break;
+    case SingleInstance::Role::primary:
+        break;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Kestrine"));
+    QApplication::setDesktopFileName(QStringLiteral("kestrine"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(AppIcon::icon());
+
+    if (instance->role() == SingleInstance::Role::primary && !instance->listen())
+        std::fprintf(stderr, "Kestrine: a second start will not find this one: %s\n", instance->problem().c_str());
+
+    // SIGTERM and SIGINT end the program through the normal quit path.
+    TerminationSignals terminationSignals;
+    QObject::connect(&terminationSignals, &TerminationSignals::received, &app, [] { QCoreApplication::quit(); });
+
+    std::unique_ptr<AppDelegate> delegate;
+    try {
+        delegate = AppDelegate::make(AppLocations::fromEnvironment());
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "Kestrine: %s\n", error.what());
+        return 1;
+    }
+    std::unique_ptr<PaintTrace> trace;
+    if (PaintTrace::enabled()) trace = std::make_unique<PaintTrace>(*delegate);
+
+    QObject::connect(instance.get(), &SingleInstance::reopenRequested, delegate.get(), &AppDelegate::showSettings);
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, delegate.get(), &AppDelegate::prepareToQuit);
+
+    delegate->finishLaunching(AppDelegate::isLoginItemLaunch(QApplication::arguments().mid(1)));
+    const int status = QApplication::exec();
+    trace.reset();
+    delegate.reset();
+    return status;
+}

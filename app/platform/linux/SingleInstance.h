@@ -1,0 +1,79 @@
+// Keeps one running copy of the program per user. The first start takes an exclusive lock on
+// "kestrine.lock" and then listens on the local socket "kestrine.socket" beside it; a later start
+// finds the lock taken, sends "reopen" over the socket and ends. The lock is taken before a socket
+// left behind by a crashed run is removed, so two starts never remove each other's socket.
+#pragma once
+
+#include <QObject>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
+class QLocalServer;
+class QLocalSocket;
+
+namespace kestrine {
+
+class SingleInstance : public QObject {
+    Q_OBJECT
+public:
+    enum class Role {
+        primary,    // this process holds the lock: it is the running instance
+        secondary,  // another process holds it
+        unguarded,  // the lock could not be used (folder not writable, ...): run unguarded
+    };
+
+    static constexpr const char* lockName = "kestrine.lock";
+    static constexpr const char* socketName = "kestrine.socket";
+    static constexpr const char* reopenMessage = "reopen";
+    static constexpr const char* acknowledgement = "ok";
+    // The longest line a client may send before it is cut off.
+    static constexpr int maximumLineLength = 64;
+
+    using EnvironmentLookup = std::function<std::optional<std::string>(const std::string& name)>;
+    // $XDG_RUNTIME_DIR when it names an existing folder, else the support folder.
+    static std::filesystem::path defaultDirectory(const EnvironmentLookup& environment,
+                                                  const std::filesystem::path& supportDirectory);
+    static std::filesystem::path defaultDirectory();
+
+    // Works in `directory` (created when missing). Needs no QCoreApplication until listen().
+    explicit SingleInstance(std::filesystem::path directory, QObject* parent = nullptr);
+    ~SingleInstance() override;
+
+    std::filesystem::path lockPath() const { return directory_ / lockName; }
+    std::filesystem::path socketPath() const { return directory_ / socketName; }
+
+    // Takes the lock when it is free. Calling it again returns the first answer.
+    Role claim();
+    std::optional<Role> role() const { return role_; }
+    // The reason of an unguarded claim or of a failed listen/sendReopen.
+    const std::string& problem() const { return problem_; }
+
+    // Primary only, with a QCoreApplication: removes a stale socket and listens for "reopen".
+    // False (see problem()) when the socket cannot be opened; the lock stays held either way.
+    bool listen();
+    bool isListening() const;
+
+    // Secondary only: connects to the running instance (which may still be starting, so the
+    // connection is retried until `timeout`), sends "reopen" and waits for its acknowledgement.
+    // Uses plain sockets: no QCoreApplication is needed.
+    bool sendReopen(std::chrono::milliseconds timeout = std::chrono::seconds(5));
+
+signals:
+    // A later start asked this instance to show itself.
+    void reopenRequested();
+
+private:
+    void serve(QLocalSocket* socket);
+
+    std::filesystem::path directory_;
+    int lockFD_ = -1;
+    std::optional<Role> role_;
+    std::string problem_;
+    QLocalServer* server_ = nullptr;
+};
+
+}  // namespace kestrine
