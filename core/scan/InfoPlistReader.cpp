@@ -32,9 +32,9 @@ public:
     std::optional<plist::Dictionary> document() {
         if (!prolog()) return std::nullopt;
         skipSpace();
-        Tag tag;
-        if (!readTag(tag) || tag.name != "dict" || tag.kind == Tag::Close) return std::nullopt;
-        if (tag.kind == Tag::Open && !topLevelEntries()) return std::nullopt;
+        Start start;
+        if (!readStart(start) || start.element != Element::Dict) return std::nullopt;
+        if (!start.empty && !topLevelEntries()) return std::nullopt;
         skipSpace();
         if (!consume("</plist>")) return std::nullopt;
         skipSpace();
@@ -43,10 +43,36 @@ public:
     }
 
 private:
-    struct Tag {
-        enum Kind { Open, Close, Empty } kind = Open;
-        std::string_view name;
+    enum class Element { Key, String, True, False, Dict, Array, Integer, Real, Date, Data };
+
+    struct Start {
+        Element element = Element::Key;
+        bool empty = false; // written <name/>
     };
+
+    struct ElementName {
+        std::string_view name; // without the angle brackets
+        std::string_view end;  // the end tag
+        Element element;
+    };
+
+    // The element names of property lists, most frequent first.
+    static constexpr ElementName kElements[] = {
+        {"key", "</key>", Element::Key},
+        {"string", "</string>", Element::String},
+        {"true", "</true>", Element::True},
+        {"false", "</false>", Element::False},
+        {"dict", "</dict>", Element::Dict},
+        {"array", "</array>", Element::Array},
+        {"integer", "</integer>", Element::Integer},
+        {"real", "</real>", Element::Real},
+        {"date", "</date>", Element::Date},
+        {"data", "</data>", Element::Data},
+    };
+
+    static std::string_view endTag(Element element) {
+        return kElements[static_cast<std::size_t>(element)].end;
+    }
 
     bool startsWith(std::string_view literal) const {
         return static_cast<std::size_t>(end_ - p_) >= literal.size() &&
@@ -61,6 +87,7 @@ private:
     void skipSpace() {
         while (p_ < end_ && isSpace(*p_)) ++p_;
     }
+
     // The prolog as writers produce it, matched exactly: an optional XML declaration, an
     // optional document type naming the property-list DTD, then the <plist> start tag.
     bool prolog() {
@@ -80,50 +107,86 @@ private:
         return consume("<plist version=\"1.0\">") || consume("<plist>");
     }
 
-    bool readTag(Tag& tag) {
+    // A start tag <name> or an empty-element tag <name/> of a known element.
+    bool readStart(Start& start) {
         if (p_ == end_ || *p_ != '<') return false;
-        const char* q = p_ + 1;
-        bool closing = q < end_ && *q == '/';
-        if (closing) ++q;
-        const char* name = q;
-        while (q < end_ && *q >= 'a' && *q <= 'z') ++q;
-        if (q == name) return false;
-        tag.name = std::string_view(name, static_cast<std::size_t>(q - name));
-        if (q < end_ && *q == '>') {
-            tag.kind = closing ? Tag::Close : Tag::Open;
-            p_ = q + 1;
-            return true;
-        }
-        if (!closing && end_ - q >= 2 && q[0] == '/' && q[1] == '>') {
-            tag.kind = Tag::Empty;
-            p_ = q + 2;
-            return true;
+        const char* name = p_ + 1;
+        const auto left = static_cast<std::size_t>(end_ - name);
+        for (const ElementName& known : kElements) {
+            const std::size_t n = known.name.size();
+            if (left < n + 1 || std::memcmp(name, known.name.data(), n) != 0) continue;
+            if (name[n] == '>') {
+                start = Start{known.element, false};
+                p_ = name + n + 1;
+                return true;
+            }
+            if (left >= n + 2 && name[n] == '/' && name[n + 1] == '>') {
+                start = Start{known.element, true};
+                p_ = name + n + 2;
+                return true;
+            }
+            return false; // a known name followed by anything else
         }
         return false;
     }
 
-    // Character data up to the next '<', which must exist. Only the five named entities
-    // are accepted; `entities` tells whether any occurred.
+    // Character data up to the next '<', which must exist: valid UTF-8 without NUL, with
+    // only the five named entities. `entities` tells whether any occurred.
     bool text(std::string_view& raw, bool& entities) {
         const char* start = p_;
         entities = false;
-        while (p_ < end_ && *p_ != '<') {
-            if (*p_ == '\0') return false;
-            if (*p_ == '&') {
-                std::string_view rest(p_, static_cast<std::size_t>(end_ - p_));
-                std::size_t length = 0;
-                for (std::string_view entity : {"&amp;", "&lt;", "&gt;", "&quot;", "&apos;"})
-                    if (rest.substr(0, entity.size()) == entity) length = entity.size();
-                if (length == 0) return false;
-                entities = true;
-                p_ += length;
-                continue;
+        for (;;) {
+            // Eight bytes at a time while all are ASCII other than '<', '&' and NUL.
+            constexpr std::uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
+            auto hasZero = [](std::uint64_t v) { return (v - ones) & ~v & highs; };
+            while (end_ - p_ >= 8) {
+                std::uint64_t word;
+                std::memcpy(&word, p_, 8);
+                if ((word & highs) | hasZero(word ^ (ones * '<')) | hasZero(word ^ (ones * '&')) | hasZero(word))
+                    break;
+                p_ += 8;
             }
-            ++p_;
+            while (p_ < end_ && *p_ != '<' && *p_ != '&' && *p_ != '\0' && static_cast<unsigned char>(*p_) < 0x80)
+                ++p_;
+            if (p_ == end_ || *p_ == '\0') return false;
+            if (*p_ == '<') break;
+            std::string_view rest(p_, static_cast<std::size_t>(end_ - p_));
+            std::size_t length = *p_ == '&' ? entityLength(rest) : utf8SequenceLength(rest);
+            if (length == 0) return false;
+            entities = entities || *p_ == '&';
+            p_ += length;
         }
-        if (p_ == end_) return false;
         raw = std::string_view(start, static_cast<std::size_t>(p_ - start));
         return true;
+    }
+
+    // The length of the well-formed UTF-8 sequence of a non-ASCII character that `text`
+    // starts with (no overlong forms, no surrogates, nothing above U+10FFFF), or 0.
+    static std::size_t utf8SequenceLength(std::string_view text) {
+        auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+        auto continuation = [&](std::size_t i) { return i < text.size() && (byte(i) & 0xC0) == 0x80; };
+        const unsigned lead = byte(0);
+        if (lead >= 0xC2 && lead <= 0xDF) return continuation(1) ? 2 : 0;
+        if (lead >= 0xE0 && lead <= 0xEF) {
+            if (!continuation(1) || !continuation(2)) return 0;
+            if (lead == 0xE0 && byte(1) < 0xA0) return 0; // overlong
+            if (lead == 0xED && byte(1) >= 0xA0) return 0; // surrogate
+            return 3;
+        }
+        if (lead >= 0xF0 && lead <= 0xF4) {
+            if (!continuation(1) || !continuation(2) || !continuation(3)) return 0;
+            if (lead == 0xF0 && byte(1) < 0x90) return 0; // overlong
+            if (lead == 0xF4 && byte(1) >= 0x90) return 0; // above U+10FFFF
+            return 4;
+        }
+        return 0;
+    }
+
+    // The length of the named entity that `text` starts with, or 0.
+    static std::size_t entityLength(std::string_view text) {
+        for (std::string_view entity : {"&amp;", "&lt;", "&gt;", "&quot;", "&apos;"})
+            if (text.substr(0, entity.size()) == entity) return entity.size();
+        return 0;
     }
 
     // The text as a string, entities replaced. Refuses carriage returns, whose handling
@@ -138,93 +201,77 @@ private:
                 out += raw[i++];
                 continue;
             }
-            auto rest = raw.substr(i);
-            struct Entity {
-                std::string_view text;
-                char value;
-            };
-            bool known = false;
-            for (Entity e : {Entity{"&amp;", '&'}, Entity{"&lt;", '<'}, Entity{"&gt;", '>'}, Entity{"&quot;", '"'},
-                             Entity{"&apos;", '\''}}) {
-                if (rest.substr(0, e.text.size()) == e.text) {
-                    out += e.value;
-                    i += e.text.size();
-                    known = true;
-                    break;
-                }
-            }
-            if (!known) return std::nullopt;
+            std::size_t length = entityLength(raw.substr(i));
+            if (length == 0) return std::nullopt;
+            const char second = raw[i + 1];
+            out += second == 'a' ? (raw[i + 2] == 'm' ? '&' : '\'') : second == 'l' ? '<' : second == 'g' ? '>' : '"';
+            i += length;
         }
         return out;
-    }
-
-    bool closeTag(std::string_view name) {
-        Tag tag;
-        return readTag(tag) && tag.kind == Tag::Close && tag.name == name;
     }
 
     // One value. When `capture` is given, the value must be a string or a boolean and is
     // stored there; other values are checked and passed over.
     bool value(int depth, std::optional<plist::Value>* capture) {
         if (depth > kMaxDepth) return false;
-        Tag tag;
-        if (!readTag(tag) || tag.kind == Tag::Close) return false;
-        const std::string_view name = tag.name;
-        if (name == "string") {
-            if (tag.kind == Tag::Empty) {
+        Start start;
+        if (!readStart(start)) return false;
+        std::string_view raw;
+        bool entities = false;
+        switch (start.element) {
+        case Element::String:
+            if (start.empty) {
                 if (capture) *capture = plist::Value(std::string());
                 return true;
             }
-            std::string_view raw;
-            bool entities = false;
-            if (!text(raw, entities) || !closeTag("string")) return false;
+            if (!text(raw, entities) || !consume("</string>")) return false;
             if (capture) {
                 auto decoded = decode(raw, entities);
                 if (!decoded) return false;
                 *capture = plist::Value(std::move(*decoded));
             }
             return true;
-        }
-        if (name == "true" || name == "false") {
-            if (tag.kind != Tag::Empty) return false;
-            if (capture) *capture = plist::Value(name == "true");
+        case Element::True:
+        case Element::False:
+            if (!start.empty) return false;
+            if (capture) *capture = plist::Value(start.element == Element::True);
             return true;
+        case Element::Key:
+            return false;
+        default:
+            break;
         }
         if (capture) return false; // a value of another type: left to the general parser
-        if (name == "integer" || name == "real" || name == "date" || name == "data") {
-            if (tag.kind != Tag::Open) return false;
-            std::string_view raw;
-            bool entities = false;
-            if (!text(raw, entities) || raw.empty() || !closeTag(name)) return false;
-            return true;
-        }
-        if (name == "array") {
-            if (tag.kind == Tag::Empty) return true;
+        switch (start.element) {
+        case Element::Integer:
+        case Element::Real:
+        case Element::Date:
+        case Element::Data:
+            return !start.empty && text(raw, entities) && !raw.empty() && consume(endTag(start.element));
+        case Element::Array:
+            if (start.empty) return true;
             for (;;) {
                 skipSpace();
                 if (consume("</array>")) return true;
                 if (!value(depth + 1, nullptr)) return false;
             }
-        }
-        if (name == "dict") {
-            if (tag.kind == Tag::Empty) return true;
+        case Element::Dict:
+            if (start.empty) return true;
             for (;;) {
                 skipSpace();
                 if (consume("</dict>")) return true;
-                std::string_view key;
-                bool entities = false;
-                if (!openKey(key, entities)) return false;
+                if (!key(raw, entities)) return false;
                 skipSpace();
                 if (!value(depth + 1, nullptr)) return false;
             }
+        default:
+            return false;
         }
-        return false;
     }
 
-    bool openKey(std::string_view& raw, bool& entities) {
-        Tag tag;
-        if (!readTag(tag) || tag.kind != Tag::Open || tag.name != "key") return false;
-        return text(raw, entities) && !raw.empty() && closeTag("key");
+    // A <key> element with non-empty text.
+    bool key(std::string_view& raw, bool& entities) {
+        return consume("<key>") && text(raw, entities) && !raw.empty() && consume("</key>");
     }
 
     bool topLevelEntries() {
@@ -234,7 +281,7 @@ private:
             if (consume("</dict>")) return true;
             std::string_view raw;
             bool entities = false;
-            if (!openKey(raw, entities)) return false;
+            if (!key(raw, entities)) return false;
             skipSpace();
             int index = -1;
             if (!entities) {
@@ -395,8 +442,8 @@ private:
         case 0x5:
             ok = lengthOf(offset, length, start) && fits(start, length) && cleanASCII(data_ + start, length);
             break;
-        case 0x6:
-            ok = lengthOf(offset, length, start) && length <= table_ / 2 && fits(start, length * 2) &&
+        case 0x6: // the general parser refuses empty UTF-16 strings
+            ok = lengthOf(offset, length, start) && length > 0 && length <= table_ / 2 && fits(start, length * 2) &&
                  cleanUTF16(data_ + start, length);
             break;
         case 0xA:

@@ -108,6 +108,19 @@ TEST(InfoPlistReader, LeavesUnusualFormsToTheGeneralParserWithTheSameResult) {
         EXPECT_FALSE(InfoPlistReader::readCommonForm(bytes)) << bytes;
         EXPECT_EQ(InfoPlistReader::read(bytes), expected) << bytes;
     }
+
+    // Forms whose reading differs between parsers: bytes that are not UTF-8 in text, and
+    // an empty UTF-16 string in a binary file.
+    std::string badUTF8 = plist::toXML(Value(plist::Dictionary{{"CFBundleName", Value("Ratio")}}));
+    badUTF8.replace(badUTF8.find("Ratio"), 5, "Rat\xF4o");
+    std::string emptyUTF16 = plist::toBinary(Value(plist::Dictionary{{"CFBundleName", Value("\xC3\xA9")}}));
+    auto utf16 = emptyUTF16.find(std::string("\x61\x00\xE9", 3)); // one UTF-16 unit, U+00E9
+    ASSERT_NE(utf16, std::string::npos);
+    emptyUTF16[utf16] = '\x60';
+    for (const std::string& bytes : {badUTF8, emptyUTF16}) {
+        EXPECT_FALSE(InfoPlistReader::readCommonForm(bytes));
+        EXPECT_EQ(InfoPlistReader::read(bytes), generalReading(bytes).value_or(plist::Dictionary{}));
+    }
 }
 
 // Byte-level damage to well-formed files: whenever the one-pass reader accepts the
