@@ -1,0 +1,526 @@
+// The preset editor sheet driven through its real widgets, over an AppModel on the fake Dock.
+#include "app/Localization.h"
+#include "app/settings/AppPickTile.h"
+#include "app/settings/EmojiChip.h"
+#include "app/settings/PresetEditor.h"
+#include "app/layout/LayoutOverhang.h"
+#include "app/style/KeyButton.h"
+#include "core/model/PresetStyle.h"
+#include "tests/app/support/ModelFixture.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace kestrine;
+using namespace kestrine::testing;
+using namespace std::chrono_literals;
+
+namespace {
+
+class PresetEditorTest : public ::testing::Test, public ModelFixture {
+protected:
+    void SetUp() override {
+        system->setDock({appTile("com.a", 1), appTile("com.b", 2), spacerTile(3), appTile("com.c", 4)});
+        installed = {PresetApp("org.mozilla.firefox", "/Applications/Firefox.app", "Firefox"),
+                     PresetApp("com.apple.Safari", "/Applications/Safari.app", "Safari"),
+                     PresetApp("com.apple.Notes", "/System/Applications/Notes.app", "Notes")};
+    }
+    void TearDown() override {
+        editor.reset();
+        model.reset();
+    }
+
+    PresetEditor& open(PresetEditorMode mode) {
+        if (!model) {
+            model = build();
+            model->reload();
+        }
+        editor = std::make_unique<PresetEditor>(*model, std::move(mode));
+        return *editor;
+    }
+
+    template <typename T = QWidget>
+    T* child(const char* name) const {
+        return editor->findChild<T*>(QString::fromLatin1(name));
+    }
+    QLineEdit* nameField() const { return child<QLineEdit>("nameField"); }
+    QLineEdit* searchField() const { return child<QLineEdit>("searchField"); }
+    KeyButton* button(const char* name) const { return child<KeyButton>(name); }
+    QLabel* note() const { return child<QLabel>("footerNote"); }
+
+    void typeName(const QString& text) {
+        nameField()->clear();
+        QTest::keyClicks(nameField(), text);
+    }
+
+    // The ids of the tiles shown in the picker, in reading order.
+    std::vector<std::string> shownTileIDs() const {
+        std::vector<AppPickTile*> tiles;
+        for (auto* tile : editor->findChildren<AppPickTile*>())
+            if (!tile->isHidden()) tiles.push_back(tile);
+        std::sort(tiles.begin(), tiles.end(), [](AppPickTile* a, AppPickTile* b) {
+            return std::pair(a->y(), a->x()) < std::pair(b->y(), b->x());
+        });
+        std::vector<std::string> ids;
+        for (auto* tile : tiles) ids.push_back(tile->app().id);
+        return ids;
+    }
+
+    void click(QAbstractButton* button) {
+        ASSERT_NE(button, nullptr);
+        button->click();
+    }
+
+    const Preset* presetNamed(const std::string& name) const {
+        for (auto& p : model->presets())
+            if (p.name == name) return &p;
+        return nullptr;
+    }
+
+    std::unique_ptr<PresetEditor> editor;
+};
+
+// MARK: - Modes and opening
+
+TEST_F(PresetEditorTest, DetailsModeShowsOnlyNameAndEmojiAtItsContentHeightAnd520Wide) {
+    model = build();
+    model->reload();
+    ASSERT_TRUE(model->createPreset("Music", std::string("\U0001F680"), {"com.a"}));
+    const Preset music = *presetNamed("Music");
+    auto& sheet = open(PresetEditorMode::details(music));
+
+    EXPECT_EQ(sheet.width(), PresetEditor::detailsWidth);
+    EXPECT_EQ(searchField(), nullptr);
+    EXPECT_EQ(child("picker"), nullptr);
+    EXPECT_EQ(child("selectedCount"), nullptr);
+    EXPECT_EQ(button("fromDockButton"), nullptr);
+    EXPECT_TRUE(sheet.findChildren<AppPickTile*>().isEmpty());
+
+    EXPECT_EQ(nameField()->text(), QStringLiteral("Music"));
+    ASSERT_TRUE(sheet.picked());
+    EXPECT_EQ(sheet.emoji(), "\U0001F680");  // picked, not the name's default headphones
+    EXPECT_EQ(sheet.windowTitle(), Localization::tr("editor.title.details"));
+
+    // The height is the content's: the save key's visible bottom sits on the bottom padding.
+    KeyButton* save = button("saveButton");
+    const int saveBottom = save->geometry().bottom() + 1 - LayoutOverhang::of(save).bottom();
+    EXPECT_EQ(sheet.height() - saveBottom, PresetEditor::padding);
+    // The scan is not needed to edit details.
+    EXPECT_FALSE(model->scanningApps());
+    EXPECT_TRUE(executors.background->jobs.empty());
+}
+
+TEST_F(PresetEditorTest, DetailsOfAPresetWithoutEmojiStartsWithNothingPicked) {
+    model = build();
+    model->reload();
+    ASSERT_TRUE(model->createPreset("Plain", std::string(), {"com.a"}));
+    auto& sheet = open(PresetEditorMode::details(*presetNamed("Plain")));
+    EXPECT_FALSE(sheet.picked());
+    EXPECT_EQ(sheet.emoji(), PresetStyle::defaultEmoji("Plain"));
+}
+
+TEST_F(PresetEditorTest, PickingModesAre640By620AndStartTheScan) {
+    auto& sheet = open(PresetEditorMode::create());
+    EXPECT_EQ(sheet.size(), QSize(PresetEditor::pickerWidth, PresetEditor::pickerHeight));
+    EXPECT_TRUE(model->scanningApps());
+    EXPECT_EQ(executors.background->jobs.size(), 1u);
+    EXPECT_TRUE(sheet.selection().empty());
+    EXPECT_EQ(sheet.focusWidget(), nameField());
+
+    executors.drain();
+    EXPECT_FALSE(model->scanningApps());
+    EXPECT_EQ(model->installedApps().size(), 3u);
+    // Installed, Dock and preset apps, once each, by name.
+    EXPECT_EQ(shownTileIDs(), (std::vector<std::string>{"com.a", "com.b", "com.c", "org.mozilla.firefox",
+                                                        "com.apple.Notes", "com.apple.Safari"}));
+}
+
+TEST_F(PresetEditorTest, AddAppsStartsWithTheActiveAppsTickedAndWithoutNameRows) {
+    auto& sheet = open(PresetEditorMode::addApps());
+    EXPECT_EQ(sheet.selection(), (std::set<std::string>{"com.a", "com.b", "com.c"}));
+    EXPECT_EQ(nameField(), nullptr);
+    EXPECT_EQ(child("emojiKey"), nullptr);
+    EXPECT_NE(sheet.focusWidget(), searchField());
+    EXPECT_TRUE(button("saveButton")->isEnabled());
+    executors.drain();
+    EXPECT_TRUE(sheet.tileFor("com.b")->isSelected());
+    EXPECT_FALSE(sheet.tileFor("com.apple.Notes")->isSelected());
+    EXPECT_EQ(child<QLabel>("selectedCount")->text(), Localization::format("editor.selected", 3));
+}
+
+TEST_F(PresetEditorTest, UntickingAnAppInAddAppsAndSavingRemovesItFromThePreset) {
+    auto& sheet = open(PresetEditorMode::addApps());
+    executors.drain();
+    click(sheet.tileFor("com.b"));
+    click(sheet.tileFor("com.apple.Notes"));
+    EXPECT_EQ(child<QLabel>("selectedCount")->text(), Localization::format("editor.selected", 3));
+    click(button("saveButton"));
+
+    EXPECT_EQ(sheet.result(), QDialog::Accepted);
+    EXPECT_EQ(appIDs(model->activePreset()->apps), (std::vector<std::string>{"com.a", "com.c", "com.apple.Notes"}));
+}
+
+// MARK: - Name and save rules
+
+TEST_F(PresetEditorTest, SaveNeedsANonBlankUnusedNameAndExplainsATakenOne) {
+    auto& sheet = open(PresetEditorMode::create());
+    KeyButton* save = button("saveButton");
+    click(button("fromDockButton"));  // a selection, so only the name decides
+
+    EXPECT_FALSE(save->isEnabled());  // empty
+    typeName("   ");
+    EXPECT_FALSE(save->isEnabled());
+    EXPECT_EQ(sheet.trimmedName(), "");
+
+    typeName(QString::fromStdString(model->presets()[0].name));
+    EXPECT_TRUE(sheet.nameTaken());
+    EXPECT_FALSE(save->isEnabled());
+    ASSERT_FALSE(note()->isHidden());
+    EXPECT_EQ(note()->text(), Localization::tr("editor.nameTaken"));
+
+    typeName("  Evening  ");
+    EXPECT_EQ(sheet.trimmedName(), "Evening");
+    EXPECT_TRUE(save->isEnabled());
+    EXPECT_EQ(note()->text(), Localization::tr("editor.create.note"));
+}
+
+TEST_F(PresetEditorTest, DetailsAcceptsThePresetsOwnNameButNotAnothers) {
+    model = build();
+    model->reload();
+    ASSERT_TRUE(model->createPreset("Focus", std::nullopt, {"com.a"}));
+    auto& sheet = open(PresetEditorMode::details(*presetNamed("Focus")));
+    KeyButton* save = button("saveButton");
+    EXPECT_TRUE(save->isEnabled());
+    EXPECT_TRUE(note()->isHidden());
+
+    typeName(QString::fromStdString(model->presets()[0].name));
+    EXPECT_FALSE(save->isEnabled());
+    EXPECT_FALSE(note()->isHidden());
+    EXPECT_EQ(note()->text(), Localization::tr("editor.nameTaken"));
+
+    typeName(" Focus ");
+    EXPECT_TRUE(save->isEnabled());
+    EXPECT_TRUE(note()->isHidden());
+}
+
+TEST_F(PresetEditorTest, CreateNeedsAtLeastOneTickedApp) {
+    auto& sheet = open(PresetEditorMode::create());
+    executors.drain();
+    typeName("Reading");
+    KeyButton* save = button("saveButton");
+    EXPECT_FALSE(save->isEnabled());
+    EXPECT_EQ(note()->text(), Localization::tr("editor.create.note"));
+
+    click(sheet.tileFor("com.apple.Safari"));
+    EXPECT_TRUE(save->isEnabled());
+    EXPECT_EQ(child<QLabel>("selectedCount")->text(), Localization::format("editor.selected", 1));
+    click(sheet.tileFor("com.apple.Safari"));
+    EXPECT_FALSE(save->isEnabled());
+    EXPECT_TRUE(sheet.selection().empty());
+}
+
+TEST_F(PresetEditorTest, SavingACreatedPresetStoresItWithTheShownEmojiAndDockAppsFirst) {
+    auto& sheet = open(PresetEditorMode::create());
+    executors.drain();
+    typeName("Work stuff");
+    click(sheet.tileFor("com.apple.Safari"));
+    click(sheet.tileFor("com.b"));
+    click(button("saveButton"));
+
+    EXPECT_EQ(sheet.result(), QDialog::Accepted);
+    const Preset* created = presetNamed("Work stuff");
+    ASSERT_NE(created, nullptr);
+    EXPECT_EQ(created->emoji, std::optional<std::string>("\U0001F4BC"));
+    EXPECT_EQ(appIDs(created->apps), (std::vector<std::string>{"com.b", "com.apple.Safari"}));
+    EXPECT_EQ(model->activeID(), created->id);
+}
+
+TEST_F(PresetEditorTest, AFailedSaveLeavesTheSheetOpenWithItsContents) {
+    auto& sheet = open(PresetEditorMode::create());
+    sheet.show();
+    executors.drain();
+    typeName("Night");
+    click(sheet.tileFor("com.a"));
+    system->log.failOn("save");
+    click(button("saveButton"));
+
+    EXPECT_TRUE(sheet.isVisible());
+    EXPECT_TRUE(model->errorMessage().has_value());
+    EXPECT_EQ(nameField()->text(), QStringLiteral("Night"));
+    EXPECT_EQ(sheet.selection(), (std::set<std::string>{"com.a"}));
+
+    system->log.clearFailures();
+    model->setErrorMessage(std::nullopt);
+    // The failed attempt may have kept the preset in memory; a different name then saves.
+    if (sheet.nameTaken()) typeName("Night 2");
+    click(button("saveButton"));
+    EXPECT_FALSE(sheet.isVisible());
+    EXPECT_EQ(sheet.result(), QDialog::Accepted);
+}
+
+TEST_F(PresetEditorTest, RenamingInDetailsKeepsThePickedEmoji) {
+    model = build();
+    model->reload();
+    ASSERT_TRUE(model->createPreset("Games", std::string("\u2728"), {"com.a"}));
+    auto& sheet = open(PresetEditorMode::details(*presetNamed("Games")));
+    typeName("Evening games");
+    click(button("saveButton"));
+    EXPECT_EQ(sheet.result(), QDialog::Accepted);
+    const Preset* renamed = presetNamed("Evening games");
+    ASSERT_NE(renamed, nullptr);
+    EXPECT_EQ(renamed->emoji, std::optional<std::string>("\u2728"));
+    EXPECT_EQ(presetNamed("Games"), nullptr);
+}
+
+// MARK: - Emoji
+
+TEST_F(PresetEditorTest, TheDefaultEmojisChipIsHighlightedAndFollowsTheNameUntilOneIsPicked) {
+    auto& sheet = open(PresetEditorMode::create());
+    auto chips = sheet.findChildren<EmojiChip*>();
+    ASSERT_EQ(chips.size(), qsizetype(PresetStyle::emojiChoices.size()));
+    auto highlighted = [&] {
+        std::vector<QString> on;
+        for (auto* chip : chips)
+            if (chip->isHighlighted()) on.push_back(chip->emoji());
+        return on;
+    };
+    auto chipFor = [&](const char* emoji) -> EmojiChip* {
+        for (auto* chip : chips)
+            if (chip->emoji() == QString::fromUtf8(emoji)) return chip;
+        return nullptr;
+    };
+
+    EXPECT_EQ(highlighted(), std::vector<QString>{QString::fromStdString(PresetStyle::defaultEmoji(""))});
+    typeName("work");
+    EXPECT_EQ(highlighted(), std::vector<QString>{QStringLiteral("\U0001F4BC")});
+    typeName("gaming");
+    EXPECT_EQ(highlighted(), std::vector<QString>{QStringLiteral("\U0001F3AE")});
+
+    click(chipFor("\U0001F680"));
+    EXPECT_EQ(sheet.emoji(), "\U0001F680");
+    typeName("work");
+    EXPECT_EQ(highlighted(), std::vector<QString>{QStringLiteral("\U0001F680")});
+    // Clicking the highlighted chip again keeps it.
+    click(chipFor("\U0001F680"));
+    EXPECT_EQ(highlighted(), std::vector<QString>{QStringLiteral("\U0001F680")});
+}
+
+// MARK: - Search and selection buttons
+
+TEST_F(PresetEditorTest, SearchMatchesPartOfTheIdOrNameIgnoringCaseAndSurroundingSpace) {
+    auto& sheet = open(PresetEditorMode::create());
+    executors.drain();
+    QTest::keyClicks(searchField(), " MOZILLA ");
+    EXPECT_EQ(shownTileIDs(), std::vector<std::string>{"org.mozilla.firefox"});
+    ASSERT_EQ(sheet.filtered().size(), 1u);
+
+    searchField()->setText("not");
+    EXPECT_EQ(shownTileIDs(), std::vector<std::string>{"com.apple.Notes"});
+
+    searchField()->setText("com.apple.");
+    EXPECT_EQ(shownTileIDs(), (std::vector<std::string>{"com.apple.Notes", "com.apple.Safari"}));
+
+    searchField()->setText("   ");
+    EXPECT_EQ(shownTileIDs().size(), 6u);
+    EXPECT_TRUE(child("noResults")->isHidden());
+}
+
+TEST_F(PresetEditorTest, ASearchWithoutMatchesSaysSoAndTheClearButtonEmptiesIt) {
+    auto& sheet = open(PresetEditorMode::create());
+    executors.drain();
+    auto* clearSearch = child<QAbstractButton>("searchClear");
+    ASSERT_NE(clearSearch, nullptr);
+    EXPECT_TRUE(clearSearch->isHidden());
+    EXPECT_EQ(clearSearch->accessibleName(), Localization::tr("editor.search.clear"));
+
+    QTest::keyClicks(searchField(), "zzz");
+    EXPECT_FALSE(clearSearch->isHidden());
+    EXPECT_TRUE(shownTileIDs().empty());
+    EXPECT_FALSE(child("noResults")->isHidden());
+    EXPECT_TRUE(child("pickerProgress")->isHidden());
+
+    click(clearSearch);
+    EXPECT_TRUE(searchField()->text().isEmpty());
+    EXPECT_TRUE(clearSearch->isHidden());
+    EXPECT_TRUE(child("noResults")->isHidden());
+    EXPECT_EQ(shownTileIDs().size(), sheet.candidates().size());
+}
+
+TEST_F(PresetEditorTest, FilteringReusesTheTilesItHasBuilt) {
+    auto& sheet = open(PresetEditorMode::create());
+    executors.drain();
+    AppPickTile* safari = sheet.tileFor("com.apple.Safari");
+    ASSERT_NE(safari, nullptr);
+    const auto tileCount = sheet.findChildren<AppPickTile*>().size();
+    searchField()->setText("safari");
+    searchField()->setText("");
+    EXPECT_EQ(sheet.tileFor("com.apple.Safari"), safari);
+    EXPECT_EQ(sheet.findChildren<AppPickTile*>().size(), tileCount);
+}
+
+TEST_F(PresetEditorTest, FromDockSelectsExactlyTheDockAppsAndClearEmptiesTheSelection) {
+    auto& sheet = open(PresetEditorMode::create());
+    executors.drain();
+    KeyButton* clear = button("clearButton");
+    EXPECT_FALSE(clear->isEnabled());
+    EXPECT_EQ(button("fromDockButton")->toolTip(), Localization::tr("editor.fromDock.help"));
+
+    click(sheet.tileFor("com.apple.Safari"));
+    click(sheet.tileFor("com.b"));
+    EXPECT_TRUE(clear->isEnabled());
+    click(button("fromDockButton"));
+    EXPECT_EQ(sheet.selection(), (std::set<std::string>{"com.a", "com.b", "com.c"}));
+    EXPECT_FALSE(sheet.tileFor("com.apple.Safari")->isSelected());
+    EXPECT_TRUE(sheet.tileFor("com.c")->isSelected());
+
+    click(clear);
+    EXPECT_TRUE(sheet.selection().empty());
+    EXPECT_FALSE(clear->isEnabled());
+    EXPECT_FALSE(sheet.tileFor("com.a")->isSelected());
+}
+
+TEST_F(PresetEditorTest, TilesMarkTheDockAppsAndTellAssistiveTechnologiesTheirState) {
+    auto& sheet = open(PresetEditorMode::create());
+    executors.drain();
+    AppPickTile* a = sheet.tileFor("com.a");
+    AppPickTile* notes = sheet.tileFor("com.apple.Notes");
+    EXPECT_TRUE(a->isInDock());
+    EXPECT_FALSE(notes->isInDock());
+    EXPECT_EQ(notes->accessibleName(), QStringLiteral("Notes"));
+    EXPECT_TRUE(notes->isCheckable());
+    EXPECT_FALSE(notes->isChecked());
+    QTest::keyClick(notes, Qt::Key_Space);
+    EXPECT_TRUE(notes->isChecked());
+    EXPECT_TRUE(sheet.selection().count("com.apple.Notes"));
+}
+
+// MARK: - Scanning
+
+TEST_F(PresetEditorTest, WhileScanningWithNothingToShowOnlyTheProgressIndicatorShows) {
+    system->setDock({});
+    auto& sheet = open(PresetEditorMode::create());
+    sheet.show();
+    ASSERT_TRUE(sheet.candidates().empty());
+    EXPECT_TRUE(child("pickerProgress")->isVisible());
+    EXPECT_FALSE(child("noResults")->isVisible());
+    EXPECT_FALSE(child("pickerCornerProgress")->isVisible());
+    EXPECT_TRUE(shownTileIDs().empty());
+
+    executors.drain();
+    EXPECT_FALSE(child("pickerProgress")->isVisible());
+    EXPECT_FALSE(child("pickerCornerProgress")->isVisible());
+    EXPECT_EQ(shownTileIDs().size(), 3u);
+}
+
+TEST_F(PresetEditorTest, DockAppsShowWhileScanningWithTheSmallIndicatorInTheCorner) {
+    auto& sheet = open(PresetEditorMode::addApps());
+    sheet.show();
+    EXPECT_EQ(shownTileIDs(), (std::vector<std::string>{"com.a", "com.b", "com.c"}));
+    EXPECT_FALSE(child("pickerProgress")->isVisible());
+    QWidget* corner = child("pickerCornerProgress");
+    ASSERT_TRUE(corner->isVisible());
+    // Bottom right of the picker, 10 in from both edges.
+    QWidget* picker = child("picker");
+    EXPECT_EQ(picker->width() - corner->geometry().right() - 1, 10);
+    EXPECT_EQ(picker->height() - corner->geometry().bottom() - 1, 10);
+
+    executors.drain();
+    EXPECT_FALSE(corner->isVisible());
+    EXPECT_EQ(shownTileIDs().size(), 6u);
+}
+
+TEST_F(PresetEditorTest, AnEmptyScanWithAnEmptyDockSaysNoResults) {
+    system->setDock({});
+    installed.clear();
+    open(PresetEditorMode::create()).show();
+    executors.drain();
+    EXPECT_TRUE(child("noResults")->isVisible());
+    EXPECT_FALSE(child("pickerProgress")->isVisible());
+}
+
+// MARK: - Keyboard and closing
+
+TEST_F(PresetEditorTest, ReturnSaves) {
+    auto& sheet = open(PresetEditorMode::create());
+    sheet.show();
+    executors.drain();
+    typeName("Studio");
+    QTest::keyClick(nameField(), Qt::Key_Return);
+    EXPECT_TRUE(sheet.isVisible());  // nothing ticked yet: Save is disabled, so Return does nothing
+    EXPECT_EQ(presetNamed("Studio"), nullptr);
+
+    click(sheet.tileFor("com.c"));
+    nameField()->setFocus();
+    QTest::keyClick(nameField(), Qt::Key_Return);
+    EXPECT_EQ(sheet.result(), QDialog::Accepted);
+    EXPECT_FALSE(sheet.isVisible());
+    ASSERT_NE(presetNamed("Studio"), nullptr);
+    EXPECT_EQ(model->presets().size(), 2u);
+}
+
+TEST_F(PresetEditorTest, EscapeCancelsWithoutStoring) {
+    auto& sheet = open(PresetEditorMode::addApps());
+    sheet.show();
+    executors.drain();
+    const auto before = model->activePreset()->apps;
+    const int saves = system->saves;
+    click(sheet.tileFor("com.a"));
+    QTest::keyClick(&sheet, Qt::Key_Escape);
+    EXPECT_EQ(sheet.result(), QDialog::Rejected);
+    EXPECT_FALSE(sheet.isVisible());
+    EXPECT_EQ(model->activePreset()->apps, before);
+    EXPECT_EQ(system->saves, saves);
+}
+
+TEST_F(PresetEditorTest, CancelInDetailsStoresNothing) {
+    model = build();
+    model->reload();
+    const auto presets = model->presets();
+    const int saves = system->saves;
+    auto& sheet = open(PresetEditorMode::details(presets[0]));
+    typeName("Renamed");
+    click(button("cancelButton"));
+    EXPECT_EQ(sheet.result(), QDialog::Rejected);
+    EXPECT_EQ(model->presets(), presets);
+    EXPECT_EQ(system->saves, saves);
+}
+
+TEST_F(PresetEditorTest, ClosingReleasesTheScanInEveryWay) {
+    open(PresetEditorMode::create());
+    executors.drain();
+    EXPECT_EQ(model->installedApps().size(), 3u);
+    editor->reject();
+    EXPECT_TRUE(model->installedApps().empty());
+
+    // A later editor scans afresh; destroying it while open releases as well.
+    open(PresetEditorMode::addApps());
+    executors.drain();
+    EXPECT_EQ(model->installedApps().size(), 3u);
+    editor.reset();
+    EXPECT_TRUE(model->installedApps().empty());
+
+    // Closed before the scan delivered: the late result is dropped.
+    open(PresetEditorMode::create());
+    editor->reject();
+    executors.drain();
+    EXPECT_TRUE(model->installedApps().empty());
+    EXPECT_FALSE(model->scanningApps());
+}
+
+TEST_F(PresetEditorTest, IconsAreFetchedOnlyForTilesThatArePainted) {
+    for (int i = 0; i < 60; ++i)
+        installed.push_back(PresetApp("org.example.app" + std::to_string(i), "/Applications/App" + std::to_string(i) + ".app",
+                                      "App " + std::to_string(i)));
+    auto& sheet = open(PresetEditorMode::create());
+    executors.drain();
+    EXPECT_EQ(model->icons().renderCount(), 0);
+    sheet.grab();
+    const int painted = model->icons().renderCount();
+    EXPECT_GT(painted, 0);
+    EXPECT_LT(size_t(painted), sheet.candidates().size());
+}
+
+}  // namespace
