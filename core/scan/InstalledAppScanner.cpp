@@ -3,8 +3,6 @@
 #include "core/scan/InfoPlistReader.h"
 #include "core/support/Unicode.h"
 
-#include <unicode/locid.h>
-
 #include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
@@ -156,14 +154,6 @@ std::string lastPathComponent(const fs::path& path) {
     return slash == std::string::npos ? text : text.substr(slash + 1);
 }
 
-// The collation locale for names: the user's. ICU takes the C and POSIX locales for
-// en_US_POSIX, whose collation orders by code point with case significant; names are
-// then ordered by the root collation, which ignores case like any other.
-std::string nameCollationLocale() {
-    const icu::Locale& locale = icu::Locale::getDefault();
-    return std::strcmp(locale.getVariant(), "POSIX") == 0 ? "root" : "";
-}
-
 fs::path homeFolder() {
     if (const char* home = std::getenv("HOME"); home && home[0] == '/') return fs::path(home);
     long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
@@ -219,7 +209,7 @@ std::vector<PresetApp> InstalledAppScanner::scan(std::stop_token stop) const {
         if (stop.stop_requested()) return {}; // a stop during the last bundle
         // Listing order is already close to name order, which a merge sort turns into far
         // fewer (costly) collator comparisons than a quicksort.
-        NameCollator collator(nameCollationLocale());
+        NameCollator collator;
         std::stable_sort(apps.begin(), apps.end(), [&collator](const PresetApp& a, const PresetApp& b) {
             int order = collator.compare(a.name, b.name);
             return order != 0 ? order < 0 : a.id < b.id;
