@@ -261,6 +261,7 @@ public:
                           .arg(thickness));
         setAttribute(Qt::WA_Hover);
         setCursor(Qt::ArrowCursor);
+        setFocusPolicy(Qt::NoFocus);
     }
 
 protected:

@@ -510,6 +510,51 @@ TEST_F(PresetEditorTest, ClosingReleasesTheScanInEveryWay) {
     EXPECT_FALSE(model->scanningApps());
 }
 
+TEST_F(PresetEditorTest, EscapeInTheSearchFieldCancelsToo) {
+    auto& sheet = open(PresetEditorMode::create());
+    sheet.show();
+    QTest::keyClicks(searchField(), "saf");
+    QTest::keyClick(searchField(), Qt::Key_Escape);
+    EXPECT_EQ(sheet.result(), QDialog::Rejected);
+    EXPECT_FALSE(sheet.isVisible());
+    EXPECT_EQ(model->presets().size(), 1u);
+}
+
+TEST_F(PresetEditorTest, TabVisitsTheTilesInGridOrderBetweenTheSelectionKeysAndTheFooter) {
+    // Dock apps get their tiles before the scan delivers; the order must still be the grid's.
+    auto& sheet = open(PresetEditorMode::create());
+    executors.drain();
+    std::vector<std::string> visited;
+    QWidget* w = button("clearButton");
+    for (int guard = 0; guard < 100; ++guard) {
+        w = w->nextInFocusChain();
+        if (auto* tile = qobject_cast<AppPickTile*>(w)) {
+            visited.push_back(tile->app().id);
+        } else if (w->focusPolicy() & Qt::TabFocus) {
+            break;
+        }
+    }
+    EXPECT_EQ(visited, shownTileIDs());
+    EXPECT_EQ(w, button("cancelButton"));
+    EXPECT_EQ(w->nextInFocusChain(), button("saveButton"));
+    (void)sheet;
+}
+
+TEST_F(PresetEditorTest, TheSheetFitsOverAWindowAtItsMinimumSize) {
+    QWidget window;
+    window.setGeometry(100, 100, 680, 660);
+    window.show();
+    model = build();
+    model->reload();
+    PresetEditor sheet(*model, PresetEditorMode::create(), &window);
+    sheet.show();
+    EXPECT_TRUE(window.geometry().contains(sheet.geometry()));
+    EXPECT_EQ(sheet.size(), QSize(640, 620));
+    // The picker keeps room for at least one row of tiles.
+    EXPECT_GT(sheet.findChild<QWidget*>(QStringLiteral("picker"))->height(), 150);
+    sheet.reject();
+}
+
 TEST_F(PresetEditorTest, IconsAreFetchedOnlyForTilesThatArePainted) {
     for (int i = 0; i < 60; ++i)
         installed.push_back(PresetApp("org.example.app" + std::to_string(i), "/Applications/App" + std::to_string(i) + ".app",
