@@ -34,8 +34,6 @@ public:
         setFocusPolicy(Qt::NoFocus);
         setAutoFillBackground(false);
         viewport()->setAutoFillBackground(false);
-        setStyleSheet(QStringLiteral("QScrollArea { background: transparent; border: none; }"));
-        viewport()->setAttribute(Qt::WA_TranslucentBackground);
     }
 
 protected:
@@ -62,14 +60,15 @@ QSize MiniDockView::panelSize(int availableWidth, int count) {
 MiniDockView::MiniDockView(AppModel& model, SelectionState& selection, HotKeyCenter& center,
                            ApplyAction onApply, QWidget* parent)
     : QWidget(parent), model_(model), selection_(selection), center_(center), onApply_(std::move(onApply)) {
-    setAttribute(Qt::WA_TranslucentBackground);
     setFocusPolicy(Qt::NoFocus);
 
     row_ = new HorizontalRow(this);
     content_ = new QWidget;
-    content_->setAttribute(Qt::WA_TranslucentBackground);
     content_->setAutoFillBackground(false);
     row_->setWidget(content_);
+    // setWidget() turns the background filling on; the tray shows through instead.
+    content_->setAutoFillBackground(false);
+    row_->viewport()->setAutoFillBackground(false);
 
     scroll_ = new QVariantAnimation(this);
     QEasingCurve easeOut(QEasingCurve::BezierSpline);
