@@ -23,22 +23,27 @@ DockShelfView::DockShelfView(AppModel& model, QWidget* parent) : QWidget(parent)
     setAcceptDrops(true);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
 
+    // The tiles keep room around what they show (the drop bar, the remove badge, shadows). The flow
+    // keeps that room inside its edges so nothing is cut off there, and the column's margins give
+    // it back, so that the visible tiles stand `padding` from the well's edges.
+    const QMargins room = ShelfTile::overhang();
     auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(padding, padding, padding, padding);
-    column->setSpacing(columnSpacing);
+    column->setContentsMargins(padding - room.left(), padding - room.top(), padding - room.right(),
+                               padding - room.bottom());
+    column->setSpacing(columnSpacing - room.top());
 
     emptyLabel_ = new SwatchLabel(Localization::tr(QStringLiteral("shelf.empty")),
                                   Typography::font(TextStyle::callout), Palette::Swatch::inkSoft,
                                   SwatchLabel::Lines::wrap, this);
     emptyLabel_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    emptyLabel_->setContentsMargins(0, emptyTextTopPadding, 0, 0);
+    emptyLabel_->setContentsMargins(room.left(), room.top() + emptyTextTopPadding, room.right(), 0);
     emptyLabel_->hide();
     column->addWidget(emptyLabel_);
 
     flow_ = new QWidget(this);
     flow_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     flowLayout_ = new AnimatedFlowLayout(flowSpacing, flowLineSpacing, flow_);
-    flowLayout_->setContentsMargins(0, 0, 0, 0);
+    flowLayout_->setContentsMargins(room);
     column->addWidget(flow_);
 
     addTile_ = new AddAppsTile(flow_);
@@ -103,15 +108,14 @@ void DockShelfView::rebuild() {
     for (std::size_t i = 0; i < next.size(); ++i) next[i]->setMoveLimits(i >= 1, i + 1 < next.size());
     // Tiles of applications that are gone may be handling the very event that removed them.
     for (auto& [id, tile] : existing) {
-        if (!tile) continue;
-        tile->hide();
-        tile->deleteLater();
+        if (tile) tile->retire();
     }
 
     emptyLabel_->setVisible(apps.empty());
 
     std::vector<QWidget*> order(next.begin(), next.end());
     order.push_back(addTile_);
+    for (std::size_t i = 0; i + 1 < order.size(); ++i) QWidget::setTabOrder(order[i], order[i + 1]);
     const bool wasShown = flow_->isVisible() && !tiles_.empty();
     tiles_ = std::move(next);
     if (flowLayout_->setWidgets(order) && wasShown) flowLayout_->animateNextPlacement();
@@ -127,10 +131,21 @@ void DockShelfView::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
 }
 
-// Drops that reach the shelf itself landed outside every tile: they move the application to the
-// end. The shelf shows no highlight of its own.
+bool DockShelfView::isEmptyArea(const QPoint& pos) const {
+    for (QWidget* w = childAt(pos); w && w != this; w = w->parentWidget())
+        if (qobject_cast<ShelfTile*>(w) || qobject_cast<AddAppsTile*>(w)) return false;
+    return true;
+}
+
+bool DockShelfView::acceptsDrop(const QDropEvent* event) const {
+    return !ShelfTile::draggedID(event->mimeData()).isEmpty() && isEmptyArea(event->position().toPoint());
+}
+
+// The shelf takes drops that land outside every tile: they move the application to the end.
+// Events a tile refused (a tile dropped on itself) come up to the shelf too; over a tile they are
+// refused here as well. The shelf shows no highlight of its own.
 void DockShelfView::dragEnterEvent(QDragEnterEvent* event) {
-    if (ShelfTile::draggedID(event->mimeData()).isEmpty()) {
+    if (!acceptsDrop(event)) {
         event->ignore();
         return;
     }
@@ -139,7 +154,7 @@ void DockShelfView::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void DockShelfView::dragMoveEvent(QDragMoveEvent* event) {
-    if (ShelfTile::draggedID(event->mimeData()).isEmpty()) {
+    if (!acceptsDrop(event)) {
         event->ignore();
         return;
     }
@@ -148,14 +163,13 @@ void DockShelfView::dragMoveEvent(QDragMoveEvent* event) {
 }
 
 void DockShelfView::dropEvent(QDropEvent* event) {
-    const QString id = ShelfTile::draggedID(event->mimeData());
-    if (id.isEmpty()) {
+    if (!acceptsDrop(event)) {
         event->ignore();
         return;
     }
     event->setDropAction(Qt::MoveAction);
     event->accept();
-    model_.moveApp(id.toStdString(), std::optional<std::string>());
+    model_.moveApp(ShelfTile::draggedID(event->mimeData()).toStdString(), std::optional<std::string>());
 }
 
 }  // namespace kestrine

@@ -55,6 +55,9 @@ protected:
 
 private:
     void rebuild();
+    // Whether `pos` lies outside every tile (and the add tile).
+    bool isEmptyArea(const QPoint& pos) const;
+    bool acceptsDrop(const QDropEvent* event) const;
     ShelfTile* makeTile(const PresetApp& app);
     void removeTile(ShelfTile* tile);
 

@@ -21,6 +21,9 @@
 #include <QPointer>
 #include <QVariantAnimation>
 
+#include <algorithm>
+#include <cmath>
+
 namespace kestrine {
 
 namespace {
@@ -109,6 +112,13 @@ PresetCard::PresetCard(const Preset& preset, int index, bool active, QWidget* pa
 
     surfaceGeometryChanged();
     placeDeleteButton();
+}
+
+QMargins PresetCard::surfaceRoom() {
+    const QMarginsF shadow = KeySurface::shadowMargins();
+    const qreal ring = focusRingGap + focusRingWidth;
+    auto side = [ring](qreal reach) { return int(std::ceil(std::max(reach, ring))); };
+    return QMargins(side(shadow.left()), side(shadow.top()), side(shadow.right()), side(shadow.bottom()));
 }
 
 void PresetCard::setPreset(const Preset& preset, int index, bool active) {

@@ -33,6 +33,9 @@ public:
 
     PresetCard(const Preset& preset, int index, bool active, QWidget* parent = nullptr);
 
+    // The room a card keeps around its key for the shadow and the focus ring.
+    static QMargins surfaceRoom();
+
     // Shows another state of the card's preset (or the preset moved to another place).
     void setPreset(const Preset& preset, int index, bool active);
     const Preset& preset() const { return preset_; }

@@ -2,6 +2,7 @@
 
 #include "app/AppModel.h"
 #include "app/Localization.h"
+#include "app/layout/LayoutOverhang.h"
 #include "app/settings/AnimatedFlowLayout.h"
 #include "app/settings/NewPresetCard.h"
 #include "app/settings/PresetCard.h"
@@ -10,6 +11,7 @@
 
 #include <QMessageBox>
 #include <QPushButton>
+#include <QHBoxLayout>
 #include <QVBoxLayout>
 
 #include <unordered_map>
@@ -17,22 +19,36 @@
 namespace kestrine {
 
 PresetCardsView::PresetCardsView(AppModel& model, QWidget* parent) : QWidget(parent), model_(model) {
+    // The cards keep room around their keys for shadows and focus rings. The flow keeps that room
+    // inside its edges so nothing is cut off there; the caption and the hint are inset by the same
+    // room, and the view declares it as its overhang, so that its container places the visible
+    // content where it belongs and lets the room spill into the padding around it.
+    const QMargins room = cardRoom();
+    LayoutOverhang::set(this, room);
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(int(columnSpacing));
+    column->setSpacing(0);
 
-    column->addWidget(new SectionLabel(QStringLiteral("presets.title"), this), 0, Qt::AlignLeft);
+    auto* titleRow = new QHBoxLayout;
+    titleRow->setContentsMargins(room.left(), room.top(), room.right(), 0);
+    titleRow->addWidget(new SectionLabel(QStringLiteral("presets.title"), this));
+    titleRow->addStretch(1);
+    column->addLayout(titleRow);
+    column->addSpacing(int(columnSpacing) - room.top());
 
     flow_ = new QWidget(this);
     flow_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     flowLayout_ = new AnimatedFlowLayout(flowSpacing, flowLineSpacing, flow_);
-    flowLayout_->setContentsMargins(0, 0, 0, 0);
+    flowLayout_->setContentsMargins(room);
     column->addWidget(flow_);
+    column->addSpacing(int(columnSpacing) - room.bottom());
 
-    auto* hint = new SwatchLabel(Localization::tr(QStringLiteral("presets.hint")),
-                                 Typography::font(TextStyle::caption), Palette::Swatch::inkSoft,
-                                 SwatchLabel::Lines::wrap, this);
-    column->addWidget(hint);
+    auto* hintRow = new QHBoxLayout;
+    hintRow->setContentsMargins(room.left(), 0, room.right(), room.bottom());
+    hintRow->addWidget(new SwatchLabel(Localization::tr(QStringLiteral("presets.hint")),
+                                       Typography::font(TextStyle::caption), Palette::Swatch::inkSoft,
+                                       SwatchLabel::Lines::wrap, this));
+    column->addLayout(hintRow);
 
     newCard_ = new NewPresetCard(flow_);
     connect(newCard_, &QAbstractButton::clicked, this, [this] {
@@ -44,6 +60,12 @@ PresetCardsView::PresetCardsView(AppModel& model, QWidget* parent) : QWidget(par
 }
 
 PresetCardsView::~PresetCardsView() = default;
+
+QMargins PresetCardsView::cardRoom() {
+    // The preset cards keep the most room around their keys (shadow and focus ring); the
+    // new-preset card only its focus ring.
+    return PresetCard::surfaceRoom();
+}
 
 QMessageBox* PresetCardsView::deleteAlert() const {
     return deleteAlert_.data();
@@ -89,6 +111,7 @@ void PresetCardsView::rebuild() {
 
     std::vector<QWidget*> order(next.begin(), next.end());
     order.push_back(newCard_);
+    for (std::size_t i = 0; i + 1 < order.size(); ++i) QWidget::setTabOrder(order[i], order[i + 1]);
     const bool wasShown = flow_->isVisible() && !cards_.empty();
     cards_ = std::move(next);
     if (flowLayout_->setWidgets(order) && wasShown) flowLayout_->animateNextPlacement();

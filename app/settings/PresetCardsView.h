@@ -41,6 +41,9 @@ public:
     const std::vector<PresetCard*>& cards() const { return cards_; }
     NewPresetCard* newPresetCard() const { return newCard_; }
     QWidget* flow() const { return flow_; }
+    AnimatedFlowLayout* flowLayout() const { return flowLayout_; }
+    // The room the view keeps around its visible content (declared as its layout overhang).
+    static QMargins cardRoom();
 
     // Asks whether to delete `preset` (a window-modal alert); deletes it on confirmation.
     void confirmDelete(const Preset& preset);

@@ -301,9 +301,23 @@ void ShelfTile::startDrag() {
         drag->setPixmap(preview);
         drag->setHotSpot(QPoint(int(iconSide / 2), int(iconSide / 2)));
     }
+    dragging_ = true;
     drag->exec(Qt::MoveAction, Qt::MoveAction);
-    // The drop may have rebuilt the shelf; this tile may be gone by now.
-    if (self) self->setHovered(self->underMouse());
+    if (!self) return;
+    dragging_ = false;
+    if (retired_) {
+        deleteLater();
+        return;
+    }
+    setHovered(underMouse());
+}
+
+void ShelfTile::retire() {
+    hide();
+    setTargeted(false);
+    retired_ = true;
+    // The drag's event loop runs inside startDrag(); the tile must outlive it.
+    if (!dragging_) deleteLater();
 }
 
 QMenu* ShelfTile::makeContextMenu(QWidget* parent) {

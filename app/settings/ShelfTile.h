@@ -71,6 +71,10 @@ public:
     QRect visibleRect() const;
     QRectF keyRect() const;
 
+    // Takes the tile off the shelf: hides it and deletes it later, once any drag it started is over.
+    void retire();
+    bool isDragging() const { return dragging_; }
+
     // A new context menu owned by `parent` with its one item, "shelf.remove".
     QMenu* makeContextMenu(QWidget* parent);
 
@@ -113,6 +117,8 @@ private:
     bool targeted_ = false;
     QPoint pressPos_;
     bool pressed_ = false;
+    bool dragging_ = false;
+    bool retired_ = false;
     QAbstractButton* removeButton_ = nullptr;
     DropBar* dropBar_ = nullptr;
 };

@@ -1,0 +1,428 @@
+// The Dock shelf and its header against a real model over the recording fakes: drops on tiles,
+// the add tile and the empty area, the drop bar, removal, keyboard moves, accessibility actions
+// and the wrapping flow.
+#include <gtest/gtest.h>
+
+#include "app/Localization.h"
+#include "app/layout/LayoutOverhang.h"
+#include "app/settings/AddAppsTile.h"
+#include "app/settings/AnimatedFlowLayout.h"
+#include "app/settings/DockShelfView.h"
+#include "app/settings/DropBar.h"
+#include "app/settings/ShelfHeader.h"
+#include "app/settings/ShelfTile.h"
+#include "app/settings/SwatchLabel.h"
+#include "app/style/IconButton.h"
+#include "app/style/ReduceMotion.h"
+#include "tests/app/support/ModelFixture.h"
+
+#include <QAccessible>
+#include <QAccessibleActionInterface>
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QEnterEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QTest>
+
+using namespace kestrine;
+using namespace kestrine::testing;
+
+namespace {
+
+struct DropResult {
+    bool entered = false;
+    bool dropped = false;
+};
+
+// Drags `text` over `target` at `pos` (its centre by default) and drops it there.
+DropResult dragAndDrop(QWidget* target, const QString& text, std::optional<QPoint> pos = std::nullopt) {
+    const QPoint at = pos.value_or(target->rect().center());
+    QMimeData data;
+    data.setText(text);
+    QDragEnterEvent enter(at, Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    enter.ignore();
+    QApplication::sendEvent(target, &enter);
+    QDragMoveEvent move(at, Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    move.ignore();
+    QApplication::sendEvent(target, &move);
+    QDropEvent drop(QPointF(at), Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    drop.ignore();
+    QApplication::sendEvent(target, &drop);
+    return {enter.isAccepted(), drop.isAccepted()};
+}
+
+void hover(QWidget* widget, QPointF at) {
+    QEnterEvent enter(at, at, widget->mapToGlobal(at));
+    QApplication::sendEvent(widget, &enter);
+}
+
+std::vector<QRect> visibleRects(QWidget* flow) {
+    std::vector<QRect> rects;
+    for (int i = 0; i < flow->layout()->count(); ++i) {
+        QWidget* w = flow->layout()->itemAt(i)->widget();
+        if (w && !w->isHidden()) rects.push_back(w->geometry().marginsRemoved(LayoutOverhang::of(w)));
+    }
+    return rects;
+}
+
+class DockShelfTest : public ::testing::Test, public ModelFixture {
+protected:
+    void SetUp() override {
+        ReduceMotion::setOverride(false);
+        setDock(4);
+    }
+    void TearDown() override {
+        view.reset();
+        ReduceMotion::setOverride(std::nullopt);
+    }
+
+    // A Dock of `count` applications com.a, com.b, ... (then app10, app11, ...).
+    void setDock(int count) {
+        view.reset();
+        model.reset();
+        system = std::make_shared<FakeSystem>();
+        std::vector<plist::Dictionary> tiles;
+        for (int i = 0; i < count; ++i) tiles.push_back(appTile(idAt(i), i + 1));
+        system->setDock(tiles);
+        model = build();
+        ASSERT_FALSE(model->isInert());
+        model->reload();
+        view = std::make_unique<DockShelfView>(*model);
+        view->onAddApps = [this] { ++addAppsCalls; };
+    }
+    static std::string idAt(int i) {
+        return i < 26 ? std::string("com.") + char('a' + i) : "app" + std::to_string(i);
+    }
+    void showView(int width = 680 - 72) {
+        view->resize(width, view->heightForWidth(width));
+        view->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+        QCoreApplication::processEvents();
+    }
+    std::vector<std::string> order() { return appIDs(model->activePreset()->apps); }
+    std::vector<std::string> tileOrder() {
+        std::vector<std::string> ids;
+        for (ShelfTile* tile : view->tiles()) ids.push_back(tile->app().id);
+        return ids;
+    }
+    ShelfTile* tile(const std::string& id) {
+        for (ShelfTile* t : view->tiles())
+            if (t->app().id == id) return t;
+        return nullptr;
+    }
+
+    std::unique_ptr<DockShelfView> view;
+    int addAppsCalls = 0;
+};
+
+using Ids = std::vector<std::string>;
+
+TEST_F(DockShelfTest, TilesShowTheActivePresetInOrderThenTheAddTile) {
+    EXPECT_EQ(tileOrder(), (Ids{"com.a", "com.b", "com.c", "com.d"}));
+    EXPECT_EQ(view->presetID(), std::optional<std::string>("default"));
+    const std::vector<QWidget*> flow = view->flowLayout()->widgets();
+    ASSERT_EQ(flow.size(), 5u);
+    EXPECT_EQ(flow.back(), view->addTile());
+    EXPECT_FALSE(view->emptyLabel()->isVisibleTo(view.get()));
+    EXPECT_EQ(tile("com.b")->toolTip(), QStringLiteral("com.b"));
+    EXPECT_FALSE(view->tiles().front()->canMoveEarlier());
+    EXPECT_TRUE(view->tiles().front()->canMoveLater());
+    EXPECT_TRUE(view->tiles().back()->canMoveEarlier());
+    EXPECT_FALSE(view->tiles().back()->canMoveLater());
+
+    // Switching to another preset shows its applications.
+    ASSERT_TRUE(model->createPreset("Pair", std::nullopt, {"com.c", "com.a"}));
+    EXPECT_EQ(tileOrder(), order());
+    EXPECT_EQ(tileOrder().size(), 2u);
+}
+
+TEST_F(DockShelfTest, AnEmptyPresetShowsTheEmptyTextAboveOnlyTheAddTile) {
+    for (const char* id : {"com.a", "com.b", "com.c", "com.d"}) model->removeApp(id);
+    ASSERT_TRUE(model->activePreset()->apps.empty());
+    EXPECT_TRUE(view->tiles().empty());
+    EXPECT_TRUE(view->emptyLabel()->isVisibleTo(view.get()));
+    EXPECT_EQ(view->emptyLabel()->text(), Localization::tr("shelf.empty"));
+    EXPECT_EQ(view->flowLayout()->widgets(), std::vector<QWidget*>{view->addTile()});
+
+    showView();
+    EXPECT_LT(view->emptyLabel()->geometry().bottom(), view->flow()->geometry().top());
+    EXPECT_EQ(view->emptyLabel()->mapTo(view.get(), view->emptyLabel()->contentsRect().topLeft()),
+              QPoint(DockShelfView::padding, DockShelfView::padding + DockShelfView::emptyTextTopPadding));
+    EXPECT_EQ(view->emptyLabel()->contentsRect().width(), view->width() - 2 * DockShelfView::padding);
+}
+
+TEST_F(DockShelfTest, DroppingATileOnAnotherPlacesItBeforeThatOne) {
+    ShelfTile* first = tile("com.a");
+    ShelfTile* second = tile("com.b");
+    // The first before the second is where it already is.
+    DropResult result = dragAndDrop(second, "com.a");
+    EXPECT_TRUE(result.entered);
+    EXPECT_TRUE(result.dropped);
+    EXPECT_EQ(order(), (Ids{"com.a", "com.b", "com.c", "com.d"}));
+
+    result = dragAndDrop(first, "com.b");
+    EXPECT_TRUE(result.dropped);
+    EXPECT_EQ(order(), (Ids{"com.b", "com.a", "com.c", "com.d"}));
+    EXPECT_EQ(tileOrder(), order());
+    // The very same tiles, in their new order.
+    EXPECT_EQ(view->tiles()[0], second);
+    EXPECT_EQ(view->tiles()[1], first);
+    EXPECT_FALSE(second->canMoveEarlier());
+    EXPECT_TRUE(first->canMoveEarlier());
+
+    dragAndDrop(tile("com.b"), "com.d");
+    EXPECT_EQ(order(), (Ids{"com.d", "com.b", "com.a", "com.c"}));
+}
+
+TEST_F(DockShelfTest, DroppingOnTheAddTileOrTheEmptyAreaMovesToTheEnd) {
+    DropResult result = dragAndDrop(view->addTile(), "com.a");
+    EXPECT_TRUE(result.dropped);
+    EXPECT_EQ(order(), (Ids{"com.b", "com.c", "com.d", "com.a"}));
+
+    showView();
+    // A point of the shelf outside every tile: the bottom-right corner inside the padding.
+    const QPoint empty(view->width() - 5, view->height() - 5);
+    ASSERT_EQ(view->childAt(empty), nullptr);
+    result = dragAndDrop(view.get(), "com.b", empty);
+    EXPECT_TRUE(result.entered);
+    EXPECT_TRUE(result.dropped);
+    EXPECT_EQ(order(), (Ids{"com.c", "com.d", "com.a", "com.b"}));
+}
+
+TEST_F(DockShelfTest, DropsOfATileOnItselfOrOfNoTextAreRefused) {
+    const int scheduledBefore = scheduler->scheduled;
+    DropResult self = dragAndDrop(tile("com.b"), "com.b");
+    EXPECT_FALSE(self.entered);
+    EXPECT_FALSE(self.dropped);
+    EXPECT_FALSE(tile("com.b")->isTargeted());
+
+    for (QWidget* target : std::vector<QWidget*>{tile("com.a"), view->addTile(), view.get()}) {
+        DropResult blank = dragAndDrop(target, QString());
+        EXPECT_FALSE(blank.entered);
+        EXPECT_FALSE(blank.dropped);
+    }
+    EXPECT_EQ(order(), (Ids{"com.a", "com.b", "com.c", "com.d"}));
+    EXPECT_EQ(scheduler->scheduled, scheduledBefore);
+}
+
+TEST_F(DockShelfTest, AnUnknownIdIsHandedOnAndChangesNothing) {
+    const int scheduledBefore = scheduler->scheduled;
+    EXPECT_TRUE(dragAndDrop(tile("com.c"), "org.elsewhere").dropped);
+    EXPECT_TRUE(dragAndDrop(view->addTile(), "org.elsewhere").dropped);
+    EXPECT_EQ(order(), (Ids{"com.a", "com.b", "com.c", "com.d"}));
+    EXPECT_EQ(scheduler->scheduled, scheduledBefore);
+}
+
+TEST_F(DockShelfTest, OnlyTheFirstLineOfADroppedTextCounts) {
+    dragAndDrop(tile("com.a"), "com.c\ncom.d");
+    EXPECT_EQ(order(), (Ids{"com.c", "com.a", "com.b", "com.d"}));
+}
+
+TEST_F(DockShelfTest, TheDropBarStandsBeforeTheTargetedTileWhileTheDragHovers) {
+    ShelfTile* target = tile("com.c");
+    QMimeData data;
+    data.setText("com.a");
+    QDragEnterEvent enter(target->rect().center(), Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    EXPECT_TRUE(target->isTargeted());
+    EXPECT_TRUE(target->dropBar()->isShown());
+    EXPECT_TRUE(target->dropBar()->isVisibleTo(target));
+    // 4 × 76, 9 left of the tile's visible left edge, level with the key's top.
+    const QRect bar = target->dropBar()->geometry();
+    EXPECT_EQ(bar.size(), QSize(4, 76));
+    EXPECT_EQ(bar.left(), target->visibleRect().left() - 9);
+    EXPECT_EQ(bar.top(), int(target->keyRect().top()));
+    EXPECT_FALSE(tile("com.b")->isTargeted());
+
+    QDragLeaveEvent leave;
+    QApplication::sendEvent(target, &leave);
+    EXPECT_FALSE(target->isTargeted());
+    EXPECT_FALSE(target->dropBar()->isShown());
+
+    // The add tile shows one too.
+    QDragEnterEvent enterAdd(view->addTile()->rect().center(), Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(view->addTile(), &enterAdd);
+    EXPECT_TRUE(view->addTile()->isTargeted());
+    EXPECT_TRUE(view->addTile()->dropBar()->isShown());
+    QDropEvent drop(QPointF(view->addTile()->rect().center()), Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(view->addTile(), &drop);
+    EXPECT_FALSE(view->addTile()->isTargeted());
+    EXPECT_FALSE(view->addTile()->dropBar()->isShown());
+}
+
+TEST_F(DockShelfTest, HoverShowsTheRemoveBadgeWhichRemovesTheApplication) {
+    ShelfTile* b = tile("com.b");
+    hover(b, b->keyRect().center());
+    EXPECT_TRUE(b->isHovered());
+    QAbstractButton* badge = b->removeButton();
+    EXPECT_TRUE(badge->isVisibleTo(b));
+    EXPECT_EQ(badge->toolTip(), Localization::tr("shelf.remove"));
+    // 18 × 18 over the key's top-right corner, moved 5 right and 5 up.
+    EXPECT_EQ(badge->size(), QSize(18, 18));
+    EXPECT_EQ(badge->geometry().right() + 1, int(b->keyRect().right()) + 5);
+    EXPECT_EQ(badge->geometry().top(), int(b->keyRect().top()) - 5);
+
+    // In the gap to the left of the tile (where the drop bar stands) the tile is not hovered.
+    ShelfTile* c = tile("com.c");
+    hover(c, QPointF(2, c->keyRect().center().y()));
+    EXPECT_FALSE(c->isHovered());
+
+    badge->click();
+    EXPECT_EQ(order(), (Ids{"com.a", "com.c", "com.d"}));
+    EXPECT_EQ(tile("com.b"), nullptr);
+}
+
+TEST_F(DockShelfTest, TheContextMenuRemoves) {
+    std::unique_ptr<QMenu> menu(tile("com.d")->makeContextMenu(nullptr));
+    ASSERT_EQ(menu->actions().size(), 1);
+    EXPECT_EQ(menu->actions()[0]->text(), Localization::tr("shelf.remove"));
+    menu->actions()[0]->trigger();
+    EXPECT_EQ(order(), (Ids{"com.a", "com.b", "com.c"}));
+}
+
+TEST_F(DockShelfTest, AccessibilityActionsMoveAndRemoveAndDoNothingAtTheEnds) {
+    QAccessibleInterface* first = QAccessible::queryAccessibleInterface(tile("com.a"));
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->text(QAccessible::Name), QStringLiteral("com.a"));
+    EXPECT_EQ(first->childCount(), 0);
+    QAccessibleActionInterface* actions = first->actionInterface();
+    ASSERT_NE(actions, nullptr);
+    const QString earlier = Localization::tr("shelf.moveEarlier");
+    const QString later = Localization::tr("shelf.moveLater");
+    const QString remove = Localization::tr("shelf.remove");
+    EXPECT_EQ(actions->actionNames(), (QStringList{earlier, later, remove}));
+
+    actions->doAction(earlier);  // the first tile cannot move earlier
+    EXPECT_EQ(order(), (Ids{"com.a", "com.b", "com.c", "com.d"}));
+    actions->doAction(later);
+    EXPECT_EQ(order(), (Ids{"com.b", "com.a", "com.c", "com.d"}));
+
+    QAccessibleActionInterface* last = QAccessible::queryAccessibleInterface(tile("com.d"))->actionInterface();
+    last->doAction(later);  // the last tile cannot move later
+    EXPECT_EQ(order(), (Ids{"com.b", "com.a", "com.c", "com.d"}));
+    last->doAction(earlier);
+    EXPECT_EQ(order(), (Ids{"com.b", "com.a", "com.d", "com.c"}));
+
+    QAccessible::queryAccessibleInterface(tile("com.b"))->actionInterface()->doAction(remove);
+    EXPECT_EQ(order(), (Ids{"com.a", "com.d", "com.c"}));
+}
+
+TEST_F(DockShelfTest, TheKeyboardMovesAndRemovesTheFocusedTile) {
+    showView();
+    ShelfTile* b = tile("com.b");
+    b->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(b, Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_EQ(order(), (Ids{"com.a", "com.c", "com.b", "com.d"}));
+    EXPECT_EQ(tile("com.b"), b);
+    EXPECT_TRUE(b->hasFocus());
+    QTest::keyClick(b, Qt::Key_Left, Qt::ControlModifier);
+    QTest::keyClick(b, Qt::Key_Left, Qt::ControlModifier);
+    QTest::keyClick(b, Qt::Key_Left, Qt::ControlModifier);  // already first: nothing
+    EXPECT_EQ(order(), (Ids{"com.b", "com.a", "com.c", "com.d"}));
+
+    QTest::keyClick(b, Qt::Key_Delete);
+    EXPECT_EQ(order(), (Ids{"com.a", "com.c", "com.d"}));
+    // Focus goes to the tile that took its place.
+    EXPECT_TRUE(tile("com.a")->hasFocus());
+    ShelfTile* d = tile("com.d");
+    d->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(d, Qt::Key_Delete);
+    EXPECT_TRUE(tile("com.c")->hasFocus());
+}
+
+TEST_F(DockShelfTest, TheAddTileOpensThePicker) {
+    showView();
+    AddAppsTile* add = view->addTile();
+    QTest::mouseClick(add, Qt::LeftButton, {}, add->squareRect().center().toPoint());
+    EXPECT_EQ(addAppsCalls, 1);
+    // Its caption takes no clicks.
+    QTest::mouseClick(add, Qt::LeftButton, {}, QPoint(add->visibleRect().center().x(), add->visibleRect().bottom() - 2));
+    EXPECT_EQ(addAppsCalls, 1);
+    add->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(add, Qt::Key_Space);
+    EXPECT_EQ(addAppsCalls, 2);
+    EXPECT_EQ(add->toolTip(), Localization::tr("shelf.add"));
+}
+
+TEST_F(DockShelfTest, SixtyApplicationsWrapWithoutOverlapping) {
+    setDock(60);
+    ASSERT_EQ(view->tiles().size(), 60u);
+    const int width = 680 - 72;
+    const int padding = DockShelfView::padding;
+    showView(width);
+    std::vector<QRect> rects = visibleRects(view->flow());
+    ASSERT_EQ(rects.size(), 61u);
+    std::set<int> rows;
+    for (std::size_t i = 0; i < rects.size(); ++i) {
+        rects[i].translate(view->flow()->pos());  // into the view's coordinates
+        rows.insert(rects[i].top());
+        EXPECT_GE(rects[i].left(), padding);
+        EXPECT_LE(rects[i].left() + rects[i].width(), width - padding);
+        EXPECT_LE(rects[i].top() + rects[i].height(), view->height() - padding);
+    }
+    for (std::size_t i = 0; i < rects.size(); ++i)
+        for (std::size_t j = i + 1; j < rects.size(); ++j) EXPECT_FALSE(rects[i].intersects(rects[j])) << i << " " << j;
+    // The first tile stands exactly `padding` from the well's top-left corner.
+    EXPECT_EQ(rects[0].topLeft(), QPoint(padding, padding));
+    // 84-wide tiles 14 apart in 568 points: five to a line (six would need 574).
+    EXPECT_EQ(rows.size(), 13u);
+    EXPECT_EQ(rects[1].left() - (rects[0].left() + rects[0].width()), 14);
+    EXPECT_EQ(rects[5].top() - (rects[0].top() + rects[0].height()), 14);
+    EXPECT_EQ(rects[5].left(), rects[0].left());
+    // Badges, drop bars and shadows stay inside the flow, where nothing cuts them off.
+    for (int i = 0; i < view->flow()->layout()->count(); ++i)
+        EXPECT_TRUE(view->flow()->rect().contains(view->flow()->layout()->itemAt(i)->widget()->geometry()));
+}
+
+TEST_F(DockShelfTest, MovedTilesGlideToTheirPlacesUnlessMotionIsReduced) {
+    showView();
+    ShelfTile* a = tile("com.a");
+    ShelfTile* d = tile("com.d");
+    const QPoint slotA = a->pos();
+    const QPoint slotD = d->pos();
+
+    dragAndDrop(a, "com.d");
+    view->flowLayout()->activate();
+    EXPECT_TRUE(view->flowLayout()->isMoving(d));
+    EXPECT_EQ(view->flowLayout()->destination(d), slotA);
+    EXPECT_EQ(d->pos(), slotD);
+
+    ReduceMotion::setOverride(true);
+    dragAndDrop(view->addTile(), "com.d");
+    view->flowLayout()->activate();
+    EXPECT_FALSE(view->flowLayout()->isMoving(d));
+    EXPECT_FALSE(view->flowLayout()->isMoving(a));
+    EXPECT_EQ(d->pos(), slotD);
+    EXPECT_EQ(a->pos(), slotA);
+}
+
+class ShelfHeaderTest : public ::testing::Test {};
+
+TEST_F(ShelfHeaderTest, ShowsThePresetAndEditsIt) {
+    ShelfHeader header;
+    int edits = 0;
+    header.onEdit = [&] { ++edits; };
+    Preset preset;
+    preset.id = "p";
+    preset.name = "Studio";
+    preset.emoji = "🎧";
+    header.setPreset(preset);
+    EXPECT_EQ(header.nameLabel()->text(), QStringLiteral("Studio"));
+    EXPECT_EQ(header.editButton()->toolTip(), Localization::tr("preset.edit"));
+    EXPECT_EQ(header.editButton()->accessibleName(), Localization::tr("preset.edit"));
+    header.editButton()->click();
+    EXPECT_EQ(edits, 1);
+
+    // The badge sits at the right end however wide the row is; a long name is cut, not the badge.
+    preset.name = std::string(200, 'W');
+    header.setPreset(preset);
+    header.resize(400, header.sizeHint().height());
+    header.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(header.badge()->geometry().right(), header.width() - 1);
+    EXPECT_LT(header.editButton()->geometry().right(), header.badge()->geometry().left());
+    EXPECT_TRUE(header.nameLabel()->shownText().endsWith(QStringLiteral("…")));
+}
+
+}  // namespace
