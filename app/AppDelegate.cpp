@@ -74,8 +74,13 @@ void AppDelegate::togglePanel() {
     emit panelToggled();
 }
 
-void AppDelegate::prepareToQuit() {
+bool AppDelegate::prepareToQuit() {
+    // The model announces a change only when the flush had something to write.
+    bool wrote = false;
+    const auto connection = connect(model_.get(), &AppModel::changed, this, [&wrote] { wrote = true; });
     model_->flushPending();
+    disconnect(connection);
+    return wrote;
 }
 
 }  // namespace kestrine

@@ -50,8 +50,8 @@ public:
     void showSettings();
     // Shows or hides the key panel, creating its controller on first use.
     void togglePanel();
-    // Before the process ends: writes pending Dock work.
-    void prepareToQuit();
+    // Before the process ends: writes pending Dock work. True when there was some.
+    bool prepareToQuit();
 
     AppModel& model() { return *model_; }
     HotKeyCenter& center() { return *center_; }

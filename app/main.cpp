@@ -45,6 +45,11 @@ public:
         });
     }
 
+    static void line(const char* marker) {
+        std::fprintf(stderr, "kestrine-trace %s\n", marker);
+        std::fflush(stderr);
+    }
+
     static bool enabled() {
         const char* value = std::getenv("KESTRINE_TRACE_STARTUP");
         return value && std::strcmp(value, "1") == 0;
@@ -124,9 +129,16 @@ int main(int argc, char** argv) {
     if (PaintTrace::enabled()) trace = std::make_unique<PaintTrace>(*delegate);
 
     QObject::connect(instance.get(), &SingleInstance::reopenRequested, delegate.get(), &AppDelegate::showSettings);
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, delegate.get(), &AppDelegate::prepareToQuit);
+    AppDelegate* running = delegate.get();
+    const bool tracing = PaintTrace::enabled();
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, running, [running, tracing] {
+        const bool wrote = running->prepareToQuit();
+        if (tracing) PaintTrace::line(wrote ? "quit-flush wrote" : "quit-flush idle");
+    });
 
     delegate->finishLaunching(AppDelegate::isLoginItemLaunch(QApplication::arguments().mid(1)));
+    // Once the event loop runs, the shortcut is registered and the first windows are on screen.
+    if (tracing) QMetaObject::invokeMethod(&app, [] { PaintTrace::line("launched"); }, Qt::QueuedConnection);
     const int status = QApplication::exec();
     trace.reset();
     delegate.reset();

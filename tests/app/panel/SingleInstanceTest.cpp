@@ -1,0 +1,150 @@
+#include <QCoreApplication>
+#include <QLocalSocket>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "app/platform/linux/SingleInstance.h"
+
+using namespace kestrine;
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+namespace {
+
+class SingleInstanceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/kestrine-si-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        root = pattern;
+    }
+    void TearDown() override { fs::remove_all(root); }
+
+    // Runs `sendReopen` on another thread while this one serves the socket, as a second process
+    // would; gives up after ten seconds.
+    bool reopenFromAnotherStart(SingleInstance& client, std::chrono::milliseconds timeout = 5s) {
+        std::atomic<bool> done = false;
+        bool result = false;
+        std::thread other([&] {
+            result = client.sendReopen(timeout);
+            done = true;
+        });
+        for (int i = 0; i < 1000 && !done; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        other.join();
+        return result;
+    }
+
+    fs::path root;
+};
+
+TEST_F(SingleInstanceTest, TheFirstStartHoldsTheLockAndLaterStartsAreSecondary) {
+    SingleInstance first(root / "run");
+    EXPECT_EQ(first.claim(), SingleInstance::Role::primary);
+    EXPECT_TRUE(fs::exists(first.lockPath()));
+    SingleInstance second(root / "run");
+    EXPECT_EQ(second.claim(), SingleInstance::Role::secondary);
+    // Asking again gives the same answer.
+    EXPECT_EQ(second.claim(), SingleInstance::Role::secondary);
+    EXPECT_FALSE(second.listen());
+}
+
+TEST_F(SingleInstanceTest, ASecondStartAsksTheRunningOneToReopen) {
+    SingleInstance running(root);
+    ASSERT_EQ(running.claim(), SingleInstance::Role::primary);
+    ASSERT_TRUE(running.listen()) << running.problem();
+    QSignalSpy reopened(&running, &SingleInstance::reopenRequested);
+
+    SingleInstance later(root);
+    ASSERT_EQ(later.claim(), SingleInstance::Role::secondary);
+    EXPECT_TRUE(reopenFromAnotherStart(later)) << later.problem();
+    for (int i = 0; i < 100 && reopened.count() == 0; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_EQ(reopened.count(), 1);
+}
+
+TEST_F(SingleInstanceTest, AStaleSocketIsReplacedOnlyByTheLockHolder) {
+    // A crashed run left its socket file behind.
+    {
+        std::ofstream stale(root / SingleInstance::socketName);
+        stale << "left over";
+    }
+    SingleInstance other(root);
+    SingleInstance running(root);
+    ASSERT_EQ(running.claim(), SingleInstance::Role::primary);
+    ASSERT_EQ(other.claim(), SingleInstance::Role::secondary);
+    ASSERT_TRUE(running.listen()) << running.problem();
+    EXPECT_TRUE(running.isListening());
+    EXPECT_TRUE(reopenFromAnotherStart(other)) << other.problem();
+}
+
+TEST_F(SingleInstanceTest, TheLockIsFreeAgainOnceTheRunningInstanceEnds) {
+    auto running = std::make_unique<SingleInstance>(root);
+    ASSERT_EQ(running->claim(), SingleInstance::Role::primary);
+    ASSERT_TRUE(running->listen());
+    running.reset();
+    EXPECT_FALSE(fs::exists(root / SingleInstance::socketName));
+    SingleInstance next(root);
+    EXPECT_EQ(next.claim(), SingleInstance::Role::primary);
+}
+
+TEST_F(SingleInstanceTest, ReopeningFailsWhenNobodyAnswers) {
+    // The lock is held but nobody listens (the holder hangs before listening).
+    SingleInstance silent(root);
+    ASSERT_EQ(silent.claim(), SingleInstance::Role::primary);
+    SingleInstance later(root);
+    ASSERT_EQ(later.claim(), SingleInstance::Role::secondary);
+    EXPECT_FALSE(later.sendReopen(100ms));
+    EXPECT_FALSE(later.problem().empty());
+}
+
+TEST_F(SingleInstanceTest, OtherMessagesDoNotReopen) {
+    SingleInstance running(root);
+    ASSERT_EQ(running.claim(), SingleInstance::Role::primary);
+    ASSERT_TRUE(running.listen());
+    QSignalSpy reopened(&running, &SingleInstance::reopenRequested);
+
+    for (const QByteArray& message : {QByteArray("reopen please\n"), QByteArray(200, 'x'), QByteArray("REOPEN\n")}) {
+        QLocalSocket client;
+        client.connectToServer(QString::fromStdString(running.socketPath().string()));
+        ASSERT_TRUE(client.waitForConnected(5000));
+        client.write(message);
+        client.flush();
+        // The server hangs up on anything but the one message.
+        for (int i = 0; i < 500 && client.state() != QLocalSocket::UnconnectedState; ++i)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        EXPECT_EQ(client.state(), QLocalSocket::UnconnectedState);
+    }
+    EXPECT_EQ(reopened.count(), 0);
+}
+
+TEST_F(SingleInstanceTest, AnUnusableFolderLeavesTheProgramUnguarded) {
+    {
+        std::ofstream file(root / "not-a-folder");
+    }
+    SingleInstance instance(root / "not-a-folder" / "run");
+    EXPECT_EQ(instance.claim(), SingleInstance::Role::unguarded);
+    EXPECT_FALSE(instance.problem().empty());
+}
+
+TEST_F(SingleInstanceTest, TheRuntimeFolderIsUsedWhenItExistsElseTheSupportFolder) {
+    const fs::path support = root / "support";
+    auto environment = [&](std::optional<std::string> runtime) {
+        return [runtime](const std::string& name) -> std::optional<std::string> {
+            return name == "XDG_RUNTIME_DIR" ? runtime : std::nullopt;
+        };
+    };
+    EXPECT_EQ(SingleInstance::defaultDirectory(environment(root.string()), support), root);
+    EXPECT_EQ(SingleInstance::defaultDirectory(environment(std::nullopt), support), support);
+    EXPECT_EQ(SingleInstance::defaultDirectory(environment(""), support), support);
+    EXPECT_EQ(SingleInstance::defaultDirectory(environment("relative/run"), support), support);
+    EXPECT_EQ(SingleInstance::defaultDirectory(environment((root / "missing").string()), support), support);
+}
+
+}  // namespace
