@@ -1,0 +1,122 @@
+#include "app/settings/ErrorBanner.h"
+
+#include "app/Localization.h"
+#include "app/style/DropShadow.h"
+#include "app/style/IconButton.h"
+#include "app/style/IconButtonStyle.h"
+#include "app/style/OverhangBoxLayout.h"
+#include "app/style/Palette.h"
+#include "app/style/PaletteLabel.h"
+#include "app/style/Symbol.h"
+#include "app/style/Typography.h"
+
+#include <QEvent>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <algorithm>
+#include <cmath>
+
+namespace kestrine {
+
+namespace {
+
+// The warning symbol at the size of the message's text, centred on its first line.
+class WarningSymbol : public QWidget {
+public:
+    WarningSymbol(int inset, QWidget* parent) : QWidget(parent), inset_(inset) {
+        setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    }
+    QSize sizeHint() const override {
+        const int line = QFontMetrics(Typography::font(TextStyle::callout)).height();
+        return QSize(int(std::ceil(symbolSize())) + 2, inset_ + line);
+    }
+    static qreal symbolSize() { return Typography::pointSize(TextStyle::callout) + 2; }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        SymbolPainter::paint(painter, Symbol::exclamationmarkTriangleFill, QRectF(rect()).adjusted(0, inset_, 0, 0), symbolSize(),
+                             Palette::danger());
+    }
+    void changeEvent(QEvent* event) override {
+        if (Palette::isAppearanceChange(event)) update();
+        QWidget::changeEvent(event);
+    }
+
+private:
+    int inset_;
+};
+
+}  // namespace
+
+QMargins ErrorBanner::shadowRoom() {
+    return DropShadow::reach(shadowRadius, QPointF(0, shadowOffset)).toMargins();
+}
+
+ErrorBanner::ErrorBanner(const QString& message, QWidget* parent) : QWidget(parent) {
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    auto* row = new OverhangBoxLayout(Qt::Horizontal, spacing, this);
+    row->setContentsMargins(shadowRoom() + padding());
+
+    // Everything hangs from the top; symbol and text come down a little so that the first line of
+    // the message is centred on the dismiss button.
+    const int firstLineInset =
+        std::max(0, (int(IconButtonStyle::side) - QFontMetrics(Typography::font(TextStyle::callout)).height()) / 2);
+    OverhangBoxLayout::Options top;
+    top.cross = OverhangBoxLayout::Cross::leading;
+    row->addWidget(new WarningSymbol(firstLineInset, this), top);
+
+    label_ = new PaletteLabel(message, Typography::font(TextStyle::callout), Palette::Swatch::ink, this);
+    label_->setWrapping(true);
+    label_->setContentsMargins(0, firstLineInset, 0, 0);
+    OverhangBoxLayout::Options flexible = top;
+    flexible.flexible = true;
+    row->addWidget(label_, flexible);
+    row->addStretch();
+
+    dismiss_ = new IconButton(Symbol::xmark, 10, QFont::Bold, this);
+    dismiss_->setToolTip(Localization::tr("banner.dismiss"));
+    dismiss_->setAccessibleName(Localization::tr("banner.dismiss"));
+    row->addWidget(dismiss_, top);
+    connect(dismiss_, &QAbstractButton::clicked, this, [this] {
+        if (onDismiss) onDismiss();
+    });
+}
+
+QString ErrorBanner::message() const {
+    return label_->text();
+}
+
+void ErrorBanner::setMessage(const QString& message) {
+    label_->setText(message);
+    updateGeometry();
+}
+
+QRect ErrorBanner::cardRect() const {
+    return rect().marginsRemoved(shadowRoom());
+}
+
+void ErrorBanner::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF card(cardRect());
+    DropShadow::paintRounded(painter, card, corner, shadowRadius, QPointF(0, shadowOffset), Palette::shadow());
+    QPainterPath shape;
+    shape.addRoundedRect(card, corner, corner);
+    painter.fillPath(shape, Palette::raised());
+    // A 1-point border inside the card's edge.
+    const QRectF inner = card.adjusted(0.5, 0.5, -0.5, -0.5);
+    painter.setPen(QPen(withOpacity(Palette::danger(), borderOpacity), 1));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRoundedRect(inner, corner - 0.5, corner - 0.5);
+}
+
+void ErrorBanner::changeEvent(QEvent* event) {
+    if (Palette::isAppearanceChange(event)) update();
+    QWidget::changeEvent(event);
+}
+
+}  // namespace kestrine

@@ -1,0 +1,44 @@
+// The top of the settings window: the application's icon with a soft shadow, the name, the
+// tagline and the shortcut row.
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+namespace kestrine {
+
+class HotKeyCenter;
+class PaletteLabel;
+class ShortcutRecorder;
+class ShortcutRow;
+
+class HeaderView : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int spacing = 18;
+    static constexpr int columnSpacing = 6;
+    static constexpr qreal iconSide = 64;
+    static constexpr qreal iconShadowRadius = 8;
+    static constexpr qreal iconShadowOffset = 4;
+    static constexpr qreal titleSize = 28;
+
+    HeaderView(HotKeyCenter& center, ShortcutRecorder& recorder, QWidget* parent = nullptr);
+
+    ShortcutRow* shortcutRow() const { return row_; }
+    PaletteLabel* titleLabel() const { return title_; }
+    PaletteLabel* taglineLabel() const { return tagline_; }
+    QWidget* iconView() const { return icon_; }
+
+    // The application's icon at 64 points (device pixel ratio 2): the bundled icon when there is
+    // one, else the application's window icon, else a key cap with a "K" drawn here.
+    static QImage applicationIcon();
+    static QImage placeholderIcon();
+
+private:
+    QWidget* icon_ = nullptr;
+    PaletteLabel* title_ = nullptr;
+    PaletteLabel* tagline_ = nullptr;
+    ShortcutRow* row_ = nullptr;
+};
+
+}  // namespace kestrine

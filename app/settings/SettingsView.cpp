@@ -1,0 +1,233 @@
+#include "app/settings/SettingsView.h"
+
+#include <QMessageBox>  // complete before the card view's header, whose inline accessors convert it
+
+#include "app/AppModel.h"
+#include "app/Localization.h"
+#include "app/settings/DockShelfView.h"
+#include "app/settings/ErrorBanner.h"
+#include "app/settings/FooterBar.h"
+#include "app/settings/HeaderView.h"
+#include "app/settings/PresetCardsView.h"
+#include "app/settings/PresetEditor.h"
+#include "app/settings/ShelfHeader.h"
+#include "app/style/OverhangBoxLayout.h"
+#include "app/style/Palette.h"
+#include "app/style/PaletteLabel.h"
+#include "app/style/PressAnimator.h"
+#include "app/style/ReduceMotion.h"
+#include "app/style/Typography.h"
+
+#include <QEvent>
+#include <QGraphicsOpacityEffect>
+#include <QPainter>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace kestrine {
+
+namespace {
+
+// How the banner comes and goes: a spring, or a short fade with reduce motion.
+Motion bannerMotion() {
+    return ReduceMotion::isOn() ? Motion::easeInOut(0.12) : Motion::spring(0.35, 0.8);
+}
+
+}  // namespace
+
+SettingsView::SettingsView(AppModel& model, LaunchAtLogin& loginItem, HotKeyCenter& center, ShortcutRecorder& recorder,
+                           QWidget* parent)
+    : QWidget(parent), model_(model) {
+    auto* stack = new QVBoxLayout(this);
+    stack->setContentsMargins(0, 0, 0, 0);
+    stack->setSpacing(0);
+
+    scroll_ = new QScrollArea(this);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setWidgetResizable(true);
+    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    scroll_->viewport()->setAutoFillBackground(false);
+    scroll_->setAutoFillBackground(false);
+    styleScrollBar();
+
+    content_ = new QWidget(scroll_);
+    content_->setAutoFillBackground(false);
+    auto* column = new OverhangBoxLayout(Qt::Vertical, contentSpacing, content_);
+    column->setContentsMargins(contentPadding());
+    const OverhangBoxLayout::Options fill{OverhangBoxLayout::Cross::fill, 0, false};
+
+    header_ = new HeaderView(center, recorder, content_);
+    column->addWidget(header_, fill);
+
+    shelfSection_ = new QWidget(content_);
+    auto* shelfColumn = new OverhangBoxLayout(Qt::Vertical, shelfSpacing, shelfSection_);
+    shelfColumn->setPaddingAndRoom(shelfSection_, QMargins());
+    shelfHeader_ = new ShelfHeader(shelfSection_);
+    shelfColumn->addWidget(shelfHeader_, fill);
+    shelf_ = new DockShelfView(model_, shelfSection_);
+    shelfColumn->addWidget(shelf_, fill);
+    shelfHint_ = new PaletteLabel(Localization::tr("shelf.hint"), Typography::font(TextStyle::caption),
+                                  Palette::Swatch::inkSoft, shelfSection_);
+    shelfHint_->setWrapping(true);
+    shelfColumn->addWidget(shelfHint_, {});
+    column->addWidget(shelfSection_, fill);
+
+    cards_ = new PresetCardsView(model_, content_);
+    column->addWidget(cards_, fill);
+    column->addStretch();
+
+    scroll_->setWidget(content_);
+    // The scroll area fills its widget with the window colour; the canvas shows through instead.
+    content_->setAutoFillBackground(false);
+    stack->addWidget(scroll_, 1);
+
+    footer_ = new FooterBar(model_, loginItem, center, this);
+    stack->addWidget(footer_, 0);
+
+    shelfHeader_->onEdit = [this] {
+        if (auto active = model_.activePreset()) openEditor(PresetEditorMode::details(*active));
+    };
+    shelf_->onAddApps = [this] { openEditor(PresetEditorMode::addApps()); };
+    cards_->onEditor = [this](const PresetEditorMode& mode) { openEditor(mode); };
+
+    connect(&model_, &AppModel::changed, this, &SettingsView::modelChanged);
+    modelChanged();
+}
+
+SettingsView::~SettingsView() = default;
+
+ErrorBanner* SettingsView::errorBanner() const {
+    return banner_;
+}
+
+PresetEditor* SettingsView::editorSheet() const {
+    return sheet_;
+}
+
+void SettingsView::modelChanged() {
+    const std::optional<Preset> active = model_.activePreset();
+    if (active) shelfHeader_->setPreset(*active);
+    shelfSection_->setVisible(active.has_value());
+    updateBanner();
+}
+
+void SettingsView::openEditor(const PresetEditorMode& mode) {
+    // One sheet at a time: asking again while one is open changes nothing.
+    if (sheet_ || editor_) return;
+    editor_ = mode;
+    auto* sheet = new PresetEditor(model_, mode, this);
+    sheet_ = sheet;
+    sheet->setWindowModality(Qt::WindowModal);
+    auto closed = [this, sheet] {
+        if (sheet_ == sheet || !sheet_) {
+            sheet_ = nullptr;
+            editor_.reset();
+        }
+    };
+    connect(sheet, &QDialog::finished, this, [sheet, closed] {
+        closed();
+        sheet->deleteLater();
+    });
+    connect(sheet, &QObject::destroyed, this, closed);
+    sheet->open();
+}
+
+void SettingsView::updateBanner() {
+    const std::optional<QString>& message = model_.errorMessage();
+    if (message) {
+        if (banner_) {
+            banner_->setMessage(*message);
+            placeBanner(banner_, banner_->property("presence").toReal());
+            return;
+        }
+        auto* banner = new ErrorBanner(*message, this);
+        banner_ = banner;
+        banner->onDismiss = [this] { model_.setErrorMessage(std::nullopt); };
+        auto* fade = new QGraphicsOpacityEffect(banner);
+        banner->setGraphicsEffect(fade);
+        auto* presence = new PressAnimator(banner);
+        QPointer<ErrorBanner> guard(banner);
+        connect(presence, &PressAnimator::valueChanged, this, [this, guard, presence](double value) {
+            if (!guard) return;
+            placeBanner(guard, value);
+            // A banner that has finished leaving goes away.
+            if (guard != banner_ && presence->target() == 0 && !presence->isRunning()) guard->deleteLater();
+        });
+        banner->setProperty("presence", 0.0);
+        placeBanner(banner, 0);
+        banner->show();
+        banner->raise();
+        presence->animateTo(1, bannerMotion());
+        return;
+    }
+    if (!banner_) return;
+    ErrorBanner* leaving = banner_;
+    banner_ = nullptr;
+    leaving->onDismiss = nullptr;
+    leaving->setAttribute(Qt::WA_TransparentForMouseEvents);
+    auto* presence = leaving->findChild<PressAnimator*>();
+    if (presence && presence->value() > 0) {
+        // Deleted when the animation reaches 0 (see the value handler).
+        presence->animateTo(0, bannerMotion());
+        if (!presence->isRunning()) leaving->deleteLater();
+    } else {
+        leaving->deleteLater();
+    }
+}
+
+void SettingsView::placeBanner(ErrorBanner* banner, qreal presence) {
+    if (!banner) return;
+    banner->setProperty("presence", presence);
+    const QMargins room = ErrorBanner::shadowRoom();
+    const int cardWidth = std::max(0, width() - 2 * bannerInset);
+    const int widgetWidth = cardWidth + room.left() + room.right();
+    const int height = banner->heightForWidth(widgetWidth);
+    const int cardHeight = height - room.top() - room.bottom();
+    // With reduce motion the banner only fades; otherwise it also slides down from the top edge.
+    const qreal shift = ReduceMotion::isOn() ? 0 : (1 - presence) * (bannerTop + cardHeight + room.bottom());
+    banner->setGeometry(bannerInset - room.left(), int(bannerTop - room.top() - shift), widgetWidth, height);
+    if (auto* fade = qobject_cast<QGraphicsOpacityEffect*>(banner->graphicsEffect()))
+        fade->setOpacity(std::clamp(presence, qreal(0), qreal(1)));
+}
+
+void SettingsView::styleScrollBar() {
+    // A slim indicator that stays out of the way: no arrows, no groove, a soft rounded thumb.
+    scrollBarDark_ = Palette::isDark();
+    const QColor thumb = withOpacity(Palette::ink(), 0.25);
+    scroll_->verticalScrollBar()->setStyleSheet(
+        QStringLiteral("QScrollBar:vertical { background: transparent; width: 8px; margin: 2px 2px 2px 0; }"
+                       "QScrollBar::handle:vertical { background: rgba(%1, %2, %3, %4); border-radius: 3px; min-height: 32px; }"
+                       "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
+                       "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }")
+            .arg(thumb.red())
+            .arg(thumb.green())
+            .arg(thumb.blue())
+            .arg(thumb.alpha()));
+}
+
+void SettingsView::paintEvent(QPaintEvent*) {
+    if (scrollBarDark_ != Palette::isDark()) styleScrollBar();
+    QPainter painter(this);
+    painter.fillRect(rect(), Palette::canvas());
+}
+
+void SettingsView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (banner_) placeBanner(banner_, banner_->property("presence").toReal());
+    for (auto* child : findChildren<ErrorBanner*>(Qt::FindDirectChildrenOnly))
+        if (child != banner_) placeBanner(child, child->property("presence").toReal());
+}
+
+void SettingsView::changeEvent(QEvent* event) {
+    if (Palette::isAppearanceChange(event)) {
+        styleScrollBar();
+        update();
+    }
+    QWidget::changeEvent(event);
+}
+
+}  // namespace kestrine

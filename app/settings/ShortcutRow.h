@@ -1,0 +1,56 @@
+// The global shortcut in the header: its keys as key caps with "opens the quick switcher", the
+// Change / Cancel button that starts or cancels recording, a Reset button while the shortcut is
+// not the default one, and under them the recording help and the recorder's hint or the hot-key
+// centre's error. It follows the centre and the recorder.
+#pragma once
+
+#include <QWidget>
+
+#include <vector>
+
+namespace kestrine {
+
+class HotKeyCenter;
+class KeyButton;
+class KeyCap;
+class OverhangBoxLayout;
+class PaletteLabel;
+class ShortcutRecorder;
+
+class ShortcutRow : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr qreal keyCapSize = 12;
+    static constexpr int spacing = 6;
+
+    ShortcutRow(HotKeyCenter& center, ShortcutRecorder& recorder, QWidget* parent = nullptr);
+
+    // The parts, for the window's tests and accessibility.
+    const std::vector<KeyCap*>& keyCaps() const { return caps_; }
+    PaletteLabel* hotKeyLabel() const { return hotKeyLabel_; }
+    QWidget* recordingBadge() const { return badge_; }
+    KeyButton* changeButton() const { return change_; }
+    KeyButton* resetButton() const { return reset_; }
+    PaletteLabel* helpLine() const { return help_; }
+    // The recorder's hint, or else the centre's error.
+    PaletteLabel* messageLine() const { return message_; }
+
+private:
+    void refresh();
+    void rebuildCaps(const std::vector<std::string>& parts);
+
+    HotKeyCenter& center_;
+    ShortcutRecorder& recorder_;
+    QWidget* capsBox_ = nullptr;
+    OverhangBoxLayout* capsLayout_ = nullptr;
+    std::vector<KeyCap*> caps_;
+    std::vector<std::string> shownParts_;
+    PaletteLabel* hotKeyLabel_ = nullptr;
+    QWidget* badge_ = nullptr;
+    KeyButton* change_ = nullptr;
+    KeyButton* reset_ = nullptr;
+    PaletteLabel* help_ = nullptr;
+    PaletteLabel* message_ = nullptr;
+};
+
+}  // namespace kestrine

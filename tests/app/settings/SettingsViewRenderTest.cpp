@@ -1,0 +1,173 @@
+// The whole settings view drawn at the window's default and minimum sizes, light and dark, with a
+// few presets, the error banner and the more popover, into PNG files for a person to look at
+// ($KESTRINE_RENDER_DIR, or <temp>/kestrine-shots/settings). The checks are about the layout that
+// must hold at every size: the footer at the bottom, everything reachable by scrolling, nothing
+// wider than the window.
+#include "app/Localization.h"
+#include "app/layout/LayoutOverhang.h"
+#include "app/settings/ErrorBanner.h"
+#include "app/settings/FooterBar.h"
+#include "app/settings/HeaderView.h"
+#include "app/settings/MorePopover.h"
+#include "app/settings/PresetCardsView.h"
+#include "app/settings/SettingsView.h"
+#include "app/settings/ShortcutRow.h"
+#include "app/style/Palette.h"
+#include "app/style/PressAnimator.h"
+#include "app/style/ReduceMotion.h"
+#include "tests/app/settings/SettingsViewTestSupport.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QImage>
+#include <QLayout>
+#include <QScrollArea>
+#include <QScrollBar>
+
+#include <gtest/gtest.h>
+
+using namespace kestrine;
+using namespace kestrine::testing;
+
+namespace {
+
+QDir shotDirectory() {
+    const QByteArray configured = qgetenv("KESTRINE_RENDER_DIR");
+    QDir dir(configured.isEmpty() ? QDir::temp().filePath(QStringLiteral("kestrine-shots/settings"))
+                                  : QString::fromLocal8Bit(configured));
+    dir.mkpath(QStringLiteral("."));
+    return dir;
+}
+
+QColor pixelAt(const QImage& image, QPoint logical) {
+    const qreal dpr = image.devicePixelRatio();
+    return QColor::fromRgba(image.pixel(int(logical.x() * dpr), int(logical.y() * dpr)));
+}
+
+class SettingsViewRenderTest : public ::testing::TestWithParam<bool>, public SettingsFixture {
+protected:
+    std::unique_ptr<SettingsView> view;
+    double now = 0;
+
+    void SetUp() override {
+        Palette::setDarkOverride(GetParam());
+        PressAnimator::setDefaultClock([this] { return now; });
+        ReduceMotion::setOverride(false);
+        buildModel();
+        ASSERT_TRUE(model->createPreset("Work", std::string("💼"), {"com.a", "com.b"}));
+        ASSERT_TRUE(model->createPreset("Games", std::nullopt, {"com.c"}));
+        ASSERT_TRUE(model->createPreset("Design and photography", std::string("🎨"), {}));
+        model->flushPending();
+        loginItem = makeLoginItem(false);
+        view = std::make_unique<SettingsView>(*model, *loginItem, *center, *recorder);
+    }
+
+    void TearDown() override {
+        view.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        tearDownShared();
+        PressAnimator::setDefaultClock(nullptr);
+        ReduceMotion::setOverride(std::nullopt);
+        Palette::setDarkOverride(std::nullopt);
+    }
+
+    QString suffix() const { return GetParam() ? QStringLiteral("dark") : QStringLiteral("light"); }
+
+    QImage shoot(QSize size, const QString& name) {
+        view->resize(size);
+        view->show();
+        QCoreApplication::processEvents();
+        QImage image = view->grab().toImage();
+        image.save(shotDirectory().filePath(name + QStringLiteral("-") + suffix() + QStringLiteral(".png")));
+        return image;
+    }
+
+    // Runs every animation of the banner to its end on the injected clock.
+    void settleBanner() {
+        if (!view->errorBanner()) return;
+        auto* presence = view->errorBanner()->findChild<PressAnimator*>();
+        for (int step = 0; presence && step < 240 && presence->isRunning(); ++step) {
+            now += 1.0 / 60;
+            presence->tick();
+        }
+    }
+};
+
+TEST_P(SettingsViewRenderTest, AtTheDefaultSizeTheFooterSitsAtTheBottomOnTheCanvas) {
+    const QImage image = shoot(QSize(760, 820), QStringLiteral("settings-760x820"));
+    EXPECT_EQ(view->footer()->geometry().bottom(), view->height() - 1);
+    EXPECT_EQ(view->footer()->width(), view->width());
+    // The canvas shows in the corner and under the content's left padding.
+    EXPECT_EQ(pixelAt(image, QPoint(2, 2)).rgb(), Palette::canvas().rgb());
+    EXPECT_EQ(pixelAt(image, QPoint(10, 300)).rgb(), Palette::canvas().rgb());
+    // The header's icon starts at the content's padding.
+    const QWidget* icon = view->header()->iconView();
+    const QMargins room = LayoutOverhang::of(icon);
+    const QPoint iconInContent = icon->mapTo(view->content(), QPoint(room.left(), room.top()));
+    EXPECT_EQ(iconInContent.x(), SettingsView::contentPadding().left());
+    // Centred against the taller text column beside it.
+    EXPECT_GT(iconInContent.y(), SettingsView::contentPadding().top());
+}
+
+TEST_P(SettingsViewRenderTest, AtTheMinimumSizeEverythingIsReachableByScrolling) {
+    shoot(QSize(680, 660), QStringLiteral("settings-680x660"));
+    QScrollArea* scroll = view->scrollArea();
+    EXPECT_EQ(view->footer()->geometry().bottom(), view->height() - 1);
+    // Nothing is wider than the visible area: no horizontal scrolling is needed.
+    EXPECT_LE(view->content()->width(), scroll->viewport()->width());
+    EXPECT_GE(view->content()->minimumSizeHint().width(), 0);
+    // The cards reach below the visible area, and scrolling to the end brings their bottom in.
+    QScrollBar* bar = scroll->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    bar->setValue(bar->maximum());
+    QCoreApplication::processEvents();
+    const QRect cards = view->presetCards()->geometry();
+    const int cardsBottomInViewport = cards.bottom() + view->content()->y();
+    EXPECT_LE(cardsBottomInViewport, scroll->viewport()->height() - 1);
+    QImage scrolled = view->grab().toImage();
+    scrolled.save(shotDirectory().filePath(QStringLiteral("settings-680x660-scrolled-") + suffix() + QStringLiteral(".png")));
+}
+
+TEST_P(SettingsViewRenderTest, TheBannerLiesOverTheTopOfTheContent) {
+    view->resize(760, 820);
+    view->show();
+    model->setErrorMessage(QStringLiteral("The Dock's preferences could not be written. Check that the disk is not full, "
+                                          "then try again."));
+    settleBanner();
+    const QImage image = shoot(QSize(760, 820), QStringLiteral("settings-banner"));
+    ASSERT_NE(view->errorBanner(), nullptr);
+    const QRect card = view->errorBanner()->cardRect().translated(view->errorBanner()->pos());
+    EXPECT_EQ(card.topLeft(), QPoint(SettingsView::bannerInset, SettingsView::bannerTop));
+    EXPECT_EQ(card.right(), view->width() - SettingsView::bannerInset - 1);
+    // The card's face is raised, inside its danger border.
+    EXPECT_EQ(pixelAt(image, card.center() + QPoint(0, card.height() / 2 - 3)).rgb(), Palette::raised().rgb());
+}
+
+TEST_P(SettingsViewRenderTest, TheMorePopoverAndTheRecordingRow) {
+    shoot(QSize(760, 820), QStringLiteral("settings-base"));
+    view->footer()->setMoreShown(true);
+    MorePopover* popover = view->footer()->morePopover();
+    ASSERT_NE(popover, nullptr);
+    QCoreApplication::processEvents();
+    const QImage popoverImage = popover->grab().toImage();
+    popoverImage.save(shotDirectory().filePath(QStringLiteral("more-popover-") + suffix() + QStringLiteral(".png")));
+    EXPECT_EQ(popover->width(), MorePopover::popoverWidth);
+    EXPECT_EQ(popover->height(), popover->layout()->heightForWidth(MorePopover::popoverWidth));
+    view->footer()->setMoreShown(false);
+
+    center->update(controlOptionK);
+    center->setErrorMessage(QStringLiteral("⌃⌥K is already used by another app. Try a different shortcut."));
+    QImage changed = view->header()->grab().toImage();
+    changed.save(shotDirectory().filePath(QStringLiteral("header-changed-") + suffix() + QStringLiteral(".png")));
+    recorder->start();
+    QCoreApplication::processEvents();
+    QImage recording = view->header()->grab().toImage();
+    recording.save(shotDirectory().filePath(QStringLiteral("header-recording-") + suffix() + QStringLiteral(".png")));
+    recorder->stop();
+    EXPECT_FALSE(recording.isNull());
+}
+
+INSTANTIATE_TEST_SUITE_P(Appearances, SettingsViewRenderTest, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Dark" : "Light"; });
+
+}  // namespace

@@ -1,0 +1,456 @@
+// The settings window's root view and its furniture, driven through the real widgets over the
+// model's recording fakes: which parts show when, and what their controls do.
+#include "app/Localization.h"
+#include "app/layout/LayoutOverhang.h"
+#include "app/settings/DockShelfView.h"
+#include "app/settings/ErrorBanner.h"
+#include "app/settings/FooterBar.h"
+#include "app/settings/HeaderView.h"
+#include "app/settings/MorePopover.h"
+#include "app/settings/PresetCardsView.h"
+#include "app/settings/PresetEditor.h"
+#include "app/settings/SettingsView.h"
+#include "app/settings/ShelfHeader.h"
+#include "app/settings/ShortcutRow.h"
+#include "app/style/IconButton.h"
+#include "app/style/KeyButton.h"
+#include "app/style/KeyCap.h"
+#include "app/style/PaletteLabel.h"
+#include "app/style/PressAnimator.h"
+#include "app/style/ReduceMotion.h"
+#include "app/style/ToggleSwitch.h"
+#include "tests/app/settings/SettingsViewTestSupport.h"
+
+#include <QGraphicsOpacityEffect>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace kestrine;
+using namespace kestrine::testing;
+using namespace std::chrono_literals;
+
+namespace {
+
+QStringList capTexts(const ShortcutRow& row) {
+    QStringList texts;
+    for (KeyCap* cap : row.keyCaps()) texts << cap->text();
+    return texts;
+}
+
+bool shown(const QWidget* widget) {
+    return widget && widget->isVisibleTo(widget->window());
+}
+
+// Clicks a key-shaped button in the middle of its face (its corners belong to the shadow).
+void clickKey(KeySurfaceButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton, {}, button->restingFaceRect().center().toPoint());
+}
+
+void clickSwitch(ToggleSwitch* toggle) {
+    QTest::mouseClick(toggle, Qt::LeftButton, {}, toggle->trackRect().center().toPoint());
+}
+
+void clickIcon(IconButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton, {}, button->frameRect().center().toPoint());
+}
+
+class SettingsViewTest : public ::testing::Test, public SettingsFixture {
+protected:
+    std::unique_ptr<SettingsView> view;
+
+    void SetUp() override { Palette::setDarkOverride(false); }
+
+    void open(bool loadFails = false, bool installed = true) {
+        buildModel(loadFails);
+        loginItem = makeLoginItem(installed);
+        view = std::make_unique<SettingsView>(*model, *loginItem, *center, *recorder);
+        view->resize(760, 820);
+        view->show();
+    }
+
+    void TearDown() override {
+        view.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        tearDownShared();
+        ReduceMotion::setOverride(std::nullopt);
+        PressAnimator::setDefaultClock(nullptr);
+        Palette::setDarkOverride(std::nullopt);
+    }
+
+    ShortcutRow& row() { return *view->header()->shortcutRow(); }
+    FooterBar& footer() { return *view->footer(); }
+};
+
+// MARK: - Root
+
+TEST_F(SettingsViewTest, TheShelfSectionShowsOnlyWhileThereIsAnActivePreset) {
+    open();
+    ASSERT_TRUE(model->activePreset());
+    EXPECT_TRUE(shown(view->shelfSection()));
+    EXPECT_TRUE(shown(view->shelfHeader()));
+    EXPECT_TRUE(shown(view->shelf()));
+    EXPECT_TRUE(shown(view->header()));
+    EXPECT_TRUE(shown(view->presetCards()));
+    EXPECT_TRUE(shown(view->footer()));
+}
+
+TEST_F(SettingsViewTest, WithoutAnActivePresetTheShelfSectionIsAbsentAndTheRestRemains) {
+    open(/*loadFails=*/true);
+    ASSERT_FALSE(model->activePreset());
+    EXPECT_FALSE(shown(view->shelfSection()));
+    EXPECT_TRUE(shown(view->header()));
+    EXPECT_TRUE(shown(view->presetCards()));
+    EXPECT_TRUE(shown(view->footer()));
+    // The start failure is on the banner.
+    ASSERT_NE(view->errorBanner(), nullptr);
+    EXPECT_EQ(view->errorBanner()->message(), *model->errorMessage());
+}
+
+TEST_F(SettingsViewTest, TheCardsFollowTheHeaderDirectlyWhenTheShelfIsAbsent) {
+    open(/*loadFails=*/true);
+    QCoreApplication::processEvents();
+    // The gap between what the header shows and the cards is the column's spacing.
+    const QRect header = view->header()->geometry().marginsRemoved(LayoutOverhang::of(view->header()));
+    const QRect cards = view->presetCards()->geometry().marginsRemoved(LayoutOverhang::of(view->presetCards()));
+    EXPECT_EQ(cards.top() - (header.bottom() + 1), SettingsView::contentSpacing);
+    EXPECT_EQ(header.left(), SettingsView::contentPadding().left());
+    EXPECT_EQ(header.top(), SettingsView::contentPadding().top());
+}
+
+TEST_F(SettingsViewTest, TheEditorSheetIsOneAtATimeAndClearsWhenItCloses) {
+    open();
+    EXPECT_FALSE(view->editor());
+    view->openEditor(PresetEditorMode::create());
+    ASSERT_NE(view->editorSheet(), nullptr);
+    ASSERT_TRUE(view->editor());
+    EXPECT_EQ(view->editor()->identifier(), QStringLiteral("create"));
+    QPointer<PresetEditor> first = view->editorSheet();
+
+    // The shelf asks for the picker while the sheet is open: nothing changes.
+    view->shelf()->onAddApps();
+    EXPECT_EQ(view->editorSheet(), first.data());
+    EXPECT_EQ(view->editor()->identifier(), QStringLiteral("create"));
+
+    first->reject();
+    EXPECT_FALSE(view->editor());
+    EXPECT_EQ(view->editorSheet(), nullptr);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(first.isNull());
+
+    // The shelf header's edit button opens the active preset's details.
+    view->shelfHeader()->onEdit();
+    ASSERT_TRUE(view->editor());
+    EXPECT_EQ(view->editor()->identifier(), QStringLiteral("details-default"));
+    view->editorSheet()->reject();
+    view->presetCards()->onEditor(PresetEditorMode::addApps());
+    ASSERT_TRUE(view->editor());
+    EXPECT_EQ(view->editor()->identifier(), QStringLiteral("addApps"));
+    view->editorSheet()->reject();
+    EXPECT_FALSE(view->editor());
+}
+
+// MARK: - Shortcut row
+
+TEST_F(SettingsViewTest, TheResetButtonAppearsForAChangedShortcutAndOneClickRestoresTheDefault) {
+    open();
+    EXPECT_EQ(capTexts(row()), (QStringList{"⌃", "⌥", "D"}));
+    EXPECT_FALSE(shown(row().resetButton()));
+    EXPECT_TRUE(shown(row().hotKeyLabel()));
+    EXPECT_EQ(row().hotKeyLabel()->text(), Localization::tr("hero.hotkey"));
+
+    center->update(controlOptionK);
+    EXPECT_EQ(capTexts(row()), (QStringList{"⌃", "⌥", "K"}));
+    for (KeyCap* cap : row().keyCaps()) EXPECT_TRUE(shown(cap)) << cap->text().toStdString();
+    ASSERT_TRUE(shown(row().resetButton()));
+    EXPECT_EQ(row().resetButton()->text(), Localization::tr("hotkey.reset"));
+
+    clickKey(row().resetButton());
+    EXPECT_TRUE(center->isDefault());
+    EXPECT_EQ(hotKeys.stored, HotKeySpec::defaultSpec());
+    EXPECT_FALSE(shown(row().resetButton()));
+    EXPECT_EQ(capTexts(row()), (QStringList{"⌃", "⌥", "D"}));
+}
+
+TEST_F(SettingsViewTest, WhileRecordingTheBadgeCancelAndHelpTakeOverTheRow) {
+    open();
+    center->update(controlOptionK);
+    EXPECT_FALSE(shown(row().recordingBadge()));
+    EXPECT_FALSE(shown(row().helpLine()));
+    EXPECT_EQ(row().changeButton()->text(), Localization::tr("hotkey.change"));
+
+    clickKey(row().changeButton());
+    ASSERT_TRUE(recorder->isRecording());
+    EXPECT_TRUE(shown(row().recordingBadge()));
+    EXPECT_EQ(row().recordingBadge()->accessibleName(), Localization::tr("hotkey.recording"));
+    for (KeyCap* cap : row().keyCaps()) EXPECT_FALSE(shown(cap));
+    EXPECT_FALSE(shown(row().hotKeyLabel()));
+    EXPECT_EQ(row().changeButton()->text(), Localization::tr("common.cancel"));
+    EXPECT_FALSE(shown(row().resetButton())) << "no reset while recording, even for a changed shortcut";
+    ASSERT_TRUE(shown(row().helpLine()));
+    EXPECT_EQ(row().helpLine()->text(), Localization::tr("hotkey.recording.help"));
+
+    // Cancel ends the recording and the row comes back as it was.
+    clickKey(row().changeButton());
+    EXPECT_FALSE(recorder->isRecording());
+    EXPECT_FALSE(shown(row().recordingBadge()));
+    EXPECT_FALSE(shown(row().helpLine()));
+    EXPECT_TRUE(shown(row().resetButton()));
+    EXPECT_EQ(capTexts(row()), (QStringList{"⌃", "⌥", "K"}));
+    EXPECT_EQ(center->spec(), controlOptionK);
+}
+
+TEST_F(SettingsViewTest, TheRecorderHintHidesTheCentreErrorWhileBothExist) {
+    open();
+    EXPECT_FALSE(shown(row().messageLine()));
+    center->setErrorMessage(QStringLiteral("Taken by another app"));
+    ASSERT_TRUE(shown(row().messageLine()));
+    EXPECT_EQ(row().messageLine()->text(), QStringLiteral("Taken by another app"));
+    EXPECT_EQ(row().messageLine()->swatch(), Palette::Swatch::danger);
+
+    recorder->start();
+    QTest::keyClick(view.get(), Qt::Key_A);  // no modifier: not a shortcut
+    ASSERT_TRUE(recorder->hint());
+    center->setErrorMessage(QStringLiteral("Taken by another app"));
+    EXPECT_EQ(row().messageLine()->text(), Localization::tr("hotkey.error.needsModifier"));
+
+    recorder->stop();
+    ASSERT_TRUE(shown(row().messageLine()));
+    EXPECT_EQ(row().messageLine()->text(), QStringLiteral("Taken by another app"));
+    center->setErrorMessage(std::nullopt);
+    EXPECT_FALSE(shown(row().messageLine()));
+}
+
+// MARK: - Footer
+
+TEST_F(SettingsViewTest, ApprovalNeededShowsTheApprovalRowEvenWithAnError) {
+    loginItems->refuse = true;
+    open();
+    clickSwitch(footer().loginSwitch());  // refused: an error message
+    ASSERT_TRUE(loginItem->errorMessage());
+    EXPECT_TRUE(shown(footer().statusText()));
+    EXPECT_EQ(footer().statusText()->text(), *loginItem->errorMessage());
+    EXPECT_EQ(footer().statusText()->swatch(), Palette::Swatch::danger);
+
+    loginItems->status = LoginItemService::Status::requiresApproval;
+    loginItem->refresh();
+    ASSERT_TRUE(loginItem->errorMessage());
+    EXPECT_TRUE(shown(footer().approvalRow()));
+    EXPECT_EQ(footer().openLoginItemsButton()->text(), Localization::tr("footer.login.open"));
+    EXPECT_FALSE(shown(footer().statusText()));
+    EXPECT_TRUE(footer().loginSwitch()->isChecked()) << "awaiting approval counts as on";
+}
+
+TEST_F(SettingsViewTest, OutsideAnInstallationTheFooterSaysWhyTheSwitchCannotWork) {
+    open(false, /*installed=*/false);
+    EXPECT_FALSE(shown(footer().approvalRow()));
+    ASSERT_TRUE(shown(footer().statusText()));
+    EXPECT_EQ(footer().statusText()->text(), Localization::tr("footer.login.unavailable"));
+    EXPECT_EQ(footer().statusText()->swatch(), Palette::Swatch::inkSoft);
+
+    // Turning it on anyway: the switch stays off and the reason replaces the note.
+    clickSwitch(footer().loginSwitch());
+    EXPECT_FALSE(footer().loginSwitch()->isChecked());
+    EXPECT_EQ(loginItems->registrations, 0);
+    EXPECT_EQ(footer().statusText()->text(), Localization::tr("login.error.notBundle"));
+    EXPECT_EQ(footer().statusText()->swatch(), Palette::Swatch::danger);
+}
+
+TEST_F(SettingsViewTest, TheLoginSwitchRegistersAndUnregistersAndStatusLineStaysEmpty) {
+    open();
+    EXPECT_FALSE(shown(footer().statusText()));
+    EXPECT_FALSE(shown(footer().approvalRow()));
+    EXPECT_FALSE(footer().loginSwitch()->isChecked());
+    clickSwitch(footer().loginSwitch());
+    EXPECT_EQ(loginItems->status, LoginItemService::Status::enabled);
+    EXPECT_TRUE(footer().loginSwitch()->isChecked());
+    QTest::keyClick(footer().loginSwitch(), Qt::Key_Space);
+    EXPECT_EQ(loginItems->status, LoginItemService::Status::notRegistered);
+    EXPECT_FALSE(footer().loginSwitch()->isChecked());
+    EXPECT_FALSE(shown(footer().statusText()));
+}
+
+// MARK: - Error banner
+
+TEST_F(SettingsViewTest, TheBannerShowsTheModelsErrorAndItsDismissButtonClearsIt) {
+    ReduceMotion::setOverride(true);
+    open();
+    EXPECT_EQ(view->errorBanner(), nullptr);
+    model->setErrorMessage(QStringLiteral("The Dock could not be written."));
+    ErrorBanner* banner = view->errorBanner();
+    ASSERT_NE(banner, nullptr);
+    EXPECT_EQ(banner->message(), QStringLiteral("The Dock could not be written."));
+    EXPECT_EQ(banner->dismissButton()->accessibleName(), Localization::tr("banner.dismiss"));
+    EXPECT_EQ(banner->dismissButton()->toolTip(), Localization::tr("banner.dismiss"));
+    // With reduce motion it only fades: the card is in place from the start.
+    const QRect card = banner->cardRect().translated(banner->pos());
+    EXPECT_EQ(card.left(), SettingsView::bannerInset);
+    EXPECT_EQ(card.top(), SettingsView::bannerTop);
+    EXPECT_EQ(card.width(), view->width() - 2 * SettingsView::bannerInset);
+
+    // A new message replaces the text on the same banner.
+    model->setErrorMessage(QStringLiteral("Second problem"));
+    EXPECT_EQ(view->errorBanner(), banner);
+    EXPECT_EQ(banner->message(), QStringLiteral("Second problem"));
+
+    QPointer<ErrorBanner> guard(banner);
+    clickIcon(banner->dismissButton());
+    EXPECT_FALSE(model->errorMessage());
+    EXPECT_EQ(view->errorBanner(), nullptr);
+
+    // A later error shows a banner again.
+    model->setErrorMessage(QStringLiteral("Third"));
+    ASSERT_NE(view->errorBanner(), nullptr);
+    EXPECT_EQ(view->errorBanner()->message(), QStringLiteral("Third"));
+}
+
+TEST_F(SettingsViewTest, TheBannerSlidesInFromAboveTheTopEdgeAndLeavesTheSameWay) {
+    double now = 0;
+    PressAnimator::setDefaultClock([&now] { return now; });
+    ReduceMotion::setOverride(false);
+    open();
+    model->setErrorMessage(QStringLiteral("Oops"));
+    QPointer<ErrorBanner> banner = view->errorBanner();
+    ASSERT_TRUE(banner);
+    auto* presence = banner->findChild<PressAnimator*>();
+    ASSERT_NE(presence, nullptr);
+    auto* fade = qobject_cast<QGraphicsOpacityEffect*>(banner->graphicsEffect());
+    ASSERT_NE(fade, nullptr);
+    // At the start the whole card is above the window and transparent.
+    EXPECT_LE(banner->cardRect().translated(banner->pos()).bottom(), 0);
+    EXPECT_EQ(fade->opacity(), 0);
+
+    for (int step = 0; step < 200 && presence->isRunning(); ++step) {
+        now += 1.0 / 60;
+        presence->tick();
+    }
+    EXPECT_FALSE(presence->isRunning());
+    EXPECT_EQ(banner->cardRect().translated(banner->pos()).top(), SettingsView::bannerTop);
+    EXPECT_EQ(fade->opacity(), 1);
+
+    model->setErrorMessage(std::nullopt);
+    EXPECT_EQ(view->errorBanner(), nullptr);
+    ASSERT_TRUE(banner) << "the banner stays while it leaves";
+    for (int step = 0; step < 200 && presence->isRunning(); ++step) {
+        now += 1.0 / 60;
+        presence->tick();
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(banner.isNull());
+}
+
+// MARK: - More popover and restore
+
+TEST_F(SettingsViewTest, TheGearTogglesTheMorePopover) {
+    open();
+    EXPECT_FALSE(footer().isMoreShown());
+    EXPECT_EQ(footer().moreButton()->accessibleName(), Localization::tr("footer.more"));
+    clickIcon(footer().moreButton());
+    ASSERT_TRUE(footer().isMoreShown());
+    MorePopover* popover = footer().morePopover();
+    EXPECT_EQ(popover->width(), MorePopover::popoverWidth);
+    EXPECT_TRUE(popover->isVisible());
+
+    // Escape closes it.
+    QTest::keyClick(popover, Qt::Key_Escape);
+    EXPECT_FALSE(footer().isMoreShown());
+    clickIcon(footer().moreButton());
+    EXPECT_TRUE(footer().isMoreShown());
+    footer().setMoreShown(false);
+    EXPECT_FALSE(footer().isMoreShown());
+}
+
+TEST_F(SettingsViewTest, TheRecentsSwitchHidesAndShowsTheDocksRecentApps) {
+    open();
+    footer().setMoreShown(true);
+    MorePopover* popover = footer().morePopover();
+    ASSERT_NE(popover, nullptr);
+    ToggleSwitch* recents = popover->recentsSwitch();
+    EXPECT_FALSE(recents->isChecked());
+
+    clickSwitch(recents);
+    ASSERT_TRUE(system->dock.count("show-recents"));
+    ASSERT_TRUE(system->dock["show-recents"].boolean());
+    EXPECT_FALSE(*system->dock["show-recents"].boolean());
+    EXPECT_TRUE(model->recentsHidden());
+    EXPECT_TRUE(recents->isChecked());
+
+    clickSwitch(recents);
+    ASSERT_TRUE(system->dock["show-recents"].boolean());
+    EXPECT_TRUE(*system->dock["show-recents"].boolean());
+    EXPECT_FALSE(recents->isChecked());
+}
+
+TEST_F(SettingsViewTest, TheQuitSectionNamesTheCurrentShortcut) {
+    open();
+    footer().setMoreShown(true);
+    MorePopover* popover = footer().morePopover();
+    EXPECT_EQ(popover->quitBody()->text(), Localization::format("more.quit.body", QStringLiteral("⌃⌥D")));
+    center->update(controlOptionK);
+    EXPECT_EQ(popover->quitBody()->text(), Localization::format("more.quit.body", QStringLiteral("⌃⌥K")));
+    EXPECT_EQ(popover->quitButton()->text(), Localization::tr("more.quit.button"));
+}
+
+class RestoreTest : public SettingsViewTest {
+protected:
+    std::vector<std::pair<std::chrono::milliseconds, std::function<void()>>> deferred;
+
+    void openWithChangedDock() {
+        open();
+        footer().defer = [this](std::chrono::milliseconds delay, std::function<void()> action) {
+            deferred.emplace_back(delay, std::move(action));
+        };
+        // One write makes the original backup; the Dock now lacks com.a.
+        model->removeApp("com.a");
+        model->flushPending();
+        ASSERT_EQ(tileIDs(system->dockTiles()), (std::vector<std::string>{"com.b", "com.c"}));
+    }
+
+    QMessageBox* askToRestore() {
+        footer().setMoreShown(true);
+        clickKey(footer().morePopover()->restoreButton());
+        EXPECT_FALSE(footer().isMoreShown()) << "the popover closes first";
+        EXPECT_FALSE(footer().isRestoreAlertShown()) << "the alert waits a moment";
+        EXPECT_EQ(deferred.size(), 1u);
+        if (deferred.empty()) return nullptr;
+        EXPECT_EQ(deferred[0].first, 250ms);
+        auto action = std::move(deferred[0].second);
+        deferred.clear();
+        action();
+        return footer().restoreAlert();
+    }
+};
+
+TEST_F(RestoreTest, ConfirmingTheAlertPutsBackTheOriginalDock) {
+    openWithChangedDock();
+    QMessageBox* alert = askToRestore();
+    ASSERT_NE(alert, nullptr);
+    EXPECT_EQ(alert->text(), Localization::tr("restore.alert.title"));
+    EXPECT_EQ(alert->informativeText(), Localization::tr("restore.alert.message"));
+    QPushButton* confirm = footer().restoreConfirmButton();
+    ASSERT_NE(confirm, nullptr);
+    EXPECT_EQ(confirm->text(), Localization::tr("restore.alert.confirm"));
+    EXPECT_EQ(alert->buttonRole(confirm), QMessageBox::DestructiveRole);
+    EXPECT_NE(alert->defaultButton(), confirm) << "Return must not restore";
+
+    QTest::mouseClick(confirm, Qt::LeftButton);
+    EXPECT_EQ(tileIDs(system->dockTiles()), (std::vector<std::string>{"com.a", "com.b", "com.c"}));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(footer().isRestoreAlertShown());
+}
+
+TEST_F(RestoreTest, CancellingTheAlertLeavesTheDockAlone) {
+    openWithChangedDock();
+    QMessageBox* alert = askToRestore();
+    ASSERT_NE(alert, nullptr);
+    const int writes = dockWrites();
+    QTest::keyClick(alert, Qt::Key_Escape);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(footer().isRestoreAlertShown());
+    EXPECT_EQ(dockWrites(), writes);
+    EXPECT_EQ(tileIDs(system->dockTiles()), (std::vector<std::string>{"com.b", "com.c"}));
+}
+
+}  // namespace

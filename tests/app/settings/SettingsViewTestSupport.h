@@ -1,0 +1,107 @@
+// What the settings-window tests share: a login-item service and hot keys kept in memory, and a
+// fixture that builds the model over the recording fakes with a centre, a recorder and a login
+// item around it.
+#pragma once
+
+#include "app/HotKeyCenter.h"
+#include "app/LaunchAtLogin.h"
+#include "app/LoginItemService.h"
+#include "app/ShortcutRecorder.h"
+#include "tests/app/support/ModelFixture.h"
+
+#include <memory>
+#include <optional>
+#include <set>
+#include <stdexcept>
+#include <utility>
+
+namespace kestrine::testing {
+
+/// The system's login items as one status; registering can be made to fail or to need approval.
+struct FakeLoginItems final : LoginItemService {
+    struct Shared {
+        Status status = Status::notRegistered;
+        bool refuse = false;
+        bool needsApproval = false;
+        int registrations = 0;
+    };
+    std::shared_ptr<Shared> shared;
+    explicit FakeLoginItems(std::shared_ptr<Shared> s) : shared(std::move(s)) {}
+    Status status() const override { return shared->status; }
+    void registerItem() override {
+        ++shared->registrations;
+        if (shared->refuse) throw std::runtime_error("The operation couldn't be completed.");
+        shared->status = shared->needsApproval ? Status::requiresApproval : Status::enabled;
+    }
+    void unregisterItem() override {
+        if (shared->refuse) throw std::runtime_error("The operation couldn't be completed.");
+        shared->status = Status::notRegistered;
+    }
+};
+
+/// Hot keys that always register, and a shortcut file in memory.
+struct MemoryHotKeys {
+    struct Key final : HotKey {
+        std::set<std::pair<std::uint32_t, std::uint8_t>>* live;
+        std::pair<std::uint32_t, std::uint8_t> combo;
+        ~Key() override { live->erase(combo); }
+    };
+    struct Storage final : HotKeyStorage {
+        std::optional<HotKeySpec>* stored;
+        explicit Storage(std::optional<HotKeySpec>* s) : stored(s) {}
+        HotKeySpec load() override { return stored->value_or(HotKeySpec::defaultSpec()); }
+        void save(const HotKeySpec& spec) override { *stored = spec; }
+    };
+
+    std::set<std::pair<std::uint32_t, std::uint8_t>> live;
+    std::optional<HotKeySpec> stored;
+
+    std::unique_ptr<HotKeyCenter> makeCenter() {
+        auto* registry = &live;
+        auto factory = [registry](std::uint32_t code, std::uint8_t modifiers, HotKey::Handler) -> std::unique_ptr<HotKey> {
+            auto key = std::make_unique<Key>();
+            key->live = registry;
+            key->combo = {code, modifiers};
+            registry->insert(key->combo);
+            return key;
+        };
+        return std::make_unique<HotKeyCenter>(std::make_unique<Storage>(&stored), factory, [](const std::string&) {});
+    }
+};
+
+/// Control-Option-K, a shortcut other than the default.
+inline const HotKeySpec controlOptionK{40, HotKeySpec::Modifiers{HotKeySpec::Modifiers::control, HotKeySpec::Modifiers::option}};
+
+/// The model over a Dock of three applications, with everything a settings window needs.
+struct SettingsFixture : ModelFixture {
+    MemoryHotKeys hotKeys;
+    std::shared_ptr<FakeLoginItems::Shared> loginItems = std::make_shared<FakeLoginItems::Shared>();
+    std::unique_ptr<HotKeyCenter> center;
+    std::unique_ptr<ShortcutRecorder> recorder;
+    std::unique_ptr<LaunchAtLogin> loginItem;
+
+    /// `loadFails`: the state file cannot be read, so the model starts inert with no presets.
+    void buildModel(bool loadFails = false) {
+        system->setDock({appTile("com.a", 1), appTile("com.b", 2), appTile("com.c", 3)});
+        if (loadFails) system->log.failOn("load");
+        model = build();
+        model->reload();
+        center = hotKeys.makeCenter();
+        center->start();
+        recorder = std::make_unique<ShortcutRecorder>(*center);
+    }
+
+    std::unique_ptr<LaunchAtLogin> makeLoginItem(bool installed = true) {
+        return std::make_unique<LaunchAtLogin>(std::make_unique<FakeLoginItems>(loginItems), installed);
+    }
+
+    void tearDownShared() {
+        if (recorder) recorder->stop();
+        recorder.reset();
+        loginItem.reset();
+        center.reset();
+        model.reset();
+    }
+};
+
+} // namespace kestrine::testing
