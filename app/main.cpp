@@ -114,10 +114,6 @@ int main(int argc, char** argv) {
     if (instance->role() == SingleInstance::Role::primary && !instance->listen())
         std::fprintf(stderr, "Kestrine: a second start will not find this one: %s\n", instance->problem().c_str());
 
-    // SIGTERM and SIGINT end the program through the normal quit path.
-    TerminationSignals terminationSignals;
-    QObject::connect(&terminationSignals, &TerminationSignals::received, &app, [] { QCoreApplication::quit(); });
-
     std::unique_ptr<AppDelegate> delegate;
     try {
         delegate = AppDelegate::make(AppLocations::fromEnvironment());
@@ -131,6 +127,14 @@ int main(int argc, char** argv) {
     QObject::connect(instance.get(), &SingleInstance::reopenRequested, delegate.get(), &AppDelegate::showSettings);
     AppDelegate* running = delegate.get();
     const bool tracing = PaintTrace::enabled();
+    // SIGTERM and SIGINT write pending Dock work at once, then end the program through the
+    // normal quit path.
+    TerminationSignals terminationSignals;
+    QObject::connect(&terminationSignals, &TerminationSignals::received, running, [running, tracing] {
+        const bool wrote = running->prepareToQuit();
+        if (tracing) PaintTrace::line(wrote ? "signal-flush wrote" : "signal-flush idle");
+        QCoreApplication::quit();
+    });
     QObject::connect(&app, &QCoreApplication::aboutToQuit, running, [running, tracing] {
         const bool wrote = running->prepareToQuit();
         if (tracing) PaintTrace::line(wrote ? "quit-flush wrote" : "quit-flush idle");
