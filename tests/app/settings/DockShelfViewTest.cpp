@@ -98,6 +98,8 @@ protected:
         view->resize(width, view->heightForWidth(width));
         view->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+        view->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
         QCoreApplication::processEvents();
     }
     std::vector<std::string> order() { return appIDs(model->activePreset()->apps); }
@@ -329,6 +331,16 @@ TEST_F(DockShelfTest, TheKeyboardMovesAndRemovesTheFocusedTile) {
     d->setFocus(Qt::TabFocusReason);
     QTest::keyClick(d, Qt::Key_Delete);
     EXPECT_TRUE(tile("com.c")->hasFocus());
+
+    // Tab goes from the last tile to the add tile; Shift+F10 opens a tile's menu.
+    QTest::keyClick(tile("com.c"), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), view->addTile());
+    QTest::keyClick(tile("com.a"), Qt::Key_F10, Qt::ShiftModifier);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(menu->actions().size(), 1);
+    EXPECT_EQ(menu->actions()[0]->text(), Localization::tr("shelf.remove"));
+    menu->close();
 }
 
 TEST_F(DockShelfTest, TheAddTileOpensThePicker) {

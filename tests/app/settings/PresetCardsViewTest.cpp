@@ -95,6 +95,8 @@ protected:
         view->resize(width, view->heightForWidth(width));
         view->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+        view->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
         QCoreApplication::processEvents();
     }
     PresetCard* cardNamed(const std::string& name) {
@@ -164,6 +166,15 @@ TEST_F(PresetCardsTest, ReturnAndSpaceOnAFocusedCardActivateIt) {
     EXPECT_EQ(model->activeID(), view->cards()[1]->preset().id);
     QTest::keyClick(view->cards()[0], Qt::Key_Space);
     EXPECT_EQ(model->activeID(), "default");
+
+    // Tab walks the cards in order and ends on the new-preset card, made before any of them.
+    view->cards()[0]->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), view->cards()[1]);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), view->cards()[2]);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), view->newPresetCard());
 }
 
 TEST_F(PresetCardsTest, HoverShowsTheDeleteButtonOnlyOnPresetsOtherThanTheDefault) {
