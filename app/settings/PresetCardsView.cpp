@@ -59,7 +59,10 @@ PresetCardsView::PresetCardsView(AppModel& model, QWidget* parent) : QWidget(par
     rebuild();
 }
 
-PresetCardsView::~PresetCardsView() = default;
+PresetCardsView::~PresetCardsView() {
+    // An open alert goes first, while the state its answer would touch still exists.
+    delete deleteAlert_.data();
+}
 
 QMargins PresetCardsView::cardRoom() {
     // The preset cards keep the most room around their keys (shadow and focus ring); the
