@@ -340,10 +340,7 @@ PresetEditor::PresetEditor(AppModel& model, PresetEditorMode mode, QWidget* pare
     setObjectName(QStringLiteral("presetEditor"));
 
     // Opening: the state the sheet starts from.
-    if (mode_.kind == PresetEditorMode::Kind::addApps) {
-        if (auto active = model_.activePreset())
-            for (const auto& app : active->apps) selection_.insert(app.id);
-    }
+    if (mode_.kind == PresetEditorMode::Kind::addApps) selection_ = activeAppIDs();
     if (mode_.kind == PresetEditorMode::Kind::details && mode_.preset) {
         const auto& emoji = mode_.preset->emoji;
         if (emoji && !emoji->empty()) picked_ = *emoji;
@@ -591,7 +588,22 @@ void PresetEditor::setSelection(std::set<std::string> selection) {
 
 // MARK: - Reactions
 
+std::set<std::string> PresetEditor::activeAppIDs() {
+    seededPresetID_ = model_.activeID();
+    std::set<std::string> ids;
+    if (auto active = model_.activePreset())
+        for (const auto& app : active->apps) ids.insert(app.id);
+    return ids;
+}
+
 void PresetEditor::modelChanged() {
+    if (mode_.kind == PresetEditorMode::Kind::addApps && model_.activeID() != seededPresetID_) {
+        // Another preset became active (from the key panel) while the sheet was open. Save edits
+        // the active preset, so the ticks start again from its apps rather than overwrite them
+        // with the apps of the preset the sheet was opened for.
+        selection_ = activeAppIDs();
+        refreshTileStates();
+    }
     std::set<std::string> dock = dockIDs();
     const bool dockChanged = dock != dockIDs_;
     dockIDs_ = std::move(dock);

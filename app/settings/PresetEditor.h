@@ -94,6 +94,8 @@ private:
     void queryChanged();
     void toggle(const std::string& id);
     void setSelection(std::set<std::string> selection);
+    // The ids of the active preset's apps; remembers which preset they came from.
+    std::set<std::string> activeAppIDs();
 
     void refreshCandidates();
     void refreshFilter();
@@ -116,6 +118,7 @@ private:
     QPointer<AppModel> modelGuard_;  // the editor may outlive the model at shutdown
     std::optional<std::string> picked_;
     std::set<std::string> selection_;
+    std::string seededPresetID_;  // addApps: the preset whose apps the selection started from
     QString query_;
     std::vector<PresetApp> candidates_;
     std::vector<int> filteredIndexes_;

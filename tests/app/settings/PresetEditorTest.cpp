@@ -163,6 +163,25 @@ TEST_F(PresetEditorTest, UntickingAnAppInAddAppsAndSavingRemovesItFromThePreset)
     EXPECT_EQ(appIDs(model->activePreset()->apps), (std::vector<std::string>{"com.a", "com.c", "com.apple.Notes"}));
 }
 
+TEST_F(PresetEditorTest, AddAppsFollowsAPresetActivatedWhileTheSheetIsOpen) {
+    model = build();
+    model->reload();
+    ASSERT_TRUE(model->createPreset("Solo", std::nullopt, {"com.c"}));  // becomes active
+    auto& sheet = open(PresetEditorMode::addApps());
+    executors.drain();
+    EXPECT_EQ(sheet.selection(), std::set<std::string>{"com.c"});
+    click(sheet.tileFor("com.apple.Notes"));
+
+    // The key panel switches back to the default preset; Save must not give it Solo's apps.
+    model->activate(model->presets()[0]);
+    EXPECT_EQ(sheet.selection(), (std::set<std::string>{"com.a", "com.b", "com.c"}));
+    EXPECT_TRUE(sheet.tileFor("com.a")->isSelected());
+    EXPECT_FALSE(sheet.tileFor("com.apple.Notes")->isSelected());
+    click(button("saveButton"));
+    EXPECT_EQ(appIDs(model->presets()[0].apps), (std::vector<std::string>{"com.a", "com.b", "com.c"}));
+    EXPECT_EQ(appIDs(presetNamed("Solo")->apps), std::vector<std::string>{"com.c"});
+}
+
 // MARK: - Name and save rules
 
 TEST_F(PresetEditorTest, SaveNeedsANonBlankUnusedNameAndExplainsATakenOne) {
