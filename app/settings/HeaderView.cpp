@@ -1,19 +1,16 @@
 #include "app/settings/HeaderView.h"
 
+#include "app/AppIcon.h"
 #include "app/Localization.h"
 #include "app/layout/LayoutOverhang.h"
 #include "app/settings/ShortcutRow.h"
 #include "app/style/DropShadow.h"
-#include "app/style/KeySurface.h"
 #include "app/style/OverhangBoxLayout.h"
 #include "app/style/Palette.h"
 #include "app/style/PaletteLabel.h"
 #include "app/style/Typography.h"
 
 #include <QEvent>
-#include <QFile>
-#include <QGuiApplication>
-#include <QIcon>
 #include <QPainter>
 
 #include <cmath>
@@ -43,10 +40,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override {
-        if (image_.isNull() || darkPainted_ != Palette::isDark()) {
-            image_ = HeaderView::applicationIcon();
-            darkPainted_ = Palette::isDark();
-        }
+        if (image_.isNull()) image_ = HeaderView::applicationIcon();
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
@@ -63,55 +57,14 @@ protected:
 
 private:
     QImage image_;
-    bool darkPainted_ = false;
 };
 
 }  // namespace
 
-QImage HeaderView::placeholderIcon() {
-    const int pixels = int(iconSide * kIconScale);
-    QImage image(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    image.setDevicePixelRatio(kIconScale);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    // A large accent key: the face stands on its side plate, with room for the plate inside the
-    // icon's square (the window's shadow does the rest).
-    const qreal inset = 5, depth = 5;
-    KeySurface::Params params;
-    params.corner = 14;
-    params.depth = depth;
-    params.face = Palette::color(Palette::Swatch::accent, false);
-    params.side = Palette::color(Palette::Swatch::accentSide, false);
-    params.highlight = QColor::fromRgbF(1, 1, 1, 0.35f);
-    params.shadow = QColor(Qt::transparent);
-    const QRectF face(inset, inset, iconSide - 2 * inset, iconSide - 2 * inset - depth);
-    const QRectF shown = KeySurface::paint(painter, face, params);
-    QFont font = Typography::systemFont(30, QFont::DemiBold);
-    painter.setFont(font);
-    painter.setPen(Palette::color(Palette::Swatch::onAccent, false));
-    painter.drawText(shown, Qt::AlignCenter, QStringLiteral("K"));
-    return image;
-}
-
 QImage HeaderView::applicationIcon() {
-    const QSize pixels(int(iconSide * kIconScale), int(iconSide * kIconScale));
-    QImage bundled(QStringLiteral(":/icons/kestrine.png"));
-    if (!bundled.isNull()) {
-        QImage scaled = bundled.scaled(pixels, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-        scaled.setDevicePixelRatio(kIconScale);
-        return scaled;
-    }
-    const QIcon windowIcon = QGuiApplication::windowIcon();
-    if (!windowIcon.isNull()) {
-        QImage image = windowIcon.pixmap(QSize(int(iconSide), int(iconSide)), kIconScale).toImage();
-        if (!image.isNull()) {
-            image.setDevicePixelRatio(kIconScale);
-            return image;
-        }
-    }
-    return placeholderIcon();
+    QImage image = AppIcon::render(int(iconSide * kIconScale));
+    image.setDevicePixelRatio(kIconScale);
+    return image;
 }
 
 HeaderView::HeaderView(HotKeyCenter& center, ShortcutRecorder& recorder, QWidget* parent) : QWidget(parent) {

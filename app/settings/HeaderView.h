@@ -29,10 +29,8 @@ public:
     PaletteLabel* taglineLabel() const { return tagline_; }
     QWidget* iconView() const { return icon_; }
 
-    // The application's icon at 64 points (device pixel ratio 2): the bundled icon when there is
-    // one, else the application's window icon, else a key cap with a "K" drawn here.
+    // The application's icon at 64 points, drawn at device pixel ratio 2.
     static QImage applicationIcon();
-    static QImage placeholderIcon();
 
 private:
     QWidget* icon_ = nullptr;
