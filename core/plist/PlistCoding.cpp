@@ -1,5 +1,7 @@
 #include "core/plist/PlistCoding.h"
 
+#include "core/plist/PlistScreen.h"
+
 #include <plist/plist.h>
 
 #include <cmath>
@@ -153,17 +155,20 @@ Value fromNode(plist_t node, int depth) {
     }
     case PLIST_DICT: {
         Dictionary out;
-        plist_dict_iter it = nullptr;
-        plist_dict_new_iter(node, &it);
+        plist_dict_iter raw = nullptr;
+        plist_dict_new_iter(node, &raw);
+        std::unique_ptr<void, decltype(&free)> it(raw, &free); // freed on every way out
         for (;;) {
             char* key = nullptr;
             plist_t item = nullptr;
-            plist_dict_next_item(node, it, &key, &item);
-            if (!item) { free(key); break; }
+            plist_dict_next_item(node, it.get(), &key, &item);
+            if (!item) {
+                free(key);
+                break;
+            }
             std::string k = checkedString(key);
             out.insert_or_assign(std::move(k), fromNode(item, depth + 1));
         }
-        free(it);
         return Value(std::move(out));
     }
     default:
@@ -187,6 +192,7 @@ std::string serialise(const Value& value, Write write, Free release) {
 
 Value parse(std::string_view bytes) {
     if (bytes.size() > std::numeric_limits<std::uint32_t>::max()) throw PlistError("property list too large");
+    if (!isSafeToParse(bytes)) throw PlistError("not a property list (malformed, nested too deeply or holding U+0000)");
     plist_t node = nullptr;
     auto length = static_cast<std::uint32_t>(bytes.size());
     if (length >= 8 && plist_is_binary(bytes.data(), length)) {

@@ -18,14 +18,8 @@ inline constexpr std::array<std::string_view, 5> keys{"CFBundleIdentifier", "CFB
 ///
 /// Well-formed files in the common shape are read by a single pass that builds only these
 /// entries; anything else is handed to the general property-list parser, so the result is
-/// the same either way, except that files which would crash that parser (see
-/// isSafeForGeneralParser) are unreadable.
+/// the same either way.
 plist::Dictionary read(std::string_view bytes) noexcept;
-
-/// Whether the general property-list parser can be given `bytes` without harm: it aborts
-/// the process on strings holding U+0000 and overflows the stack on very deep nesting.
-/// Files it cannot take are unreadable. Exposed for tests.
-bool isSafeForGeneralParser(std::string_view bytes);
 
 /// The single-pass reader alone: nothing when the bytes fall outside the shape it handles
 /// (which includes every malformed file). Exposed for tests.

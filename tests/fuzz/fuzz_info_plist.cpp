@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "core/plist/PlistCoding.h"
+#include "core/plist/PlistScreen.h"
 #include "core/scan/InfoPlistReader.h"
 #include "tests/fuzz/FuzzSupport.h"
 
@@ -11,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     namespace reader = kestrine::InfoPlistReader;
     auto input = kestrine::fuzz::bytes(data, size);
     auto fast = reader::read(input);
-    if (!reader::isSafeForGeneralParser(input)) return 0;
+    if (!kestrine::plist::isSafeToParse(input)) return 0;
     kestrine::plist::Dictionary expected;
     try {
         auto value = kestrine::plist::parse(input);

@@ -1,4 +1,5 @@
 #include "core/plist/PlistCoding.h"
+#include "core/plist/PlistScreen.h"
 #include "core/scan/InfoPlistReader.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +14,7 @@ namespace {
 // What the general parser makes of the bytes, restricted to the keys the reader keeps;
 // nothing when it refuses them.
 std::optional<plist::Dictionary> generalReading(std::string_view bytes) {
-    if (!InfoPlistReader::isSafeForGeneralParser(bytes)) return std::nullopt;
+    if (!plist::isSafeToParse(bytes)) return std::nullopt;
     try {
         Value value = plist::parse(bytes);
         plist::Dictionary picked;
@@ -205,13 +206,13 @@ TEST(InfoPlistReader, FilesThatWouldCrashTheGeneralParserAreUnreadable) {
     for (int i = 0; i < 1000000; ++i) deepXML += "<array>";
 
     for (const std::string& bytes : {nulInString, nulInUTF16, deepXML, deepBinary(100000)}) {
-        EXPECT_FALSE(InfoPlistReader::isSafeForGeneralParser(bytes));
+        EXPECT_FALSE(plist::isSafeToParse(bytes));
         EXPECT_TRUE(InfoPlistReader::read(bytes).empty());
     }
     // Within the limits, nesting is the general parser's business (it refuses beyond 512).
-    EXPECT_TRUE(InfoPlistReader::isSafeForGeneralParser(deepBinary(600)));
+    EXPECT_TRUE(plist::isSafeToParse(deepBinary(600)));
     EXPECT_TRUE(InfoPlistReader::read(deepBinary(600)).empty());
-    EXPECT_TRUE(InfoPlistReader::isSafeForGeneralParser(utf16));
+    EXPECT_TRUE(plist::isSafeToParse(utf16));
     EXPECT_EQ(InfoPlistReader::read(utf16).at("CFBundleName"), Value("写真"));
 }
 
