@@ -1,5 +1,7 @@
 #include "app/settings/AddAppsTile.h"
 
+#include "app/style/ButtonKeys.h"
+
 #include "app/Localization.h"
 #include "app/layout/LayoutOverhang.h"
 #include "app/settings/DropBar.h"
@@ -106,12 +108,7 @@ void AddAppsTile::setTargeted(bool targeted) {
 }
 
 void AddAppsTile::keyPressEvent(QKeyEvent* event) {
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
-        (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
-        if (!event->isAutoRepeat()) click();
-        event->accept();
-        return;
-    }
+    if (clickOnReturn(*this, event)) return;
     QAbstractButton::keyPressEvent(event);
 }
 

@@ -1,5 +1,7 @@
 #include "app/settings/EmojiChip.h"
 
+#include "app/style/ButtonKeys.h"
+
 #include "app/layout/LayoutOverhang.h"
 #include "app/style/KeySurfaceButton.h"
 #include "app/style/Palette.h"
@@ -49,12 +51,7 @@ void EmojiChip::paintEvent(QPaintEvent*) {
 }
 
 void EmojiChip::keyPressEvent(QKeyEvent* event) {
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
-        (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
-        if (!event->isAutoRepeat()) click();
-        event->accept();
-        return;
-    }
+    if (clickOnReturn(*this, event)) return;
     QAbstractButton::keyPressEvent(event);
 }
 

@@ -1,5 +1,7 @@
 #include "app/settings/NewPresetCard.h"
 
+#include "app/style/ButtonKeys.h"
+
 #include "app/Localization.h"
 #include "app/settings/KeyCardStyle.h"
 #include "app/style/KeySurfaceButton.h"
@@ -111,12 +113,7 @@ void NewPresetCard::leaveEvent(QEvent* event) {
 }
 
 void NewPresetCard::keyPressEvent(QKeyEvent* event) {
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
-        (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
-        if (!event->isAutoRepeat()) click();
-        event->accept();
-        return;
-    }
+    if (clickOnReturn(*this, event)) return;
     QAbstractButton::keyPressEvent(event);
 }
 

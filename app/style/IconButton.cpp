@@ -1,5 +1,7 @@
 #include "app/style/IconButton.h"
 
+#include "app/style/ButtonKeys.h"
+
 #include "app/layout/LayoutOverhang.h"
 #include "app/style/GroupOpacity.h"
 #include "app/style/IconButtonStyle.h"
@@ -73,11 +75,7 @@ void IconButton::leaveEvent(QEvent* event) {
 }
 
 void IconButton::keyPressEvent(QKeyEvent* event) {
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
-        if (!event->isAutoRepeat()) click();
-        event->accept();
-        return;
-    }
+    if (clickOnReturn(*this, event)) return;
     QAbstractButton::keyPressEvent(event);
 }
 

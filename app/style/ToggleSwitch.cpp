@@ -1,5 +1,7 @@
 #include "app/style/ToggleSwitch.h"
 
+#include "app/style/ButtonKeys.h"
+
 #include "app/layout/LayoutOverhang.h"
 #include "app/style/GroupOpacity.h"
 #include "app/style/KeySurfaceButton.h"
@@ -113,12 +115,7 @@ void ToggleSwitch::paintEvent(QPaintEvent*) {
 }
 
 void ToggleSwitch::keyPressEvent(QKeyEvent* event) {
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
-        (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
-        if (!event->isAutoRepeat()) click();
-        event->accept();
-        return;
-    }
+    if (clickOnReturn(*this, event)) return;
     QAbstractButton::keyPressEvent(event);
 }
 
