@@ -12,6 +12,7 @@
 #include <cstring>
 #include <exception>
 #include <memory>
+#include <utility>
 
 #include "app/AppDelegate.h"
 #include "app/AppIcon.h"
@@ -81,6 +82,19 @@ private:
     const char* marker_ = "";
 };
 
+// The running delegate while the event loop runs. When the loop never returns because the
+// process is ended from inside (Qt calls exit() when the X server goes away, as at logout),
+// the exit handler still writes pending Dock work.
+AppDelegate* runningDelegate = nullptr;
+bool tracingExit = false;
+
+void flushAtExit() {
+    AppDelegate* delegate = std::exchange(runningDelegate, nullptr);
+    if (!delegate) return;
+    const bool wrote = delegate->prepareToQuit();
+    if (tracingExit) PaintTrace::line(wrote ? "exit-flush wrote" : "exit-flush idle");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -143,7 +157,13 @@ int main(int argc, char** argv) {
     delegate->finishLaunching(AppDelegate::isLoginItemLaunch(QApplication::arguments().mid(1)));
     // Once the event loop runs, the shortcut is registered and the first windows are on screen.
     if (tracing) QMetaObject::invokeMethod(&app, [] { PaintTrace::line("launched"); }, Qt::QueuedConnection);
+    // Registered last, so that it runs before the exit handlers and static objects of
+    // everything set up above.
+    tracingExit = tracing;
+    std::atexit(flushAtExit);
+    runningDelegate = running;
     const int status = QApplication::exec();
+    runningDelegate = nullptr;
     trace.reset();
     delegate.reset();
     return status;

@@ -112,6 +112,7 @@ public:
     bool waitForExit(std::chrono::milliseconds limit = 10s) {
         return waitUntil([this] { return !running(); }, limit, 10ms);
     }
+    bool exitedNormally() const { return ended_ && WIFEXITED(status_); }
     bool exitedWith(int code) const { return ended_ && WIFEXITED(status_) && WEXITSTATUS(status_) == code; }
     bool killedBy(int number) const { return ended_ && WIFSIGNALED(status_) && WTERMSIG(status_) == number; }
     std::string describe() const {
@@ -194,20 +195,22 @@ public:
     fs::path backups() const { return support() / "Backups"; }
 
     /// This process's environment with the sandbox's folders, start-up tracing and the X11
-    /// platform plugin; `extra` ("NAME=value") entries are added last.
-    std::vector<std::string> environment(const std::vector<std::string>& extra = {}) const {
-        const std::map<std::string, std::string> overrides{
+    /// platform plugin; `overrides` ("NAME=value") replace variables of the same name.
+    std::vector<std::string> environment(const std::vector<std::string>& overrides = {}) const {
+        std::map<std::string, std::string> values{
             {"HOME", home().string()},          {"XDG_DATA_HOME", dataHome().string()},
             {"XDG_CONFIG_HOME", configHome().string()}, {"XDG_RUNTIME_DIR", runtime().string()},
             {"KESTRINE_TRACE_STARTUP", "1"},     {"QT_QPA_PLATFORM", "xcb"}};
+        for (const std::string& entry : overrides) {
+            const auto eq = entry.find('=');
+            values[entry.substr(0, eq)] = eq == std::string::npos ? std::string() : entry.substr(eq + 1);
+        }
         std::vector<std::string> env;
         for (char** e = environ; *e; ++e) {
             const std::string entry(*e);
-            const std::string name = entry.substr(0, entry.find('='));
-            if (!overrides.count(name)) env.push_back(entry);
+            if (!values.count(entry.substr(0, entry.find('=')))) env.push_back(entry);
         }
-        for (const auto& [name, value] : overrides) env.push_back(name + "=" + value);
-        env.insert(env.end(), extra.begin(), extra.end());
+        for (const auto& [name, value] : values) env.push_back(name + "=" + value);
         return env;
     }
 
