@@ -5,8 +5,9 @@
 #include "app/settings/AddAppsTile.h"
 #include "app/settings/AnimatedFlowLayout.h"
 #include "app/settings/ShelfTile.h"
-#include "app/settings/SwatchLabel.h"
 #include "app/style/Palette.h"
+#include "app/style/PaletteLabel.h"
+#include "app/style/Typography.h"
 #include "app/style/WellBackground.h"
 
 #include <QDragEnterEvent>
@@ -32,9 +33,9 @@ DockShelfView::DockShelfView(AppModel& model, QWidget* parent) : QWidget(parent)
                                padding - room.bottom());
     column->setSpacing(columnSpacing - room.top());
 
-    emptyLabel_ = new SwatchLabel(Localization::tr(QStringLiteral("shelf.empty")),
-                                  Typography::font(TextStyle::callout), Palette::Swatch::inkSoft,
-                                  SwatchLabel::Lines::wrap, this);
+    emptyLabel_ = new PaletteLabel(Localization::tr(QStringLiteral("shelf.empty")),
+                                   Typography::font(TextStyle::callout), Palette::Swatch::inkSoft, this);
+    emptyLabel_->setWrapping(true);
     emptyLabel_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     emptyLabel_->setContentsMargins(room.left(), room.top() + emptyTextTopPadding, room.right(), 0);
     emptyLabel_->hide();

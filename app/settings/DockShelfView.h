@@ -21,7 +21,7 @@ class AppModel;
 class AddAppsTile;
 class AnimatedFlowLayout;
 class ShelfTile;
-class SwatchLabel;
+class PaletteLabel;
 
 class DockShelfView : public QWidget {
     Q_OBJECT
@@ -42,7 +42,7 @@ public:
     const std::optional<std::string>& presetID() const { return presetID_; }
     const std::vector<ShelfTile*>& tiles() const { return tiles_; }
     AddAppsTile* addTile() const { return addTile_; }
-    SwatchLabel* emptyLabel() const { return emptyLabel_; }
+    PaletteLabel* emptyLabel() const { return emptyLabel_; }
     QWidget* flow() const { return flow_; }
     AnimatedFlowLayout* flowLayout() const { return flowLayout_; }
 
@@ -63,7 +63,7 @@ private:
 
     AppModel& model_;
     std::optional<std::string> presetID_;
-    SwatchLabel* emptyLabel_ = nullptr;
+    PaletteLabel* emptyLabel_ = nullptr;
     QWidget* flow_ = nullptr;
     AnimatedFlowLayout* flowLayout_ = nullptr;
     AddAppsTile* addTile_ = nullptr;

@@ -6,8 +6,9 @@
 #include "app/settings/AnimatedFlowLayout.h"
 #include "app/settings/NewPresetCard.h"
 #include "app/settings/PresetCard.h"
-#include "app/settings/SwatchLabel.h"
+#include "app/style/PaletteLabel.h"
 #include "app/style/SectionLabel.h"
+#include "app/style/Typography.h"
 
 #include <QMessageBox>
 #include <QPushButton>
@@ -45,9 +46,10 @@ PresetCardsView::PresetCardsView(AppModel& model, QWidget* parent) : QWidget(par
 
     auto* hintRow = new QHBoxLayout;
     hintRow->setContentsMargins(room.left(), 0, room.right(), room.bottom());
-    hintRow->addWidget(new SwatchLabel(Localization::tr(QStringLiteral("presets.hint")),
-                                       Typography::font(TextStyle::caption), Palette::Swatch::inkSoft,
-                                       SwatchLabel::Lines::wrap, this));
+    auto* hint = new PaletteLabel(Localization::tr(QStringLiteral("presets.hint")), Typography::font(TextStyle::caption),
+                                  Palette::Swatch::inkSoft, this);
+    hint->setWrapping(true);
+    hintRow->addWidget(hint);
     column->addLayout(hintRow);
 
     newCard_ = new NewPresetCard(flow_);

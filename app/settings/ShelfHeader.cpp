@@ -1,9 +1,9 @@
 #include "app/settings/ShelfHeader.h"
 
 #include "app/Localization.h"
-#include "app/settings/SwatchLabel.h"
 #include "app/style/IconButton.h"
 #include "app/style/Palette.h"
+#include "app/style/PaletteLabel.h"
 #include "app/style/Typography.h"
 
 #include <QEvent>
@@ -67,11 +67,10 @@ ShelfHeader::ShelfHeader(QWidget* parent) : QWidget(parent) {
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
 
-    emoji_ = new SwatchLabel(QString(), Typography::systemFont(emojiSize), Palette::Swatch::ink,
-                             SwatchLabel::Lines::single, this);
+    emoji_ = new PaletteLabel(QString(), Typography::systemFont(emojiSize), Palette::Swatch::ink, this);
     emoji_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    name_ = new SwatchLabel(QString(), Typography::font(TextStyle::title3, QFont::DemiBold), Palette::Swatch::ink,
-                            SwatchLabel::Lines::single, this);
+    name_ = new PaletteLabel(QString(), Typography::font(TextStyle::title3, QFont::DemiBold), Palette::Swatch::ink,
+                             this);
     name_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     editButton_ = new IconButton(Symbol::pencil, 11, QFont::Medium, this);
     const QString edit = Localization::tr(QStringLiteral("preset.edit"));

@@ -11,7 +11,7 @@
 namespace kestrine {
 
 class IconButton;
-class SwatchLabel;
+class PaletteLabel;
 
 class ShelfHeader : public QWidget {
     Q_OBJECT
@@ -28,13 +28,13 @@ public:
     std::function<void()> onEdit;
 
     IconButton* editButton() const { return editButton_; }
-    SwatchLabel* nameLabel() const { return name_; }
+    PaletteLabel* nameLabel() const { return name_; }
     QWidget* badge() const { return badge_; }
 
 private:
     Preset preset_;
-    SwatchLabel* emoji_ = nullptr;
-    SwatchLabel* name_ = nullptr;
+    PaletteLabel* emoji_ = nullptr;
+    PaletteLabel* name_ = nullptr;
     IconButton* editButton_ = nullptr;
     QWidget* badge_ = nullptr;
 };

@@ -45,6 +45,11 @@ void PaletteLabel::setAlignment(Qt::Alignment alignment) {
     update();
 }
 
+QString PaletteLabel::shownText() const {
+    if (wraps_) return text_;
+    return QFontMetrics(font()).elidedText(text_, Qt::ElideRight, contentsRect().width());
+}
+
 int PaletteLabel::textFlags() const {
     return int(alignment_) | (wraps_ ? Qt::TextWordWrap : Qt::TextSingleLine);
 }
@@ -84,8 +89,8 @@ void PaletteLabel::paintEvent(QPaintEvent*) {
         painter.drawText(area, textFlags(), text_);
         return;
     }
-    const QString shown = QFontMetrics(font()).elidedText(text_, Qt::ElideRight, area.width());
-    painter.drawText(area, int(alignment_ & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter | Qt::TextSingleLine, shown);
+    painter.drawText(area, int(alignment_ & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter | Qt::TextSingleLine,
+                     shownText());
 }
 
 void PaletteLabel::changeEvent(QEvent* event) {

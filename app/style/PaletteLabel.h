@@ -1,6 +1,7 @@
 // A line or paragraph of text in a palette colour, resolved when painted so that it follows the
 // appearance. Wrapping labels ask for their height at a given width (heightForWidth); single
-// lines are cut at the end with an ellipsis when too narrow.
+// lines are cut at the end with an ellipsis when too narrow, and their minimum width leaves room
+// for little more than that ellipsis so a layout can squeeze them.
 #pragma once
 
 #include "app/style/Palette.h"
@@ -23,6 +24,8 @@ public:
     void setWrapping(bool wraps);
     Qt::Alignment alignment() const { return alignment_; }
     void setAlignment(Qt::Alignment alignment);
+    // The text as drawn at the current width: all of it when wrapping, else cut at the tail.
+    QString shownText() const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

@@ -11,8 +11,8 @@
 #include "app/settings/DropBar.h"
 #include "app/settings/ShelfHeader.h"
 #include "app/settings/ShelfTile.h"
-#include "app/settings/SwatchLabel.h"
 #include "app/style/IconButton.h"
+#include "app/style/PaletteLabel.h"
 #include "app/style/ReduceMotion.h"
 #include "tests/app/support/ModelFixture.h"
 
