@@ -55,7 +55,8 @@ void boxPass(std::vector<int>& alpha, int width, int height, int radius, bool ho
 }
 
 QCache<QString, QImage>& cache() {
-    static QCache<QString, QImage> images(48);
+    // Room for every key size's shadow at each step of a press as well as the cards and icons.
+    static QCache<QString, QImage> images(96);
     return images;
 }
 
@@ -156,6 +157,10 @@ void paintRounded(QPainter& painter, const QRectF& rect, qreal corner, qreal rad
     }
     const qreal margin = marginFor(radius);
     painter.drawImage(rect.topLeft() + offset - QPointF(margin, margin), *image);
+}
+
+int cachedCount() {
+    return cache().count();
 }
 
 }  // namespace kestrine::DropShadow

@@ -1,6 +1,6 @@
-// Soft drop shadows for shapes that are not key surfaces: a rounded card (the error banner) or
-// an image's silhouette (the application icon). A shadow "radius" is a blur radius whose Gaussian
-// has a deviation of half of it, as for the key surfaces.
+// Soft drop shadows: of a rounded rectangle (key surfaces, the error banner) or of an image's
+// silhouette (the application icon). A shadow "radius" is a blur radius whose Gaussian has a
+// deviation of half of it. Blurred images are cached and shared by every caller.
 #pragma once
 
 #include <QColor>
@@ -27,5 +27,8 @@ void paintImage(QPainter& painter, const QImage& shape, const QRectF& target, qr
 // Draws the shadow of a rounded rectangle. Results are cached by size, corner, blur and colour.
 void paintRounded(QPainter& painter, const QRectF& rect, qreal corner, qreal radius, const QPointF& offset,
                   const QColor& color);
+
+// How many blurred images the cache holds.
+int cachedCount();
 
 }  // namespace kestrine::DropShadow

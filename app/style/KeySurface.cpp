@@ -1,24 +1,17 @@
 #include "app/style/KeySurface.h"
 
-#include <QCache>
-#include <QImage>
+#include "app/style/DropShadow.h"
+
 #include <QLinearGradient>
-#include <QPaintDevice>
 #include <QPainter>
 #include <QPainterPath>
 
 #include <algorithm>
 #include <cmath>
-#include <vector>
 
 namespace kestrine {
 
 namespace {
-
-// A shadow "radius" is a blur radius; the Gaussian behind it has a deviation of half of it.
-qreal sigmaFor(qreal radius) {
-    return radius / 2;
-}
 
 qreal clampedCorner(const QRectF& rect, qreal corner) {
     return std::clamp(corner, qreal(0), std::min(rect.width(), rect.height()) / 2);
@@ -31,78 +24,6 @@ QPainterPath roundedPath(const QRectF& rect, qreal corner) {
     return path;
 }
 
-// Sizes of three box blurs whose sequence approximates a Gaussian of deviation `sigma`.
-std::array<int, 3> boxRadii(qreal sigma) {
-    const int n = 3;
-    const double ideal = std::sqrt(12.0 * sigma * sigma / n + 1);
-    int lower = int(std::floor(ideal));
-    if (lower % 2 == 0) --lower;
-    const int upper = lower + 2;
-    const double m = std::round((12.0 * sigma * sigma - n * lower * lower - 4.0 * n * lower - 3.0 * n) /
-                                (-4.0 * lower - 4));
-    std::array<int, 3> radii{};
-    for (int i = 0; i < n; ++i) radii[size_t(i)] = ((i < m ? lower : upper) - 1) / 2;
-    return radii;
-}
-
-// One box-blur pass over premultiplied pixels along rows (horizontal) or columns.
-void boxPass(QImage& image, int radius, bool horizontal) {
-    if (radius <= 0) return;
-    const int w = image.width();
-    const int h = image.height();
-    const int lines = horizontal ? h : w;
-    const int length = horizontal ? w : h;
-    std::vector<QRgb> line(static_cast<size_t>(length));
-    const int window = 2 * radius + 1;
-    for (int l = 0; l < lines; ++l) {
-        auto at = [&](int i) -> QRgb& {
-            return horizontal ? reinterpret_cast<QRgb*>(image.scanLine(l))[i]
-                              : reinterpret_cast<QRgb*>(image.scanLine(i))[l];
-        };
-        for (int i = 0; i < length; ++i) line[size_t(i)] = at(i);
-        int sum[4] = {0, 0, 0, 0};
-        auto add = [&](int i, int sign) {
-            if (i < 0 || i >= length) return;
-            const QRgb p = line[size_t(i)];
-            sum[0] += sign * qAlpha(p);
-            sum[1] += sign * qRed(p);
-            sum[2] += sign * qGreen(p);
-            sum[3] += sign * qBlue(p);
-        };
-        for (int i = -radius; i <= radius; ++i) add(i, 1);
-        for (int i = 0; i < length; ++i) {
-            at(i) = qRgba(sum[1] / window, sum[2] / window, sum[3] / window, sum[0] / window);
-            add(i - radius, -1);
-            add(i + radius + 1, 1);
-        }
-    }
-}
-
-QImage blurredShape(const QSizeF& size, qreal corner, qreal sigma, const QColor& color, qreal dpr,
-                    qreal margin) {
-    const QSize pixels(int(std::ceil((size.width() + 2 * margin) * dpr)),
-                       int(std::ceil((size.height() + 2 * margin) * dpr)));
-    QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    {
-        QPainter p(&image);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.scale(dpr, dpr);
-        p.fillPath(roundedPath(QRectF(QPointF(margin, margin), size), corner), color);
-    }
-    for (int radius : boxRadii(sigma * dpr)) {
-        boxPass(image, radius, true);
-        boxPass(image, radius, false);
-    }
-    image.setDevicePixelRatio(dpr);
-    return image;
-}
-
-QCache<QString, QImage>& shadowCache() {
-    static QCache<QString, QImage> cache(96);
-    return cache;
-}
-
 void paintShadow(QPainter& painter, const QRectF& plate, qreal corner, const KeySurface::Shadow& shadow,
                  const QColor& color) {
     if (color.alpha() == 0 || plate.isEmpty()) return;
@@ -110,19 +31,9 @@ void paintShadow(QPainter& painter, const QRectF& plate, qreal corner, const Key
         painter.fillPath(roundedPath(plate.translated(0, shadow.offset), corner), color);
         return;
     }
-    const qreal dpr = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
-    // Quantise the blur so an animated press reuses a handful of images.
+    // Quantise the blur so an animated press reuses a handful of cached images.
     const qreal radius = std::round(shadow.radius * 4) / 4;
-    const qreal sigma = sigmaFor(radius);
-    const qreal margin = std::ceil(3 * sigma) + 1;
-    const QString key = QString::asprintf("%.3f|%.3f|%.3f|%.3f|%08x|%.3f", plate.width(), plate.height(),
-                                          corner, radius, color.rgba(), dpr);
-    QImage* image = shadowCache().object(key);
-    if (!image) {
-        image = new QImage(blurredShape(plate.size(), corner, sigma, color, dpr, margin));
-        shadowCache().insert(key, image);
-    }
-    painter.drawImage(QPointF(plate.left() - margin, plate.top() + shadow.offset - margin), *image);
+    DropShadow::paintRounded(painter, plate, clampedCorner(plate, corner), radius, QPointF(0, shadow.offset), color);
 }
 
 // A border of `width` drawn inside the rounded shape.
@@ -145,9 +56,7 @@ KeySurface::Shadow KeySurface::shadowFor(qreal press) {
 }
 
 QMarginsF KeySurface::shadowMargins() {
-    const qreal reach = 2.5 * sigmaFor(restingShadow.radius);
-    return QMarginsF(std::ceil(reach), std::ceil(std::max(qreal(0), reach - restingShadow.offset)),
-                     std::ceil(reach), std::ceil(reach + restingShadow.offset));
+    return DropShadow::reach(restingShadow.radius, QPointF(0, restingShadow.offset));
 }
 
 QRectF KeySurface::plateRect(const QRectF& face, qreal depth) {
@@ -186,7 +95,7 @@ QRectF KeySurface::paint(QPainter& painter, const QRectF& restingFace, const Par
 }
 
 int KeySurface::cachedShadowCount() {
-    return shadowCache().count();
+    return DropShadow::cachedCount();
 }
 
 }  // namespace kestrine

@@ -62,7 +62,8 @@ public:
     // `restingFace`; returns the rectangle where the face (and so the content) now is.
     static QRectF paint(QPainter& painter, const QRectF& restingFace, const Params& params);
 
-    // A blurred copy of the plate shape; built once per size, corner, blur and colour.
+    // How many blurred shadows are cached (DropShadow's cache, shared with other shadows); a
+    // plate's shadow is built once per size, corner, blur and colour.
     static int cachedShadowCount();
 };
 
