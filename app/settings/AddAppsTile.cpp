@@ -122,24 +122,11 @@ bool AddAppsTile::hitButton(const QPoint& pos) const {
 }
 
 void AddAppsTile::dragEnterEvent(QDragEnterEvent* event) {
-    if (ShelfTile::draggedID(event->mimeData()).isEmpty()) {
-        event->ignore();
-        return;
-    }
-    event->setDropAction(Qt::MoveAction);
-    event->accept();
-    setTargeted(true);
+    if (ShelfTile::answerMove(event, !ShelfTile::draggedID(event->mimeData()).isEmpty())) setTargeted(true);
 }
 
 void AddAppsTile::dragMoveEvent(QDragMoveEvent* event) {
-    if (ShelfTile::draggedID(event->mimeData()).isEmpty()) {
-        event->ignore();
-        setTargeted(false);
-        return;
-    }
-    event->setDropAction(Qt::MoveAction);
-    event->accept();
-    setTargeted(true);
+    setTargeted(ShelfTile::answerMove(event, !ShelfTile::draggedID(event->mimeData()).isEmpty()));
 }
 
 void AddAppsTile::dragLeaveEvent(QDragLeaveEvent* event) {
@@ -150,12 +137,7 @@ void AddAppsTile::dragLeaveEvent(QDragLeaveEvent* event) {
 void AddAppsTile::dropEvent(QDropEvent* event) {
     setTargeted(false);
     const QString id = ShelfTile::draggedID(event->mimeData());
-    if (id.isEmpty()) {
-        event->ignore();
-        return;
-    }
-    event->setDropAction(Qt::MoveAction);
-    event->accept();
+    if (!ShelfTile::answerMove(event, !id.isEmpty())) return;
     if (onDrop) onDrop(id.toStdString());
 }
 

@@ -146,30 +146,15 @@ bool DockShelfView::acceptsDrop(const QDropEvent* event) const {
 // Events a tile refused (a tile dropped on itself) come up to the shelf too; over a tile they are
 // refused here as well. The shelf shows no highlight of its own.
 void DockShelfView::dragEnterEvent(QDragEnterEvent* event) {
-    if (!acceptsDrop(event)) {
-        event->ignore();
-        return;
-    }
-    event->setDropAction(Qt::MoveAction);
-    event->accept();
+    ShelfTile::answerMove(event, acceptsDrop(event));
 }
 
 void DockShelfView::dragMoveEvent(QDragMoveEvent* event) {
-    if (!acceptsDrop(event)) {
-        event->ignore();
-        return;
-    }
-    event->setDropAction(Qt::MoveAction);
-    event->accept();
+    ShelfTile::answerMove(event, acceptsDrop(event));
 }
 
 void DockShelfView::dropEvent(QDropEvent* event) {
-    if (!acceptsDrop(event)) {
-        event->ignore();
-        return;
-    }
-    event->setDropAction(Qt::MoveAction);
-    event->accept();
+    if (!ShelfTile::answerMove(event, acceptsDrop(event))) return;
     model_.moveApp(ShelfTile::draggedID(event->mimeData()).toStdString(), std::optional<std::string>());
 }
 

@@ -388,25 +388,22 @@ bool ShelfTile::acceptsDrop(const QMimeData* data) const {
     return !id.isEmpty() && id != QString::fromStdString(app_.id);
 }
 
-void ShelfTile::dragEnterEvent(QDragEnterEvent* event) {
-    if (!acceptsDrop(event->mimeData())) {
+bool ShelfTile::answerMove(QDropEvent* event, bool wanted) {
+    if (!wanted) {
         event->ignore();
-        return;
+        return false;
     }
     event->setDropAction(Qt::MoveAction);
     event->accept();
-    setTargeted(true);
+    return true;
+}
+
+void ShelfTile::dragEnterEvent(QDragEnterEvent* event) {
+    if (answerMove(event, acceptsDrop(event->mimeData()))) setTargeted(true);
 }
 
 void ShelfTile::dragMoveEvent(QDragMoveEvent* event) {
-    if (!acceptsDrop(event->mimeData())) {
-        event->ignore();
-        setTargeted(false);
-        return;
-    }
-    event->setDropAction(Qt::MoveAction);
-    event->accept();
-    setTargeted(true);
+    setTargeted(answerMove(event, acceptsDrop(event->mimeData())));
 }
 
 void ShelfTile::dragLeaveEvent(QDragLeaveEvent* event) {
@@ -416,12 +413,7 @@ void ShelfTile::dragLeaveEvent(QDragLeaveEvent* event) {
 
 void ShelfTile::dropEvent(QDropEvent* event) {
     setTargeted(false);
-    if (!acceptsDrop(event->mimeData())) {
-        event->ignore();
-        return;
-    }
-    event->setDropAction(Qt::MoveAction);
-    event->accept();
+    if (!answerMove(event, acceptsDrop(event->mimeData()))) return;
     const std::string dragged = draggedID(event->mimeData()).toStdString();
     if (onDropBefore) onDropBefore(dragged);
 }

@@ -16,6 +16,7 @@
 
 class QAbstractButton;
 class QMenu;
+class QDropEvent;
 class QMimeData;
 
 namespace kestrine {
@@ -82,6 +83,9 @@ public:
     static QString draggedID(const QMimeData* data);
     // Whether a drop of `data` would be taken: not empty and not this tile's own application.
     bool acceptsDrop(const QMimeData* data) const;
+    // Answers a drag entering, moving or dropping over a shelf target: takes it as a move when
+    // `wanted`, else turns it away. Returns `wanted`.
+    static bool answerMove(QDropEvent* event, bool wanted);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
