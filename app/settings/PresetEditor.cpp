@@ -193,15 +193,8 @@ protected:
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setRenderHint(QPainter::TextAntialiasing);
         const QMargins room = LayoutOverhang::of(this);
-        KeySurface::Params params;
-        params.corner = corner;
-        params.depth = depth;
-        params.face = Palette::raised();
-        params.side = Palette::keySide();
-        const QRectF face = KeySurface::paint(painter, QRectF(room.left(), room.top(), side, side), params);
-        painter.setFont(Typography::systemFont(emojiSize));
-        painter.setPen(Palette::ink());
-        painter.drawText(face, Qt::AlignCenter | Qt::TextSingleLine, emoji_);
+        KeySurface::paintWithText(painter, QRectF(room.left(), room.top(), side, side),
+                                  KeySurface::raised(corner, depth), emoji_, Typography::systemFont(emojiSize));
     }
 
 private:

@@ -51,16 +51,9 @@ protected:
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setRenderHint(QPainter::TextAntialiasing);
         const QMargins room = LayoutOverhang::of(this);
-        KeySurface::Params params;
-        params.corner = corner;
-        params.depth = depth;
-        params.face = Palette::raised();
-        params.side = Palette::keySide();
+        KeySurface::Params params = KeySurface::raised(corner, depth);
         params.ring = Palette::accent();
-        const QRectF face = KeySurface::paint(painter, QRectF(QPointF(room.left(), room.top()), faceSize()), params);
-        painter.setFont(font());
-        painter.setPen(Palette::ink());
-        painter.drawText(face, Qt::AlignCenter | Qt::TextSingleLine, text());
+        KeySurface::paintWithText(painter, QRectF(QPointF(room.left(), room.top()), faceSize()), params, text(), font());
     }
     void changeEvent(QEvent* event) override {
         if (Palette::isAppearanceChange(event)) update();

@@ -30,12 +30,7 @@ QSizeF KeyCap::faceSize(const QString& text, qreal size) {
 
 KeySurface::Params KeyCap::surface(qreal size) {
     const Metrics m = metrics(size);
-    KeySurface::Params params;
-    params.corner = m.corner;
-    params.depth = m.depth;
-    params.face = Palette::raised();
-    params.side = Palette::keySide();
-    return params;
+    return KeySurface::raised(m.corner, m.depth);
 }
 
 void KeyCap::paint(QPainter& painter, const QRectF& face, const QString& text, qreal size) {

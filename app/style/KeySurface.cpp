@@ -94,6 +94,24 @@ QRectF KeySurface::paint(QPainter& painter, const QRectF& restingFace, const Par
     return face;
 }
 
+KeySurface::Params KeySurface::raised(qreal corner, qreal depth) {
+    Params params;
+    params.corner = corner;
+    params.depth = depth;
+    params.face = Palette::raised();
+    params.side = Palette::keySide();
+    return params;
+}
+
+QRectF KeySurface::paintWithText(QPainter& painter, const QRectF& restingFace, const Params& params,
+                                 const QString& text, const QFont& font) {
+    const QRectF face = paint(painter, restingFace, params);
+    painter.setFont(font);
+    painter.setPen(Palette::ink());
+    painter.drawText(face, Qt::AlignCenter | Qt::TextSingleLine, text);
+    return face;
+}
+
 int KeySurface::cachedShadowCount() {
     return DropShadow::cachedCount();
 }

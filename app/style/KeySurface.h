@@ -10,6 +10,7 @@
 
 #include <optional>
 
+class QFont;
 class QPainter;
 
 namespace kestrine {
@@ -61,6 +62,11 @@ public:
     // Draws shadow, side plate, face, highlight and ring for a face whose resting place is
     // `restingFace`; returns the rectangle where the face (and so the content) now is.
     static QRectF paint(QPainter& painter, const QRectF& restingFace, const Params& params);
+    // A key at rest in the palette's raised face and key-side colours, resolved now.
+    static Params raised(qreal corner, qreal depth);
+    // paint(), then `text` on one line centred on the face in ink; returns the face rectangle.
+    static QRectF paintWithText(QPainter& painter, const QRectF& restingFace, const Params& params,
+                                const QString& text, const QFont& font);
 
     // How many blurred shadows are cached (DropShadow's cache, shared with other shadows); a
     // plate's shadow is built once per size, corner, blur and colour.
