@@ -16,26 +16,40 @@
 namespace kestrine {
 
 // The key handler while the panel is shown: it sees every key press meant for the panel or any
-// widget on it before that widget does, and swallows the keys the key table consumes.
+// widget on it before that widget does, and swallows the keys the key table consumes. It lives as
+// long as the controller and is only installed while the panel is shown, since a key it handles
+// may close the panel from inside its own filter.
 class FloatingPanelController::KeyMonitor final : public QObject {
 public:
-    explicit KeyMonitor(FloatingPanelController& owner) : owner_(&owner) { qApp->installEventFilter(this); }
-    ~KeyMonitor() override { qApp->removeEventFilter(this); }
+    explicit KeyMonitor(FloatingPanelController& owner) : owner_(owner) {}
+    ~KeyMonitor() override { uninstall(); }
+
+    void install() {
+        if (installed_) return;
+        qApp->installEventFilter(this);
+        installed_ = true;
+    }
+    void uninstall() {
+        if (!installed_) return;
+        qApp->removeEventFilter(this);
+        installed_ = false;
+    }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() != QEvent::KeyPress || !owner_ || !watched->isWidgetType()) return false;
-        KeyPanel* panel = owner_->panel();
+        if (event->type() != QEvent::KeyPress || !installed_ || !watched->isWidgetType()) return false;
+        KeyPanel* panel = owner_.panel();
         if (!panel || static_cast<QWidget*>(watched)->window() != panel) return false;
-        return owner_->handleKey(*static_cast<QKeyEvent*>(event));
+        return owner_.handleKey(*static_cast<QKeyEvent*>(event));
     }
 
 private:
-    QPointer<FloatingPanelController> owner_;
+    FloatingPanelController& owner_;
+    bool installed_ = false;
 };
 
 FloatingPanelController::FloatingPanelController(AppModel& model, HotKeyCenter& center, QObject* parent)
-    : QObject(parent), model_(model), center_(center) {}
+    : QObject(parent), model_(model), center_(center), monitor_(std::make_unique<KeyMonitor>(*this)) {}
 
 FloatingPanelController::~FloatingPanelController() {
     teardown();
@@ -103,7 +117,7 @@ void FloatingPanelController::show() {
     panel_ = panel;
     view_ = view;
 
-    monitor_ = std::make_unique<KeyMonitor>(*this);
+    monitor_->install();
     QPointer<KeyPanel> shownPanel(panel);
     resignObserver_ = connect(panel, &KeyPanel::deactivated, this, [self, shownPanel] {
         // Later, so that the event that took the focus away finishes first; a panel shown
@@ -125,7 +139,7 @@ void FloatingPanelController::show() {
 }
 
 void FloatingPanelController::teardown() {
-    monitor_.reset();
+    monitor_->uninstall();
     disconnect(resignObserver_);
     resignObserver_ = {};
     if (panel_) {

@@ -1,6 +1,10 @@
 #include "tests/app/panel/PanelFixture.h"
 
 #include "app/panel/PresetKey.h"
+#include "app/platform/linux/X11Desktop.h"
+
+#include <QGuiApplication>
+#include <functional>
 
 using namespace kestrine;
 using namespace kestrine::testing;
@@ -292,6 +296,59 @@ TEST_F(PanelTest, KeysOfOtherWindowsAreLeftAlone) {
     QApplication::sendEvent(&other, &digit);
     EXPECT_TRUE(controller->isShown());
     EXPECT_EQ(model->activeID(), presetID(0));
+}
+
+}  // namespace
+
+namespace {
+
+// Under a real X server, the panel takes the keyboard from the window that held it.
+TEST_F(PanelTest, ThePanelTakesTheKeyboardFocusFromTheActiveWindow) {
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) GTEST_SKIP() << "needs an X server";
+    havePresets(2);
+    QWidget other;
+    other.setWindowTitle(QStringLiteral("Another application"));
+    other.resize(300, 200);
+    other.show();
+    other.activateWindow();
+    X11Desktop::takeFocus(&other);
+    // Waits (at most ten seconds) for the window system's answer.
+    auto settle = [](const std::function<bool()>& condition) { return QTest::qWaitFor(condition, 10000); };
+    ASSERT_TRUE(settle([&] { return other.isActiveWindow(); }));
+
+    makeController();
+    controller->show();
+    EXPECT_TRUE(settle([&] { return controller->panel() && controller->panel()->isActiveWindow(); }));
+
+    // Giving the focus back to the other window closes the panel.
+    X11Desktop::takeFocus(&other);
+    EXPECT_TRUE(settle([&] { return !controller->isShown(); }));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PanelTest, ManyPresetsFillTheScreenAndTheArrowsKeepTheSelectionCentred) {
+    havePresets(20);
+    activateNow(5);
+    makeController();
+    controller->show();
+    MiniDockView* view = controller->view();
+    EXPECT_EQ(view->width(), 1408);
+    ASSERT_EQ(view->keys().size(), 20u);
+    EXPECT_EQ(view->scrollOffset(), view->centringOffset(5));
+    for (int i = 6; i <= 12; ++i) {
+        press(Qt::Key_Right);
+        EXPECT_EQ(view->scrollTarget(), view->centringOffset(i));
+        view->finishScrolling();
+    }
+    EXPECT_GT(view->scrollOffset(), 0);
+    EXPECT_TRUE(view->keys()[9]->digit().isEmpty());
+    // "1" still reaches the first key, scrolled out of sight or not.
+    press(Qt::Key_1, QStringLiteral("1"));
+    EXPECT_EQ(model->activeID(), presetID(0));
+    EXPECT_FALSE(controller->isShown());
 }
 
 }  // namespace

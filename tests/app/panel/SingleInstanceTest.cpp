@@ -1,6 +1,7 @@
 #include <QCoreApplication>
 #include <QLocalSocket>
 #include <QSignalSpy>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -37,7 +38,7 @@ protected:
             result = client.sendReopen(timeout);
             done = true;
         });
-        for (int i = 0; i < 1000 && !done; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QTest::qWaitFor([&] { return done.load(); }, 10000);
         other.join();
         return result;
     }
@@ -65,8 +66,7 @@ TEST_F(SingleInstanceTest, ASecondStartAsksTheRunningOneToReopen) {
     SingleInstance later(root);
     ASSERT_EQ(later.claim(), SingleInstance::Role::secondary);
     EXPECT_TRUE(reopenFromAnotherStart(later)) << later.problem();
-    for (int i = 0; i < 100 && reopened.count() == 0; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    EXPECT_EQ(reopened.count(), 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return reopened.count() == 1; }, 10000));
 }
 
 TEST_F(SingleInstanceTest, AStaleSocketIsReplacedOnlyByTheLockHolder) {
@@ -117,9 +117,7 @@ TEST_F(SingleInstanceTest, OtherMessagesDoNotReopen) {
         client.write(message);
         client.flush();
         // The server hangs up on anything but the one message.
-        for (int i = 0; i < 500 && client.state() != QLocalSocket::UnconnectedState; ++i)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        EXPECT_EQ(client.state(), QLocalSocket::UnconnectedState);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return client.state() == QLocalSocket::UnconnectedState; }, 10000));
     }
     EXPECT_EQ(reopened.count(), 0);
 }
