@@ -117,7 +117,8 @@ bool SingleInstance::isListening() const {
 void SingleInstance::serve(QLocalSocket* socket) {
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     QTimer::singleShot(idleClientMilliseconds, socket, [socket] { socket->abort(); });
-    connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+    auto handle = [this, socket] {
+        if (socket->state() != QLocalSocket::ConnectedState) return;
         if (!socket->canReadLine()) {
             if (socket->bytesAvailable() > maximumLineLength) socket->abort();
             return;
@@ -129,7 +130,11 @@ void SingleInstance::serve(QLocalSocket* socket) {
             emit reopenRequested();
         }
         socket->disconnectFromServer();
-    });
+    };
+    connect(socket, &QLocalSocket::readyRead, this, handle);
+    // The message may have arrived before the connection above: readyRead would not
+    // come again for it.
+    if (socket->bytesAvailable() > 0) handle();
 }
 
 bool SingleInstance::sendReopen(std::chrono::milliseconds timeout) {
