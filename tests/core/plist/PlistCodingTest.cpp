@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using namespace kestrine::plist;
 
 namespace {
@@ -68,4 +70,10 @@ TEST(PlistCoding, StringsMustBeValidUTF8BothWays) {
     EXPECT_THROW(toBinary(Value(std::string("caf\xC3"))), PlistError);
     EXPECT_THROW(toXML(Value(Dictionary{{std::string("\xC0\x80"), Value(1)}})), PlistError);
     EXPECT_EQ(parse(toBinary(Value("café ✓ 日本"))), Value("café ✓ 日本"));
+}
+
+TEST(PlistValue, ANaNReadFromAFileEqualsItself) {
+    Value tile(Dictionary{{"parent-mod-date", Value(std::nan(""))}});
+    EXPECT_EQ(parse(toBinary(tile)), tile);
+    EXPECT_NE(Value(std::nan("")), Value(1.0));
 }
