@@ -13,6 +13,7 @@
 #include "core/plist/PlistCoding.h"
 #include "core/support/AtomicFile.h"
 #include "tests/app/support/ModelFixture.h"
+#include "tests/app/support/RenderSupport.h"
 
 #include <QAbstractAnimation>
 #include <QApplication>
@@ -30,14 +31,6 @@ using namespace kestrine::testing;
 
 namespace {
 
-QDir shotsDirectory() {
-    const QByteArray configured = qgetenv("KESTRINE_SHOTS_DIR");
-    QDir dir(configured.isEmpty() ? QDir::temp().filePath(QStringLiteral("kestrine-shots/cards"))
-                                  : QString::fromLocal8Bit(configured));
-    dir.mkpath(QStringLiteral("."));
-    return dir;
-}
-
 class CanvasHost : public QWidget {
 public:
     CanvasHost() {
@@ -50,20 +43,6 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), Palette::canvas()); }
 };
-
-void settle(QObject* root) {
-    for (QAbstractAnimation* animation : root->findChildren<QAbstractAnimation*>())
-        if (animation->state() == QAbstractAnimation::Running) animation->setCurrentTime(animation->totalDuration());
-}
-
-QColor colorAt(const QImage& image, QPoint logical) {
-    return QColor::fromRgba(image.pixel(logical * image.devicePixelRatio()));
-}
-
-bool near(const QColor& a, const QColor& b, int tolerance = 4) {
-    return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
-           std::abs(a.blue() - b.blue()) <= tolerance;
-}
 
 const char* kNames[] = {"Safari",   "Mail",      "Calendar",   "Notes",     "Music",  "Photos",     "Terminal",
                         "Xcode",    "Preview",   "Numbers",    "Keynote",   "Pages",  "Maps",       "Messages",
@@ -140,7 +119,7 @@ protected:
         QCoreApplication::processEvents();
         settle(host.get());
         const QImage image = host->grab().toImage();
-        image.save(shotsDirectory().filePath(name + QStringLiteral(".png")));
+        image.save(shotsDirectory(QStringLiteral("cards")).filePath(name + QStringLiteral(".png")));
         return image;
     }
     QPoint inHost(QWidget* w, QPointF p) { return w->mapTo(host.get(), p.toPoint()); }

@@ -9,6 +9,7 @@
 #include "app/style/Palette.h"
 #include "app/style/ReduceMotion.h"
 #include "tests/app/support/ModelFixture.h"
+#include "tests/app/support/RenderSupport.h"
 
 #include <QAbstractAnimation>
 #include <QApplication>
@@ -22,14 +23,6 @@ using namespace kestrine;
 using namespace kestrine::testing;
 
 namespace {
-
-QDir shotsDirectory() {
-    const QByteArray configured = qgetenv("KESTRINE_SHOTS_DIR");
-    QDir dir(configured.isEmpty() ? QDir::temp().filePath(QStringLiteral("kestrine-shots/cards"))
-                                  : QString::fromLocal8Bit(configured));
-    dir.mkpath(QStringLiteral("."));
-    return dir;
-}
 
 // The window's background with the content inset as in the settings window.
 class CanvasHost : public QWidget {
@@ -46,25 +39,10 @@ protected:
     void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), Palette::canvas()); }
 };
 
-// Brings every running animation under `root` to its end.
-void settle(QObject* root) {
-    for (QAbstractAnimation* animation : root->findChildren<QAbstractAnimation*>())
-        if (animation->state() == QAbstractAnimation::Running) animation->setCurrentTime(animation->totalDuration());
-}
-
 void hover(QWidget* widget) {
     const QPointF at(widget->width() / 2.0, widget->height() / 2.0);
     QEnterEvent enter(at, at, widget->mapToGlobal(at));
     QApplication::sendEvent(widget, &enter);
-}
-
-QColor colorAt(const QImage& image, QPoint logical) {
-    return QColor::fromRgba(image.pixel(logical * image.devicePixelRatio()));
-}
-
-bool near(const QColor& a, const QColor& b, int tolerance = 4) {
-    return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
-           std::abs(a.blue() - b.blue()) <= tolerance;
 }
 
 class PresetCardsRender : public ::testing::Test, public ModelFixture {
@@ -104,7 +82,7 @@ protected:
         QCoreApplication::processEvents();
         settle(host.get());
         const QImage image = host->grab().toImage();
-        image.save(shotsDirectory().filePath(name + QStringLiteral(".png")));
+        image.save(shotsDirectory(QStringLiteral("cards")).filePath(name + QStringLiteral(".png")));
         return image;
     }
     QPoint inHost(QWidget* w, QPointF p) { return w->mapTo(host.get(), p.toPoint()); }

@@ -6,6 +6,7 @@
 #include "app/settings/PresetEditor.h"
 #include "app/style/Palette.h"
 #include "tests/app/support/ModelFixture.h"
+#include "tests/app/support/RenderSupport.h"
 
 #include <QDir>
 #include <QLineEdit>
@@ -17,14 +18,6 @@ using namespace kestrine;
 using namespace kestrine::testing;
 
 namespace {
-
-QDir shotsDirectory() {
-    const QByteArray configured = qgetenv("KESTRINE_SHOTS_DIR");
-    QDir dir(configured.isEmpty() ? QDir::temp().filePath(QStringLiteral("kestrine-shots/editor"))
-                                  : QString::fromLocal8Bit(configured));
-    dir.mkpath(QStringLiteral("."));
-    return dir;
-}
 
 std::vector<PresetApp> sampleApps(int count) {
     static const char* names[] = {"Calendar", "Mail", "Safari", "Notes", "Music", "Photos", "Terminal", "Xcode",
@@ -75,7 +68,7 @@ protected:
         const QImage image = editor->grab().toImage();
         ASSERT_FALSE(image.isNull());
         const QString file = name + (GetParam() ? QStringLiteral("-dark") : QStringLiteral("-light"));
-        image.save(shotsDirectory().filePath(file + QStringLiteral(".png")));
+        image.save(shotsDirectory(QStringLiteral("editor")).filePath(file + QStringLiteral(".png")));
 
         // The sheet is canvas inside its one-point edge.
         EXPECT_EQ(QColor(image.pixel(3, 3)).rgb(), Palette::canvas().rgb()) << file.toStdString();
