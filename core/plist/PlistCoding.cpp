@@ -17,6 +17,7 @@ struct NodeDeleter {
 using Node = std::unique_ptr<void, NodeDeleter>;
 
 // The library keeps dates as whole seconds plus microseconds, both 32-bit.
+constexpr double kMinDateSeconds = -2147483648.0;
 constexpr double kMaxDateSeconds = 2147483647.0;
 
 // Strings must be well-formed UTF-8 (the binary format's one-byte strings are ASCII);
@@ -74,13 +75,18 @@ plist_t toNode(const Value& value) {
     case Value::Type::Boolean:
         return plist_new_bool(*value.boolean() ? 1 : 0);
     case Value::Type::Date: {
+        // Split the way the library reads back: whole seconds toward zero, and microseconds
+        // carrying the same sign, so that any date read from a file writes out unchanged.
         double t = value.date()->secondsSince2001;
-        if (!std::isfinite(t) || std::fabs(t) >= kMaxDateSeconds) throw PlistError("date out of range");
-        double whole = std::floor(t);
-        auto usec = static_cast<std::int32_t>(std::llround((t - whole) * 1e6));
-        auto sec = static_cast<std::int32_t>(whole);
+        double whole = std::trunc(t);
+        if (!std::isfinite(t) || whole < kMinDateSeconds || whole > kMaxDateSeconds)
+            throw PlistError("date out of range");
+        auto sec = static_cast<std::int64_t>(whole);
+        auto usec = std::llround((t - whole) * 1e6);
         if (usec >= 1000000) { sec += 1; usec -= 1000000; }
-        return plist_new_date(sec, usec);
+        if (usec <= -1000000) { sec -= 1; usec += 1000000; }
+        if (sec < kMinDateSeconds || sec > kMaxDateSeconds) throw PlistError("date out of range");
+        return plist_new_date(static_cast<std::int32_t>(sec), static_cast<std::int32_t>(usec));
     }
     case Value::Type::Data: {
         const auto& d = *value.data();
@@ -136,7 +142,11 @@ Value fromNode(plist_t node, int depth) {
     case PLIST_DATE: {
         std::int32_t sec = 0, usec = 0;
         plist_get_date_val(node, &sec, &usec);
-        return Value(Date{static_cast<double>(sec) + static_cast<double>(usec) / 1e6});
+        // The library splits a date by truncation and hands back the fraction's magnitude, so
+        // before 2001 the microseconds count away from zero. (A date less than a second before
+        // 2001 comes back without its sign; the split cannot tell it apart.)
+        double fraction = static_cast<double>(usec) / 1e6;
+        return Value(Date{sec < 0 ? sec - fraction : sec + fraction});
     }
     case PLIST_DATA: {
         char* bytes = nullptr;

@@ -30,6 +30,14 @@ TEST(PlistCoding, BinaryAndXMLRoundTripEveryType) {
     EXPECT_NE(toXML(v).find("<plist version=\"1.0\">"), std::string::npos);
 }
 
+TEST(PlistCoding, DatesBefore2001KeepTheirFractionThroughBinary) {
+    for (double when : {-3600.25, -1.5, -3600.0000305, -86400.999999, 1.25, -2147483648.5, 2147483647.75})
+        EXPECT_NEAR(parse(toBinary(Value(Date{when}))).date()->secondsSince2001, when, 1e-6) << when;
+    // Beyond what the format's 32-bit seconds hold: refused, never wrapped.
+    for (double when : {2147483648.0, -2147483649.0, 1e300})
+        EXPECT_THROW(toBinary(Value(Date{when})), PlistError) << when;
+}
+
 TEST(PlistCoding, RejectsGarbageTruncationAndEmptyInput) {
     auto bytes = toBinary(sample());
     EXPECT_THROW(parse(""), PlistError);
