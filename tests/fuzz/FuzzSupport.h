@@ -3,6 +3,7 @@
 #include <stdlib.h>
 
 #include <cstddef>
+#include <cstdlib>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -21,6 +22,11 @@ inline const std::filesystem::path& scratch() {
     static const std::filesystem::path folder = [] {
         std::string pattern = (std::filesystem::temp_directory_path() / "kestrine-fuzz-XXXXXX").string();
         if (!::mkdtemp(pattern.data())) abort();
+        // Removed when the run ends normally; a crashing run leaves it for inspection.
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(scratch(), ignored);
+        });
         return std::filesystem::path(pattern);
     }();
     return folder;

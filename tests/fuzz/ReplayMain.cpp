@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "core/support/AtomicFile.h"
-#include "tests/fuzz/FuzzSupport.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
@@ -31,8 +30,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "replay: %s\n", path.filename().c_str());
         LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
     }
-    std::error_code ignored;
-    fs::remove_all(kestrine::fuzz::scratch(), ignored);
     std::printf("replay: %zu inputs passed\n", inputs.size());
     return 0;
 }
