@@ -4,11 +4,10 @@
 #include "core/plist/PlistCoding.h"
 #include "core/support/AtomicFile.h"
 #include "tests/core/support/TempFolder.h"
+#include "tests/core/support/Unprivileged.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-#include <unistd.h>
 
 using namespace kestrine;
 using kestrine::testing::TempFolder;
@@ -303,14 +302,16 @@ TEST_F(StorageTest, StateThatCannotBeEncodedLeavesTheOldFileIntact) {
 }
 
 TEST_F(StorageTest, WriteFailureLeavesTheOldFileIntact) {
-    if (::geteuid() == 0) GTEST_SKIP() << "root ignores folder permissions";
     AppState good;
     good.activePresetID = "good";
     auto before = saved(good);
-    std::filesystem::permissions(folder.path(), std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
-    AppState next;
-    next.activePresetID = "next";
-    EXPECT_THROW(storage.save(next), std::filesystem::filesystem_error);
-    std::filesystem::permissions(folder.path(), std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
-    EXPECT_EQ(readFile(file), before);
+    kestrine::testing::asOrdinaryUser(folder.path(), [&] {
+        std::filesystem::permissions(folder.path(), std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::remove);
+        AppState next;
+        next.activePresetID = "next";
+        EXPECT_THROW(storage.save(next), std::filesystem::filesystem_error);
+        std::filesystem::permissions(folder.path(), std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+        EXPECT_EQ(readFile(file), before);
+    });
 }

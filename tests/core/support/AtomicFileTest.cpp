@@ -1,10 +1,9 @@
 #include "core/support/AtomicFile.h"
 
 #include "tests/core/support/TempFolder.h"
+#include "tests/core/support/Unprivileged.h"
 
 #include <gtest/gtest.h>
-
-#include <unistd.h>
 
 using namespace kestrine;
 using kestrine::testing::TempFolder;
@@ -60,13 +59,14 @@ TEST(AtomicFile, FailureKeepsWhatWasThereAndLeavesNoTemporaryFile) {
 }
 
 TEST(AtomicFile, ReadOnlyFolderKeepsTheOldFile) {
-    if (::geteuid() == 0) GTEST_SKIP() << "root ignores folder permissions";
     TempFolder folder;
     auto locked = folder / "locked";
     writeFileAtomically(locked / "f", "old");
-    std::filesystem::permissions(locked, std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
-    EXPECT_THROW(writeFileAtomically(locked / "f", "new"), std::filesystem::filesystem_error);
-    std::filesystem::permissions(locked, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
-    EXPECT_EQ(readFile(locked / "f"), "old");
-    EXPECT_EQ(entries(locked), 1u);
+    kestrine::testing::asOrdinaryUser(folder.path(), [&] {
+        std::filesystem::permissions(locked, std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
+        EXPECT_THROW(writeFileAtomically(locked / "f", "new"), std::filesystem::filesystem_error);
+        std::filesystem::permissions(locked, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+        EXPECT_EQ(readFile(locked / "f"), "old");
+        EXPECT_EQ(entries(locked), 1u);
+    });
 }
