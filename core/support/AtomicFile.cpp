@@ -34,10 +34,16 @@ void writeFileAtomically(const fs::path& path, std::string_view bytes) {
         fs::create_directories(folder, ec);
         if (ec) throw fs::filesystem_error("cannot create folder", folder, ec);
     }
-    fs::path temporary = path;
-    temporary += temporarySuffix();
-
-    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    // A writer killed before its rename leaves its temporary file behind, and a forked
+    // process draws the same names as its parent: on a name that is taken, draw another.
+    fs::path temporary;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        temporary = path;
+        temporary += temporarySuffix();
+        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0 && errno != EEXIST) break;
+    }
     if (fd < 0) fail("cannot create temporary file", temporary, errno);
     auto abandon = [&](const char* what) {
         int error = errno;
