@@ -56,7 +56,9 @@ std::vector<DockTile> DockController::currentTiles() {
 }
 
 void DockController::save() {
+    unsaved_ = true;
     storage_->save(state_);
+    unsaved_ = false;
 }
 
 std::size_t DockController::indexOf(const std::string& presetID) const {
@@ -237,7 +239,9 @@ ApplyResult DockController::apply(const std::vector<PresetApp>& apps) {
         preferences_->setPersistentApps(raw);
     }
     std::vector<DockTile> stored = keptTiles(plan);
-    if (stored != state_.storedTiles) {
+    // A state that an earlier save failed to write is saved with the next apply, even when
+    // the plan changes nothing: the tiles taken out of the Dock then may live only in memory.
+    if (stored != state_.storedTiles || unsaved_) {
         state_.storedTiles = std::move(stored);
         save();
     }

@@ -98,6 +98,7 @@ private:
     std::unique_ptr<DockPreferencesStore> preferences_;
     std::unique_ptr<DockRestarter> restarter_;
     std::unique_ptr<DockBackupStore> backups_;
+    bool unsaved_ = false; // the last save of the state failed
     std::unique_ptr<StateStorage> storage_;
     AppState state_;
 };
