@@ -43,24 +43,24 @@ std::optional<plist::Value> xmlRoundTrip(const plist::Dictionary& raw) {
 } // namespace
 
 DockTile::DockTile() {
-    static const auto empty = std::make_shared<const plist::Dictionary>();
-    raw_ = empty;
+    static const auto empty = std::make_shared<const Body>(plist::Dictionary{});
+    body_ = empty;
 }
 
 std::optional<std::string> DockTile::bundleIdentifier() const {
-    const auto* s = stringMember(tileData(*raw_), "bundle-identifier");
+    const auto* s = stringMember(tileData(raw()), "bundle-identifier");
     if (!s || s->empty()) return std::nullopt;
     return *s;
 }
 
 std::optional<std::string> DockTile::label() const {
-    const auto* s = stringMember(tileData(*raw_), "file-label");
+    const auto* s = stringMember(tileData(raw()), "file-label");
     if (!s) return std::nullopt;
     return *s;
 }
 
 std::optional<ParsedURL> DockTile::fileURL() const {
-    const auto* fileData = member(tileData(*raw_), "file-data");
+    const auto* fileData = member(tileData(raw()), "file-data");
     if (!fileData || !fileData->isDictionary()) return std::nullopt;
     const auto* s = stringMember(*fileData->dictionary(), "_CFURLString");
     if (!s) return std::nullopt;
@@ -68,7 +68,7 @@ std::optional<ParsedURL> DockTile::fileURL() const {
 }
 
 std::optional<std::int64_t> DockTile::guid() const {
-    const auto* value = member(*raw_, "GUID");
+    const auto* value = member(raw(), "GUID");
     if (!value) return std::nullopt;
     return value->numberAsInt64();
 }
@@ -113,9 +113,13 @@ std::string DockTile::fileURLString(const std::string& path) {
     return directoryFileURLString(path);
 }
 
-plist::Data DockTile::encode() const {
-    std::string bytes = plist::toBinary(plist::Value(*raw_));
-    return plist::Data(bytes.begin(), bytes.end());
+const plist::Data& DockTile::encode() const {
+    std::lock_guard lock(body_->encodingLock);
+    if (!body_->encoding) {
+        std::string bytes = plist::toBinary(plist::Value(raw()));
+        body_->encoding.emplace(bytes.begin(), bytes.end());
+    }
+    return *body_->encoding;
 }
 
 DockTile DockTile::decode(const plist::Data& bytes) {
@@ -127,10 +131,11 @@ DockTile DockTile::decode(const plist::Data& bytes) {
 }
 
 bool operator==(const DockTile& a, const DockTile& b) {
-    if (a.raw_ == b.raw_ || *a.raw_ == *b.raw_) return true;
-    auto left = xmlRoundTrip(*a.raw_);
+    // By value: two tiles with equal dictionaries are equal whatever their encodings.
+    if (a.body_ == b.body_ || a.raw() == b.raw()) return true;
+    auto left = xmlRoundTrip(a.raw());
     if (!left) return false;
-    auto right = xmlRoundTrip(*b.raw_);
+    auto right = xmlRoundTrip(b.raw());
     return right && *left == *right;
 }
 

@@ -5,6 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+#include <thread>
+#include <vector>
+
 using namespace kestrine;
 using plist::Value;
 
@@ -184,4 +189,60 @@ TEST(DockTileCoding, DecodingRejectsNonDictionariesAndGarbage) {
     EXPECT_THROW(DockTile::decode({}), plist::PlistError);
     EXPECT_THROW(DockTile(plist::Dictionary{{"n", Value(std::numeric_limits<std::uint64_t>::max())}}).encode(),
                  plist::PlistError);
+}
+
+TEST(DockTileCoding, EncodingIsMadeOnceAndSharedByCopies) {
+    DockTile tile = withData({{"file-label", Value("Mail")}, {"book", Value(plist::Data(300, 7))}});
+    const plist::Data& bytes = tile.encode();
+    const std::string binary = plist::toBinary(Value(tile.raw()));
+    EXPECT_EQ(bytes, plist::Data(binary.begin(), binary.end()));
+    DockTile copy = tile;
+    EXPECT_EQ(&copy.encode(), &bytes);
+    EXPECT_EQ(&tile.encode(), &bytes);
+
+    // An equal tile built on its own has its own, equal encoding; a different one does not
+    // share it, and assigning a tile takes the other tile's encoding with its dictionary.
+    DockTile same = withData({{"file-label", Value("Mail")}, {"book", Value(plist::Data(300, 7))}});
+    EXPECT_NE(&same.encode(), &bytes);
+    EXPECT_EQ(same.encode(), bytes);
+    DockTile other = withData({{"file-label", Value("Notes")}});
+    EXPECT_NE(other.encode(), bytes);
+    copy = other;
+    EXPECT_EQ(copy.encode(), other.encode());
+    EXPECT_EQ(tile.encode(), bytes);
+}
+
+TEST(DockTileCoding, ATileThatCannotBeEncodedFailsEveryTime) {
+    DockTile tile(plist::Dictionary{{"n", Value(std::numeric_limits<std::uint64_t>::max())}});
+    EXPECT_THROW(tile.encode(), plist::PlistError);
+    DockTile copy = tile;
+    EXPECT_THROW(copy.encode(), plist::PlistError);
+    EXPECT_THROW(tile.encode(), plist::PlistError);
+}
+
+TEST(DockTileCoding, EqualityIsByDictionaryNotByEncoding) {
+    // The same dictionary read from XML and from binary bytes, one tile encoded already
+    // and one not: equal. A NaN equals itself either way.
+    plist::Dictionary raw{{"tile-data", Value(plist::Dictionary{{"file-label", Value("Mail")}})},
+                          {"ratio", Value(std::nan(""))}};
+    auto xml = plist::toXML(Value(raw));
+    DockTile fromXML = DockTile::decode(plist::Data(xml.begin(), xml.end()));
+    DockTile built(raw);
+    DockTile fromBinary = DockTile::decode(built.encode());
+    EXPECT_EQ(fromXML, fromBinary);
+    EXPECT_EQ(fromBinary, built);
+    EXPECT_EQ(fromBinary.encode(), built.encode());
+    EXPECT_FALSE(fromXML == DockTile(plist::Dictionary{{"ratio", Value(std::nan(""))}}));
+}
+
+TEST(DockTileCoding, CopiesEncodeFromManyThreadsAtOnce) {
+    DockTile tile = withData({{"file-label", Value("Mail")}, {"book", Value(plist::Data(2000, 1))}});
+    std::vector<DockTile> copies(8, tile);
+    std::vector<const plist::Data*> seen(copies.size());
+    std::vector<std::thread> threads;
+    for (std::size_t i = 0; i < copies.size(); ++i)
+        threads.emplace_back([&, i] { seen[i] = &copies[i].encode(); });
+    for (auto& thread : threads) thread.join();
+    for (const auto* bytes : seen) EXPECT_EQ(bytes, &tile.encode());
+    EXPECT_EQ(DockTile::decode(tile.encode()), tile);
 }
