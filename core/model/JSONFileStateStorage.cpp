@@ -4,14 +4,15 @@
 #include <limits>
 
 #include "core/model/JSONDocument.h"
+#include "core/model/JSONWriter.h"
 #include "core/plist/Base64.h"
 #include "core/plist/PlistCoding.h"
 #include "core/support/AtomicFile.h"
 
+#include <nlohmann/json.hpp>
+
 namespace kestrine {
 namespace {
-
-using nlohmann::json;
 
 // ---- Places in the document, formatted only when an error needs them -------------------
 
@@ -216,88 +217,120 @@ struct Decoder {
 
 // ---- Encoding ------------------------------------------------------------------------------
 
-/// The tile as Base64 text; `where` names its place for an error message.
+/// The tile's bytes; `where` names its place for an error message.
 template <typename Where>
-std::string tileText(const DockTile& tile, const std::string& fileName, Where where) {
+const plist::Data& tileBytes(const DockTile& tile, const std::string& fileName, Where where) {
     try {
-        return plist::base64Encode(tile.encode());
+        return tile.encode();
     } catch (const plist::PlistError& e) {
         throw StateFileError(fileName + ": " + where() + ": cannot encode tile: " + e.what());
     }
 }
 
-json presetObject(const Preset& preset, std::size_t& estimatedSize) {
-    json object = json::object();
-    if (preset.legacyHiddenIDs) {
-        json ids = json::array();
-        for (const auto& id : *preset.legacyHiddenIDs) ids.push_back(id);
-        object["hiddenIDs"] = std::move(ids);
-    } else {
-        json apps = json::array();
+void writePreset(JSONWriter& out, const Preset& preset) {
+    out.beginObject();
+    if (!preset.legacyHiddenIDs) {
+        out.key("apps");
+        out.beginArray();
         for (const auto& app : preset.apps) {
-            json object = json::object();
-            object["id"] = app.id;
-            object["name"] = app.name;
-            object["path"] = app.path;
-            apps.push_back(std::move(object));
-            estimatedSize += 96 + app.id.size() + app.name.size() + app.path.size();
+            out.beginObject();
+            out.key("id");
+            out.string(app.id);
+            out.key("name");
+            out.string(app.name);
+            out.key("path");
+            out.string(app.path);
+            out.endObject();
         }
-        object["apps"] = std::move(apps);
-        object["hiddenIDs"] = json::array();
+        out.endArray();
     }
-    if (preset.emoji) object["emoji"] = *preset.emoji;
-    estimatedSize += 192 + preset.id.size() + preset.name.size();
-    object["id"] = preset.id;
-    object["isDefault"] = preset.isDefault;
-    object["name"] = preset.name;
-    return object;
+    if (preset.emoji) {
+        out.key("emoji");
+        out.string(*preset.emoji);
+    }
+    out.key("hiddenIDs");
+    out.beginArray();
+    if (preset.legacyHiddenIDs)
+        for (const auto& id : *preset.legacyHiddenIDs) out.string(id);
+    out.endArray();
+    out.key("id");
+    out.string(preset.id);
+    out.key("isDefault");
+    out.boolean(preset.isDefault);
+    out.key("name");
+    out.string(preset.name);
+    out.endObject();
 }
 
 } // namespace
 
 std::string JSONFileStateStorage::encode(const AppState& state, const std::string& fileName) {
-    std::size_t estimatedSize = 256;
-    json document = json::object();
-    if (state.activePresetID) document["activePresetID"] = *state.activePresetID;
-
-    json hidden = json::array();
+    // Every tile first, so that a tile that cannot be encoded is the error reported even
+    // when a string before it cannot be written either.
+    std::size_t size = 256;
+    std::vector<const plist::Data*> hiddenTiles, storedTiles;
+    hiddenTiles.reserve(state.hidden.size());
     for (std::size_t i = 0; i < state.hidden.size(); ++i) {
-        const auto& entry = state.hidden[i];
-        json object = json::object();
-        if (entry.nextKey) object["nextKey"] = *entry.nextKey;
-        object["originalIndex"] = entry.originalIndex;
-        if (entry.previousKey) object["previousKey"] = *entry.previousKey;
-        object["tile"] = tileText(entry.tile, fileName, [i] { return "hidden[" + std::to_string(i) + "].tile"; });
-        estimatedSize += 128 + object["tile"].get_ref<const std::string&>().size();
-        hidden.push_back(std::move(object));
+        hiddenTiles.push_back(&tileBytes(state.hidden[i].tile, fileName,
+                                         [i] { return "hidden[" + std::to_string(i) + "].tile"; }));
+        size += 128 + hiddenTiles.back()->size() * 4 / 3;
     }
-    document["hidden"] = std::move(hidden);
-
-    json presets = json::array();
-    for (const auto& preset : state.presets) presets.push_back(presetObject(preset, estimatedSize));
-    document["presets"] = std::move(presets);
-
-    json tiles = json::array();
+    storedTiles.reserve(state.storedTiles.size());
     for (std::size_t i = 0; i < state.storedTiles.size(); ++i) {
-        tiles.push_back(
-            tileText(state.storedTiles[i], fileName, [i] { return "storedTiles[" + std::to_string(i) + "]"; }));
-        estimatedSize += 8 + tiles.back().get_ref<const std::string&>().size();
+        storedTiles.push_back(
+            &tileBytes(state.storedTiles[i], fileName, [i] { return "storedTiles[" + std::to_string(i) + "]"; }));
+        size += 8 + storedTiles.back()->size() * 4 / 3;
     }
-    document["storedTiles"] = std::move(tiles);
+    for (const auto& preset : state.presets) {
+        size += 192 + preset.id.size() + preset.name.size();
+        for (const auto& app : preset.apps) size += 96 + app.id.size() + app.name.size() + app.path.size();
+    }
 
+    // Keys in ascending order, two spaces of indentation: the layout of json::dump(2).
+    std::string text;
+    text.reserve(size);
+    JSONWriter out(text);
     try {
-        // json::dump(2), into a buffer sized up front: growing a string of a few hundred
-        // kilobytes by doubling costs more than the serialising itself.
-        std::string text;
-        text.reserve(estimatedSize);
-        nlohmann::detail::serializer<json> serializer(nlohmann::detail::output_adapter<char>(text), ' ');
-        serializer.dump(document, true, false, 2);
-        text += '\n';
-        return text;
-    } catch (const json::type_error& e) {
+        out.beginObject();
+        if (state.activePresetID) {
+            out.key("activePresetID");
+            out.string(*state.activePresetID);
+        }
+        out.key("hidden");
+        out.beginArray();
+        for (std::size_t i = 0; i < state.hidden.size(); ++i) {
+            const auto& entry = state.hidden[i];
+            out.beginObject();
+            if (entry.nextKey) {
+                out.key("nextKey");
+                out.string(*entry.nextKey);
+            }
+            out.key("originalIndex");
+            out.integer(entry.originalIndex);
+            if (entry.previousKey) {
+                out.key("previousKey");
+                out.string(*entry.previousKey);
+            }
+            out.key("tile");
+            out.string(plist::base64Encode(*hiddenTiles[i]));
+            out.endObject();
+        }
+        out.endArray();
+        out.key("presets");
+        out.beginArray();
+        for (const auto& preset : state.presets) writePreset(out, preset);
+        out.endArray();
+        out.key("storedTiles");
+        out.beginArray();
+        for (const auto* bytes : storedTiles) out.string(plist::base64Encode(*bytes));
+        out.endArray();
+        out.endObject();
+    } catch (const nlohmann::json::type_error& e) {
         // Strings that are not valid UTF-8 cannot be written as JSON text.
         throw StateFileError(fileName + ": cannot encode the state: " + e.what());
     }
+    text += '\n';
+    return text;
 }
 
 AppState JSONFileStateStorage::decode(const std::string& text, const std::string& fileName) {

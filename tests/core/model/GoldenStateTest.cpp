@@ -92,3 +92,13 @@ TEST(GoldenStateFile, SavedBytesMatchTheCheckedInFileAndLoadBackEqual) {
     EXPECT_EQ(storage.load(), state);
     EXPECT_EQ(JSONFileStateStorage(goldenFile).load(), state);
 }
+
+TEST(GoldenStateFile, LoadingAndSavingAgainChangesNoByte) {
+    // Every tile read back from the file is written out as the same bytes.
+    kestrine::testing::TempFolder folder;
+    JSONFileStateStorage storage(folder / "state.json");
+    storage.save(JSONFileStateStorage(goldenFile).load());
+    EXPECT_EQ(readFile(storage.url), readFile(goldenFile));
+    storage.save(storage.load());
+    EXPECT_EQ(readFile(storage.url), readFile(goldenFile));
+}

@@ -301,6 +301,48 @@ TEST_F(StorageTest, StateThatCannotBeEncodedLeavesTheOldFileIntact) {
     EXPECT_EQ(leftovers, 1);
 }
 
+TEST_F(StorageTest, EncodingErrorsNameTheTileFirstThenTheFirstBadText) {
+    // A tile that cannot be encoded is the error even when text before it cannot be
+    // written; text errors come in the order of the file, with the byte that broke them.
+    AppState state;
+    state.activePresetID = "bad \xC3\x28";
+    state.presets.push_back(Preset{"p", "bad \xFF name", std::nullopt, {}, false, std::nullopt});
+    state.hidden.push_back(HiddenEntry{mailTile(), 0, std::nullopt, std::nullopt});
+    state.storedTiles = {mailTile(), DockTile(plist::Dictionary{{"n", plist::Value(std::uint64_t{1} << 63)}})};
+    auto message = [&] {
+        try {
+            JSONFileStateStorage::encode(state);
+        } catch (const StateFileError& e) {
+            return std::string(e.what());
+        }
+        return std::string("no error");
+    };
+    EXPECT_THAT(message(), HasSubstr("state.json: storedTiles[1]: cannot encode tile"));
+    state.storedTiles.pop_back();
+    EXPECT_EQ(message(), "state.json: cannot encode the state: [json.exception.type_error.316] invalid UTF-8 "
+                         "byte at index 5: 0x28");
+    state.activePresetID.reset();
+    EXPECT_EQ(message(), "state.json: cannot encode the state: [json.exception.type_error.316] invalid UTF-8 "
+                         "byte at index 4: 0xFF");
+    state.presets[0].name = "cut short \xE2\x9C";
+    EXPECT_EQ(message(), "state.json: cannot encode the state: [json.exception.type_error.316] incomplete UTF-8 "
+                         "string; last byte: 0x9C");
+}
+
+TEST_F(StorageTest, TilesAreWrittenAsTheirBinaryEncodingWhateverTheyWereReadFrom) {
+    // A tile stored as an XML property list reads as its dictionary and is written back as
+    // the binary encoding of that dictionary, not as the bytes it was read from.
+    plist::Value raw(plist::Dictionary{{"tile-data", plist::Value(plist::Dictionary{{"file-label", plist::Value("Mail")}})}});
+    std::string xml = plist::toXML(raw);
+    std::string xmlText = plist::base64Encode(plist::Data(xml.begin(), xml.end()));
+    AppState state = loadText(R"({"storedTiles": [")" + xmlText + R"("]})");
+    ASSERT_EQ(state.storedTiles.size(), 1u);
+    EXPECT_EQ(state.storedTiles[0].raw(), *raw.dictionary());
+    std::string text = saved(state);
+    EXPECT_EQ(text.find(xmlText), std::string::npos);
+    EXPECT_NE(text.find("\"" + tileBase64(raw) + "\""), std::string::npos);
+}
+
 TEST_F(StorageTest, WriteFailureLeavesTheOldFileIntact) {
     AppState good;
     good.activePresetID = "good";
