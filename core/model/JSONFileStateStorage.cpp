@@ -34,9 +34,13 @@ struct Place {
 
 /// Reads the state out of a parsed document and builds the errors of one decoding run.
 struct Decoder {
+    explicit Decoder(const std::string& fileName) : fileName(fileName) {}
+
     const std::string& fileName;
     /// Name of the preset being read, once known, to help find the place in the file.
     const std::string* presetName = nullptr;
+    /// The bytes of the tile being read; one buffer for all of them.
+    plist::Data tileBytes;
 
     [[noreturn]] void fail(const Place* place, const std::string& problem) const {
         std::string message = fileName + ": ";
@@ -121,12 +125,11 @@ struct Decoder {
         }
     }
 
-    DockTile tile(const JSONValue& value, const Place& place) const {
+    DockTile tile(const JSONValue& value, const Place& place) {
         if (!value.isString()) wrongType(place, "a string", value);
-        auto bytes = plist::base64Decode(value.string());
-        if (!bytes) fail(&place, "tile is not valid Base64");
+        if (!plist::base64Decode(value.string(), tileBytes)) fail(&place, "tile is not valid Base64");
         try {
-            return DockTile::decode(*bytes);
+            return DockTile::decode(tileBytes);
         } catch (const TileDecodingError& e) {
             fail(&place, e.what());
         } catch (const plist::PlistError& e) {
@@ -342,7 +345,7 @@ AppState JSONFileStateStorage::decode(const std::string& text, const std::string
     } catch (const JSONSyntaxError& e) {
         throw StateFileError(fileName + ": " + e.what());
     }
-    Decoder decoder{fileName};
+    Decoder decoder(fileName);
     return decoder.state(document->root());
 }
 

@@ -18,62 +18,61 @@ constexpr auto kLookup = makeLookup();
 } // namespace
 
 std::string base64Encode(const Data& bytes) {
-    std::string out;
-    out.reserve((bytes.size() + 2) / 3 * 4);
-    std::size_t i = 0;
-    for (; i + 2 < bytes.size(); i += 3) {
-        std::uint32_t n = (bytes[i] << 16) | (bytes[i + 1] << 8) | bytes[i + 2];
-        out += kAlphabet[(n >> 18) & 63];
-        out += kAlphabet[(n >> 12) & 63];
-        out += kAlphabet[(n >> 6) & 63];
-        out += kAlphabet[n & 63];
+    std::string out((bytes.size() + 2) / 3 * 4, '=');
+    char* to = out.data();
+    const std::uint8_t* from = bytes.data();
+    const std::uint8_t* end = from + bytes.size() / 3 * 3;
+    for (; from != end; from += 3, to += 4) {
+        std::uint32_t n = (from[0] << 16) | (from[1] << 8) | from[2];
+        to[0] = kAlphabet[(n >> 18) & 63];
+        to[1] = kAlphabet[(n >> 12) & 63];
+        to[2] = kAlphabet[(n >> 6) & 63];
+        to[3] = kAlphabet[n & 63];
     }
-    std::size_t rest = bytes.size() - i;
-    if (rest == 1) {
-        std::uint32_t n = bytes[i] << 16;
-        out += kAlphabet[(n >> 18) & 63];
-        out += kAlphabet[(n >> 12) & 63];
-        out += "==";
-    } else if (rest == 2) {
-        std::uint32_t n = (bytes[i] << 16) | (bytes[i + 1] << 8);
-        out += kAlphabet[(n >> 18) & 63];
-        out += kAlphabet[(n >> 12) & 63];
-        out += kAlphabet[(n >> 6) & 63];
-        out += '=';
+    // One or two bytes left: two or three characters, and the padding already in place.
+    std::size_t rest = bytes.size() % 3;
+    if (rest > 0) {
+        std::uint32_t n = (from[0] << 16) | (rest == 2 ? from[1] << 8 : 0);
+        to[0] = kAlphabet[(n >> 18) & 63];
+        to[1] = kAlphabet[(n >> 12) & 63];
+        if (rest == 2) to[2] = kAlphabet[(n >> 6) & 63];
     }
     return out;
 }
 
 std::optional<Data> base64Decode(std::string_view text) {
-    if (text.size() % 4 != 0) return std::nullopt;
     Data out;
-    out.reserve(text.size() / 4 * 3);
-    for (std::size_t i = 0; i < text.size(); i += 4) {
-        bool last = i + 4 == text.size();
-        int v[4];
-        int padding = 0;
-        for (int k = 0; k < 4; ++k) {
-            char c = text[i + k];
-            if (c == '=') {
-                // Padding only in the last group, only in its last two places, and only at the end.
-                if (!last || k < 2) return std::nullopt;
-                ++padding;
-                v[k] = 0;
-                continue;
-            }
-            if (padding > 0) return std::nullopt;
-            v[k] = kLookup[static_cast<unsigned char>(c)];
-            if (v[k] < 0) return std::nullopt;
-        }
-        std::uint32_t n = (v[0] << 18) | (v[1] << 12) | (v[2] << 6) | v[3];
-        out.push_back(static_cast<std::uint8_t>((n >> 16) & 0xFF));
-        if (padding < 2) out.push_back(static_cast<std::uint8_t>((n >> 8) & 0xFF));
-        if (padding < 1) out.push_back(static_cast<std::uint8_t>(n & 0xFF));
-        // Bits that the padding drops must be zero, or the text is not canonical.
-        if (padding == 1 && (v[2] & 0x3) != 0) return std::nullopt;
-        if (padding == 2 && (v[1] & 0xF) != 0) return std::nullopt;
-    }
+    if (!base64Decode(text, out)) return std::nullopt;
     return out;
+}
+
+bool base64Decode(std::string_view text, Data& out) {
+    if (text.size() % 4 != 0) return false;
+    // Padding only at the very end: one or two "=" in the last group. An "=" anywhere
+    // else is outside the alphabet below.
+    const std::size_t padding = text.empty() || text.back() != '=' ? 0 : text[text.size() - 2] == '=' ? 2 : 1;
+    out.resize(text.size() / 4 * 3 - padding);
+    std::uint8_t* to = out.data();
+    const auto* from = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t fullGroups = text.size() / 4 - (padding > 0 ? 1 : 0);
+    for (std::size_t g = 0; g < fullGroups; ++g, from += 4, to += 3) {
+        int a = kLookup[from[0]], b = kLookup[from[1]], c = kLookup[from[2]], d = kLookup[from[3]];
+        if ((a | b | c | d) < 0) return false;
+        std::uint32_t n = (a << 18) | (b << 12) | (c << 6) | d;
+        to[0] = static_cast<std::uint8_t>(n >> 16);
+        to[1] = static_cast<std::uint8_t>(n >> 8);
+        to[2] = static_cast<std::uint8_t>(n);
+    }
+    if (padding > 0) {
+        int a = kLookup[from[0]], b = kLookup[from[1]], c = padding == 1 ? kLookup[from[2]] : 0;
+        if ((a | b | c) < 0) return false;
+        // Bits that the padding drops must be zero, or the text is not canonical.
+        if (padding == 2 ? (b & 0xF) != 0 : (c & 0x3) != 0) return false;
+        std::uint32_t n = (a << 18) | (b << 12) | (c << 6);
+        to[0] = static_cast<std::uint8_t>(n >> 16);
+        if (padding == 1) to[1] = static_cast<std::uint8_t>(n >> 8);
+    }
+    return true;
 }
 
 } // namespace kestrine::plist

@@ -16,4 +16,8 @@ std::string base64Encode(const Data& bytes);
 /// padding or non-zero bits in the final character).
 std::optional<Data> base64Decode(std::string_view text);
 
+/// The same into `out`, reusing its storage; false (and `out` unspecified) for text that
+/// is not canonical.
+bool base64Decode(std::string_view text, Data& out);
+
 } // namespace kestrine::plist
