@@ -3,6 +3,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 namespace kestrine {
 
@@ -63,6 +64,44 @@ constexpr std::array<std::uint8_t, 256> makeStringClasses() {
 }
 constexpr auto kStringClass = makeStringClasses();
 
+/// The first byte at or after `p` that a string cannot simply go on with (kStringClass
+/// not 0), or `end`. Eight bytes at a time while none of them is one: most of a state
+/// file's text is long runs of plain string characters (Base64 above all).
+const char* skipPlainStringBytes(const char* p, const char* end) {
+    constexpr std::uint64_t ones = 0x0101010101010101, highs = 0x8080808080808080;
+    while (end - p >= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p, 8);
+        // A high bit set somewhere when a byte is below 0x20, is '"' or '\\', or is 0x80 or
+        // above; the byte loop below then finds which.
+        std::uint64_t quote = word ^ (ones * '"'), backslash = word ^ (ones * '\\');
+        std::uint64_t special = ((word - ones * 0x20) & ~word) | ((quote - ones) & ~quote) |
+                                ((backslash - ones) & ~backslash) | word;
+        if (special & highs) break;
+        p += 8;
+    }
+    while (p < end && kStringClass[static_cast<std::uint8_t>(*p)] == 0) ++p;
+    return p;
+}
+
+/// The first byte at or after `p` that is not JSON white space, or `end`; runs of
+/// indentation eight spaces at a time.
+const char* skipWhiteSpace(const char* p, const char* end) {
+    constexpr std::uint64_t spaces = 0x2020202020202020;
+    while (p < end) {
+        if (*p == ' ') {
+            std::uint64_t word;
+            while (end - p >= 8 && (std::memcpy(&word, p, 8), word == spaces)) p += 8;
+            while (p < end && *p == ' ') ++p;
+        } else if (*p == '\n' || *p == '\r' || *p == '\t') {
+            ++p;
+        } else {
+            break;
+        }
+    }
+    return p;
+}
+
 int hexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -111,9 +150,7 @@ private:
         throw JSONSyntaxError(static_cast<std::size_t>(p_ - begin_), reason);
     }
 
-    void skipSpace() {
-        while (p_ < end_ && (*p_ == ' ' || *p_ == '\n' || *p_ == '\r' || *p_ == '\t')) ++p_;
-    }
+    void skipSpace() { p_ = skipWhiteSpace(p_, end_); }
 
     std::uint32_t newNode(Type type) {
         doc_.nodes_.emplace_back();
@@ -300,7 +337,7 @@ private:
         ++p_;
         const char* start = p_;
         for (;;) {
-            while (p_ < end_ && kStringClass[static_cast<std::uint8_t>(*p_)] == 0) ++p_;
+            p_ = skipPlainStringBytes(p_, end_);
             if (p_ == end_) fail("unterminated string");
             switch (kStringClass[static_cast<std::uint8_t>(*p_)]) {
             case 1: {
@@ -323,7 +360,7 @@ private:
         std::string out(start, static_cast<std::size_t>(p_ - start));
         for (;;) {
             const char* run = p_;
-            while (p_ < end_ && kStringClass[static_cast<std::uint8_t>(*p_)] == 0) ++p_;
+            p_ = skipPlainStringBytes(p_, end_);
             out.append(run, static_cast<std::size_t>(p_ - run));
             if (p_ == end_) fail("unterminated string");
             switch (kStringClass[static_cast<std::uint8_t>(*p_)]) {

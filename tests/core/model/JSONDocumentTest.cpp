@@ -151,3 +151,52 @@ TEST(JSONDocument, MutatedDocumentsAreAcceptedExactlyWhenTheOracleAcceptsThem) {
     }
     EXPECT_GT(accepted, 100); // the mutations exercise both sides
 }
+
+TEST(JSONDocument, EveryKindOfByteIsSeenAtAnyPlaceOfALongString) {
+    // Strings are scanned eight bytes at a time: put each byte that ends or interrupts the
+    // plain run at every position of a few words.
+    const std::vector<std::string> specials = {"\\\"", "\\\\", "\\n", "\\u00e9", "é", "🚀", "\x7F", "/"};
+    const std::vector<std::string> broken = {std::string(1, '\x01'), "\x1F", "\t", "\xFF", "\xC3\x28", "\x80"};
+    for (std::size_t at = 0; at <= 24; ++at) {
+        const std::string before(at, 'a'), after(24 - at + 3, 'b');
+        for (const auto& piece : specials) {
+            std::string text = "[\"" + before + piece + after + "\", \"" + before + "\"]";
+            SCOPED_TRACE(text);
+            auto expected = oracle(text);
+            ASSERT_TRUE(expected);
+            EXPECT_EQ(ours(text), expected);
+        }
+        for (const auto& piece : broken) {
+            std::string text = "[\"" + before + piece + after + "\"]";
+            SCOPED_TRACE(text);
+            try {
+                JSONDocument document(text);
+                ADD_FAILURE() << "accepted";
+            } catch (const JSONSyntaxError& e) {
+                EXPECT_EQ(e.offset(), 2 + at);
+            }
+        }
+        // A string that ends inside a word, and one cut off before its quote.
+        EXPECT_EQ(ours("\"" + before + "\""), json(before));
+        EXPECT_FALSE(ours("\"" + before + after));
+    }
+}
+
+TEST(JSONDocument, WhiteSpaceRunsOfAnyLengthAndMix) {
+    for (std::size_t spaces = 0; spaces <= 20; ++spaces) {
+        for (const std::string& mix : {std::string(), std::string("\n"), std::string("\t\r\n")}) {
+            std::string gap = mix + std::string(spaces, ' ') + mix + std::string(spaces / 2, ' ');
+            std::string text = gap + "{" + gap + "\"a\"" + gap + ":" + gap + "[" + gap + "1" + gap + "," + gap +
+                               "true" + gap + "]" + gap + "}" + gap;
+            EXPECT_EQ(ours(text), json::parse(R"({"a": [1, true]})")) << spaces;
+            // Something that is not white space inside a run stops it.
+            std::string bad = "[1," + std::string(spaces, ' ') + "\f" + std::string(spaces, ' ') + "2]";
+            try {
+                JSONDocument document(bad);
+                ADD_FAILURE() << "accepted a form feed";
+            } catch (const JSONSyntaxError& e) {
+                EXPECT_EQ(e.offset(), 3 + spaces);
+            }
+        }
+    }
+}
