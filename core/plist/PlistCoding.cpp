@@ -132,11 +132,16 @@ Value fromNode(plist_t node, int depth) {
         plist_get_real_val(node, &d);
         return Value(d);
     }
-    case PLIST_STRING:
+    case PLIST_STRING: {
+        // Read in place: the same text up to its first NUL that a copy would give.
+        const char* s = plist_get_string_ptr(node, nullptr);
+        std::string out = s ? s : "";
+        if (!isValidUTF8(out)) throw PlistError("property list holds a string that is not valid UTF-8");
+        return Value(std::move(out));
+    }
     case PLIST_KEY: {
         char* s = nullptr;
-        if (plist_get_node_type(node) == PLIST_STRING) plist_get_string_val(node, &s);
-        else plist_get_key_val(node, &s);
+        plist_get_key_val(node, &s);
         return Value(checkedString(s));
     }
     case PLIST_DATE: {
@@ -149,12 +154,9 @@ Value fromNode(plist_t node, int depth) {
         return Value(Date{sec < 0 ? sec - fraction : sec + fraction});
     }
     case PLIST_DATA: {
-        char* bytes = nullptr;
         std::uint64_t length = 0;
-        plist_get_data_val(node, &bytes, &length);
-        Data out(reinterpret_cast<std::uint8_t*>(bytes), reinterpret_cast<std::uint8_t*>(bytes) + length);
-        free(bytes);
-        return Value(std::move(out));
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(plist_get_data_ptr(node, &length));
+        return Value(bytes ? Data(bytes, bytes + length) : Data());
     }
     case PLIST_ARRAY: {
         Array out;
@@ -177,7 +179,9 @@ Value fromNode(plist_t node, int depth) {
                 break;
             }
             std::string k = checkedString(key);
-            out.insert_or_assign(std::move(k), fromNode(item, depth + 1));
+            // Keys usually come in ascending order (this library writes them so): the hint
+            // makes each insertion constant time. A repeated key keeps its last value.
+            out.insert_or_assign(out.end(), std::move(k), fromNode(item, depth + 1));
         }
         return Value(std::move(out));
     }

@@ -105,6 +105,21 @@ TEST(PlistCoding, StringsMustBeValidUTF8BothWays) {
     EXPECT_EQ(parse(toBinary(Value("café ✓ 日本"))), Value("café ✓ 日本"));
 }
 
+TEST(PlistCoding, DictionaryKeysInAnyOrderAndRepeatedKeepTheLastValue) {
+    std::string xml = R"(<?xml version="1.0" encoding="UTF-8"?>
+<plist version="1.0"><dict>
+<key>b</key><string>first</string>
+<key>a</key><data></data>
+<key>c</key><dict><key>z</key><integer>1</integer><key>y</key><string></string></dict>
+<key>b</key><string>last</string>
+</dict></plist>)";
+    Value expected(Dictionary{{"a", Value(Data{})},
+                              {"b", Value("last")},
+                              {"c", Value(Dictionary{{"y", Value("")}, {"z", Value(1)}})}});
+    EXPECT_EQ(parse(xml), expected);
+    EXPECT_EQ(parse(toBinary(expected)), expected);
+}
+
 TEST(PlistValue, ANaNReadFromAFileEqualsItself) {
     Value tile(Dictionary{{"parent-mod-date", Value(std::nan(""))}});
     EXPECT_EQ(parse(toBinary(tile)), tile);
