@@ -1,5 +1,7 @@
 #include "core/model/JSONDocument.h"
 
+#include "core/model/JSONStringBytes.h"
+
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -63,26 +65,6 @@ constexpr std::array<std::uint8_t, 256> makeStringClasses() {
     return table;
 }
 constexpr auto kStringClass = makeStringClasses();
-
-/// The first byte at or after `p` that a string cannot simply go on with (kStringClass
-/// not 0), or `end`. Eight bytes at a time while none of them is one: most of a state
-/// file's text is long runs of plain string characters (Base64 above all).
-const char* skipPlainStringBytes(const char* p, const char* end) {
-    constexpr std::uint64_t ones = 0x0101010101010101, highs = 0x8080808080808080;
-    while (end - p >= 8) {
-        std::uint64_t word;
-        std::memcpy(&word, p, 8);
-        // A high bit set somewhere when a byte is below 0x20, is '"' or '\\', or is 0x80 or
-        // above; the byte loop below then finds which.
-        std::uint64_t quote = word ^ (ones * '"'), backslash = word ^ (ones * '\\');
-        std::uint64_t special = ((word - ones * 0x20) & ~word) | ((quote - ones) & ~quote) |
-                                ((backslash - ones) & ~backslash) | word;
-        if (special & highs) break;
-        p += 8;
-    }
-    while (p < end && kStringClass[static_cast<std::uint8_t>(*p)] == 0) ++p;
-    return p;
-}
 
 /// The first byte at or after `p` that is not JSON white space, or `end`; runs of
 /// indentation eight spaces at a time.

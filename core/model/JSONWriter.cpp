@@ -1,5 +1,7 @@
 #include "core/model/JSONWriter.h"
 
+#include "core/model/JSONStringBytes.h"
+
 #include <charconv>
 
 #include <nlohmann/json.hpp>
@@ -92,16 +94,16 @@ void JSONWriter::quoted(std::string_view text) {
     // Text that needs no escape is written as it is: printable ASCII other than '"' and
     // '\\', DEL, and well-formed UTF-8. Escapes and text that is not UTF-8 are left to
     // nlohmann, whose output and errors state files have always had; they are rare.
-    for (std::size_t i = 0; i < text.size();) {
-        auto byte = static_cast<unsigned char>(text[i]);
-        std::size_t length = byte >= 0x80 ? utf8SequenceLength(text, i)
-                             : byte < 0x20 || byte == '"' || byte == '\\' ? 0
-                                                                           : 1;
+    const char* const begin = text.data();
+    const char* const end = begin + text.size();
+    for (const char* p = skipPlainStringBytes(begin, end); p != end; p = skipPlainStringBytes(p, end)) {
+        auto byte = static_cast<unsigned char>(*p);
+        std::size_t length = byte >= 0x80 ? utf8SequenceLength(text, static_cast<std::size_t>(p - begin)) : 0;
         if (length == 0) {
             out_ += nlohmann::json(std::string(text)).dump();
             return;
         }
-        i += length;
+        p += length;
     }
     out_ += '"';
     out_ += text;

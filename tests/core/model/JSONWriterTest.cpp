@@ -126,6 +126,17 @@ TEST(JSONWriter, EscapesEveryAwkwardStringAsNlohmannDoes) {
         json value = std::string("<") + static_cast<char>(c) + ">";
         EXPECT_EQ(written(value), dumped(value)) << c;
     }
+    // Plain text is passed over a word at a time: every piece at every place of a word.
+    for (std::size_t at = 0; at <= 20; ++at) {
+        for (const auto& piece : kAwkward) {
+            json value = std::string(at, 'a') + piece + std::string(20 - at, 'b');
+            EXPECT_EQ(written(value), dumped(value)) << at << " " << piece;
+        }
+        for (const auto& piece : kNotUTF8) {
+            json value = std::string(at, 'a') + piece + std::string(20 - at, 'b');
+            EXPECT_EQ(written(value), dumped(value)) << at << " " << piece;
+        }
+    }
 }
 
 TEST(JSONWriter, TextThatIsNotUTF8ThrowsNlohmannsError) {
