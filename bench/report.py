@@ -45,6 +45,7 @@ MEASURES = [
             counter="VmRSS_MB", unit="MB"),
     # Where state load and save time goes; no target of their own.
     Measure("BM_StateEncodeOnly", "  detail: state encode, no file"),
+    Measure("BM_StateEncodeFreshTiles", "  detail: state encode, tiles not encoded yet"),
     Measure("BM_StateDecodeOnly", "  detail: state decode, no file"),
     Measure("BM_StateCopyOnly", "  detail: state deep copy"),
     Measure("BM_TileDecodeOnly", "  detail: decode 60 stored tiles"),
