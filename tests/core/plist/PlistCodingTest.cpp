@@ -52,45 +52,34 @@ TEST(PlistCoding, UnsignedAboveSignedRangeIsRefusedNotCorrupted) {
     EXPECT_EQ(Value(std::uint64_t{7}), Value(std::int64_t{7}));
 }
 
-TEST(Base64, EncodesRFC4648Vectors) {
+TEST(Base64, RFC4648VectorsAndRoundTripsOfEveryLengthAndByteValue) {
     auto bytes = [](std::string s) { return Data(s.begin(), s.end()); };
-    EXPECT_EQ(base64Encode(bytes("")), "");
     EXPECT_EQ(base64Encode(bytes("f")), "Zg==");
     EXPECT_EQ(base64Encode(bytes("fo")), "Zm8=");
-    EXPECT_EQ(base64Encode(bytes("foo")), "Zm9v");
     EXPECT_EQ(base64Encode(bytes("foobar")), "Zm9vYmFy");
-    EXPECT_EQ(base64Decode("Zm9vYmE="), bytes("fooba"));
     EXPECT_EQ(base64Encode(Data{0xfb, 0xff}), "+/8=");
-}
-
-TEST(Base64, DecoderRejectsAnythingNotCanonical) {
-    for (const char* bad : {"Zg", "Zg=", "Z===", "====", "Zm9=", "Zm9v\n", "Zm 9v", "Zm9-", "Zh==", "=Zm9", "Zg==Zg==",
-                            "Zm=v", "Zm9v=Zm9"})
-        EXPECT_FALSE(base64Decode(bad).has_value()) << bad;
-}
-
-TEST(Base64, RoundTripsEveryLengthAndByteValue) {
-    Data bytes;
+    Data grown, all;
     for (int length = 0; length <= 70; ++length) {
-        std::string text = base64Encode(bytes);
-        EXPECT_EQ(text.size(), (bytes.size() + 2) / 3 * 4);
-        EXPECT_EQ(base64Decode(text), bytes) << text;
-        bytes.push_back(static_cast<std::uint8_t>(length * 97 + 13));
+        std::string text = base64Encode(grown);
+        EXPECT_EQ(text.size(), (grown.size() + 2) / 3 * 4);
+        EXPECT_EQ(base64Decode(text), grown) << text;
+        grown.push_back(static_cast<std::uint8_t>(length * 97 + 13));
     }
-    Data all;
     for (int b = 0; b < 256; ++b) all.push_back(static_cast<std::uint8_t>(b));
     EXPECT_EQ(base64Decode(base64Encode(all)), all);
 }
 
-TEST(Base64, DecodingIntoABufferReplacesItsContents) {
+TEST(Base64, DecoderRejectsAnythingNotCanonicalAndReplacesABuffersContents) {
     Data buffer(100, 0xAA);
+    for (const char* bad : {"Zg", "Zg=", "Z===", "====", "Zm9=", "Zm9v\n", "Zm 9v", "Zm9-", "Zh==", "=Zm9", "Zg==Zg==",
+                            "Zm=v", "Zm9v=Zm9"}) {
+        EXPECT_FALSE(base64Decode(bad).has_value()) << bad;
+        EXPECT_FALSE(base64Decode(bad, buffer)) << bad;
+    }
     ASSERT_TRUE(base64Decode("Zm9vYmE=", buffer));
     EXPECT_EQ(buffer, (Data{'f', 'o', 'o', 'b', 'a'}));
     ASSERT_TRUE(base64Decode("", buffer));
     EXPECT_TRUE(buffer.empty());
-    ASSERT_TRUE(base64Decode("Zg==", buffer));
-    EXPECT_EQ(buffer, Data{'f'});
-    for (const char* bad : {"Zg", "Zh==", "Zm=v", "=Zm9"}) EXPECT_FALSE(base64Decode(bad, buffer)) << bad;
 }
 
 TEST(PlistCoding, StringsMustBeValidUTF8BothWays) {
