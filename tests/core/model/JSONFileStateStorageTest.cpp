@@ -41,51 +41,25 @@ struct StorageTest : ::testing::Test {
 
 } // namespace
 
-TEST_F(StorageTest, MissingFileAndEmptyObjectBothLoadAsTheEmptyState) {
+TEST_F(StorageTest, MissingFileAndEmptyObjectBothLoadAsTheEmptyStateOtherReadErrorsArePassedOn) {
     EXPECT_EQ(storage.load(), AppState{});
     EXPECT_FALSE(std::filesystem::exists(file)); // loading creates nothing
-    EXPECT_EQ(loadText("{}"), AppState{});
     EXPECT_EQ(loadText(" \n\t{ }\r\n"), AppState{});
+    std::filesystem::remove(file);
+    std::filesystem::create_directories(file); // a folder where the file should be
+    EXPECT_THROW(storage.load(), std::filesystem::filesystem_error);
 }
 
-TEST_F(StorageTest, WritesSortedIndentedKeysAndOnlyPresentOptionals) {
-    AppState state;
-    state.activePresetID = "default";
-    state.presets.push_back(Preset{"default", "Home", std::string("\U0001F3E0"),
-                                   {PresetApp("com.example.mail", "/Applications/Mail.app", "Mail")}, true,
-                                   std::nullopt});
-    state.presets.push_back(Preset{"p2", "Café", std::nullopt, {}, false, std::nullopt});
-    EXPECT_EQ(saved(state), R"({
-  "activePresetID": "default",
-  "hidden": [],
-  "presets": [
-    {
-      "apps": [
-        {
-          "id": "com.example.mail",
-          "name": "Mail",
-          "path": "/Applications/Mail.app"
-        }
-      ],
-      "emoji": "🏠",
-      "hiddenIDs": [],
-      "id": "default",
-      "isDefault": true,
-      "name": "Home"
-    },
-    {
-      "apps": [],
-      "hiddenIDs": [],
-      "id": "p2",
-      "isDefault": false,
-      "name": "Café"
-    }
-  ],
-  "storedTiles": []
-}
-)");
-    EXPECT_EQ(storage.load(), state);
+TEST_F(StorageTest, WritesOnlyPresentOptionalsAndAnEmptyEmojiAsItIs) {
+    // Key order and indentation are pinned by the golden state file.
     EXPECT_EQ(saved(AppState{}), "{\n  \"hidden\": [],\n  \"presets\": [],\n  \"storedTiles\": []\n}\n");
+    AppState state;
+    state.presets.push_back(Preset{"p", "P", std::string(), {}, false, std::nullopt});
+    state.presets.push_back(Preset{"q", "Q", std::nullopt, {}, false, std::nullopt});
+    auto text = saved(state);
+    EXPECT_THAT(text, HasSubstr(R"("emoji": "",)"));
+    EXPECT_EQ(text.find("emoji"), text.rfind("emoji"));
+    EXPECT_EQ(storage.load(), state);
 }
 
 TEST_F(StorageTest, ReadsAnyKeyOrderAndIgnoresUnknownKeys) {
@@ -114,33 +88,25 @@ TEST_F(StorageTest, PresetWithoutIDTakesLegacyNameIDAndKeepsIt) {
     EXPECT_EQ(storage.load(), state);
 }
 
-TEST_F(StorageTest, AppsPresentMeansCurrentLayoutAndHiddenIDsAreIgnored) {
-    auto state = loadText(R"({"presets":[{"id":"p","name":"P","apps":[],"hiddenIDs":["a","b"]}]})");
-    EXPECT_FALSE(state.presets.at(0).legacyHiddenIDs);
-    auto text = saved(state);
-    EXPECT_THAT(text, HasSubstr(R"("hiddenIDs": [],)"));
-    EXPECT_THAT(text, HasSubstr(R"("apps": [],)"));
+TEST_F(StorageTest, AppsPresentMeansCurrentLayoutElseHiddenIDsAreKeptAndAppsNotWritten) {
+    auto current = loadText(R"({"presets":[{"id":"p","name":"P","apps":[],"hiddenIDs":["a","b"]}]})");
+    EXPECT_FALSE(current.presets.at(0).legacyHiddenIDs);
+    EXPECT_THAT(saved(current), HasSubstr(R"("hiddenIDs": [],)"));
     // Next to "apps", a malformed "hiddenIDs" is not looked at.
     EXPECT_FALSE(loadText(R"({"presets":[{"name":"P","apps":[],"hiddenIDs":7}]})").presets.at(0).legacyHiddenIDs);
-}
 
-TEST_F(StorageTest, OlderLayoutPresetKeepsHiddenIDsAndIsWrittenBackWithoutApps) {
     auto bare = loadText(R"({"presets":[{"id":"p","name":"P"}]})");
-    EXPECT_TRUE(bare.presets.at(0).apps.empty());
     EXPECT_EQ(bare.presets.at(0).legacyHiddenIDs, std::set<std::string>{});
-    auto text = saved(bare);
-    EXPECT_THAT(text, HasSubstr(R"("hiddenIDs": [],)"));
-    EXPECT_THAT(text, ::testing::Not(HasSubstr(R"("apps")")));
+    EXPECT_THAT(saved(bare), ::testing::Not(HasSubstr(R"("apps")")));
     EXPECT_EQ(storage.load(), bare);
 
     auto legacy = loadText(R"({"presets":[{"id":"p","name":"P","hiddenIDs":["b","a","b"],"apps":null}]})");
     EXPECT_EQ(legacy.presets.at(0).legacyHiddenIDs, (std::set<std::string>{"a", "b"}));
     // Apps of a preset that still carries the older set are not written at all.
     legacy.presets[0].apps.push_back(PresetApp("x", "/x", "X"));
-    text = saved(legacy);
+    auto text = saved(legacy);
     EXPECT_THAT(text, ::testing::Not(HasSubstr(R"("apps")")));
     EXPECT_THAT(text, ::testing::Not(HasSubstr(R"("x")")));
-    EXPECT_TRUE(storage.load().presets.at(0).apps.empty());
 }
 
 TEST_F(StorageTest, NullCountsAsMissingForOptionalKeys) {
@@ -157,13 +123,6 @@ TEST_F(StorageTest, NullCountsAsMissingForOptionalKeys) {
     EXPECT_THAT(text, ::testing::Not(HasSubstr("previousKey")));
     EXPECT_THAT(text, ::testing::Not(HasSubstr("null")));
     EXPECT_THAT(text, ::testing::Not(HasSubstr("emoji")));
-}
-
-TEST_F(StorageTest, EmptyEmojiIsWrittenAndReadAsItIs) {
-    AppState state;
-    state.presets.push_back(Preset{"p", "P", std::string(), {}, false, std::nullopt});
-    EXPECT_THAT(saved(state), HasSubstr(R"("emoji": "",)"));
-    EXPECT_EQ(storage.load().presets.at(0).emoji, std::string());
 }
 
 namespace {
@@ -184,7 +143,6 @@ std::vector<BadFile> badFiles() {
     auto good = R"({"id":"w","name":"Work","apps":[]})";
     return {
         {"malformed", R"({"presets": [)", {"state.json: ", "malformed JSON"}},
-        {"trailing garbage", R"({} x)", {"state.json: ", "malformed JSON"}},
         {"invalid UTF-8", "{\"activePresetID\":\"\xC3\x28\"}", {"state.json: ", "malformed JSON"}},
         {"empty file", "", {"state.json: ", "malformed JSON"}},
         {"top level array", "[]", {"state.json: expected an object at the top level, found an array"}},
@@ -212,7 +170,6 @@ std::vector<BadFile> badFiles() {
         {"tile missing", R"({"hidden":[{"originalIndex":0}]})", {"state.json: hidden[0].tile: missing required key"}},
         {"tile not base64", R"({"storedTiles":[")" + tile + R"(","not base64!"]})",
          {"state.json: storedTiles[1]: tile is not valid Base64"}},
-        {"tile with line break", R"({"storedTiles":["Zm9v\nYmFy"]})", {"state.json: storedTiles[0]: tile is not valid Base64"}},
         {"tile number", R"({"storedTiles":[12]})", {"state.json: storedTiles[0]: expected a string, found a number"}},
         {"truncated tile", R"({"storedTiles":[")" + truncated + R"("]})",
          {"state.json: storedTiles[0]: tile is not a property list"}},
@@ -251,29 +208,12 @@ TEST_F(StorageTest, ErrorOutsideAPresetDoesNotNameThePresetBeforeIt) {
 TEST_F(StorageTest, ErrorsCarryTheFileNameOfTheURL) {
     JSONFileStateStorage other(folder / "elsewhere.json");
     writeFileAtomically(other.url, "[");
-    EXPECT_THROW(
-        {
-            try {
-                other.load();
-            } catch (const JSONFormatError& e) {
-                EXPECT_THAT(e.what(), HasSubstr("elsewhere.json: "));
-                throw;
-            }
-        },
-        StateFileError);
-}
-
-TEST_F(StorageTest, ReadErrorIsPassedOn) {
-    std::filesystem::create_directories(file); // a folder where the file should be
-    EXPECT_THROW(storage.load(), std::filesystem::filesystem_error);
-}
-
-TEST_F(StorageTest, SaveCreatesMissingFolders) {
-    JSONFileStateStorage nested(folder / "a" / "b" / "state.json");
-    AppState state;
-    state.activePresetID = "x";
-    nested.save(state);
-    EXPECT_EQ(nested.load(), state);
+    try {
+        other.load();
+        FAIL() << "loaded without error";
+    } catch (const StateFileError& e) {
+        EXPECT_THAT(e.what(), HasSubstr("elsewhere.json: "));
+    }
 }
 
 TEST_F(StorageTest, StateThatCannotBeEncodedLeavesTheOldFileIntact) {
