@@ -86,6 +86,16 @@ plist_t toNode(const Value& value) {
         if (usec >= 1000000) { sec += 1; usec -= 1000000; }
         if (usec <= -1000000) { sec -= 1; usec += 1000000; }
         if (sec < kMinDateSeconds || sec > kMaxDateSeconds) throw PlistError("date out of range");
+        // The library stores sec + usec / 1e6 as one double and truncates when it splits it
+        // again, so the stored double can read back a microsecond short, and every load and
+        // save would move the date on. Store the neighbour that reads back as this date.
+        const auto exactly = [&](std::int64_t micros) {
+            Node node(plist_new_date(static_cast<std::int32_t>(sec), static_cast<std::int32_t>(micros)));
+            std::int32_t readSec = 0, readMicros = 0;
+            plist_get_date_val(node.get(), &readSec, &readMicros);
+            return readSec == sec && readMicros == std::llabs(usec);
+        };
+        if (usec != 0 && !exactly(usec) && exactly(usec + (usec < 0 ? -1 : 1))) usec += usec < 0 ? -1 : 1;
         return plist_new_date(static_cast<std::int32_t>(sec), static_cast<std::int32_t>(usec));
     }
     case Value::Type::Data: {
