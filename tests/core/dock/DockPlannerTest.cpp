@@ -36,12 +36,17 @@ HiddenEntry entry(DockTile tile, std::int64_t index, std::optional<std::string> 
 
 } // namespace
 
-TEST(DockPlannerPlan, SamePresetAgainChangesNothing) {
+TEST(DockPlannerPlan, SamePresetAgainChangesNothingAndReorderingIsAChange) {
     std::vector<DockTile> current{dockTile("A"), spacer(7), dockTile("B"), dockTile("C")};
     auto plan = DockPlanner::plan(current, {}, DockPlanner::apps(current));
     EXPECT_EQ(plan.tiles, current);
     EXPECT_TRUE(plan.stored.empty());
     EXPECT_FALSE(plan.changed);
+
+    auto reordered = DockPlanner::plan(current, {}, {app("C"), app("A"), app("B")});
+    EXPECT_EQ(names(reordered.tiles), "C,guid:7,A,B");
+    EXPECT_TRUE(reordered.stored.empty());
+    EXPECT_TRUE(reordered.changed);
 }
 
 TEST(DockPlannerPlan, IdentitylessTilesKeepTheirIndexFromTheStart) {
@@ -80,24 +85,18 @@ TEST(DockPlannerPlan, EmptyDockTakesStoredTilesOrBuildsNewOnes) {
     EXPECT_FALSE(nothing.changed);
 }
 
-TEST(DockPlannerPlan, RepeatedAppsAppearOnceAndPathlessUnknownAppsNone) {
+TEST(DockPlannerPlan, RepeatsAppearOnceFirstTileWinningAndPathlessUnknownAppsNone) {
     PresetApp pathless("label:Gone", "", "Gone");
-    auto plan = DockPlanner::plan({dockTile("A")}, {}, {app("B"), app("A"), app("B"), pathless, app("A")});
-    EXPECT_EQ(names(plan.tiles), "B,A");
+    auto plan = DockPlanner::plan({dockTile("A", 1), dockTile("B"), dockTile("A", 2)}, {},
+                                  {app("B"), app("A"), app("B"), pathless, app("A")});
+    ASSERT_EQ(names(plan.tiles), "B,A");
+    EXPECT_EQ(plan.tiles[1], dockTile("A", 1)) << "the second A disappears";
+    EXPECT_TRUE(plan.stored.empty());
     // A pathless app whose tile is in the Dock is kept, and not stored.
     auto label = DockTile(plist::Dictionary{{"tile-data", Value(plist::Dictionary{{"file-label", Value("Gone")}})}});
     auto kept = DockPlanner::plan({label, dockTile("A")}, {}, {pathless});
     EXPECT_EQ(kept.tiles, std::vector<DockTile>{label});
     EXPECT_EQ(kept.stored, std::vector<DockTile>{dockTile("A")});
-}
-
-TEST(DockPlannerPlan, FirstTileOfARepeatedIdentityWinsAndTheSecondDisappears) {
-    std::vector<DockTile> current{dockTile("A", 1), dockTile("B"), dockTile("A", 2)};
-    auto plan = DockPlanner::plan(current, {}, {app("A"), app("B")});
-    ASSERT_EQ(plan.tiles.size(), 2u);
-    EXPECT_EQ(plan.tiles[0], dockTile("A", 1));
-    EXPECT_TRUE(plan.stored.empty());
-    EXPECT_TRUE(plan.changed);
 }
 
 TEST(DockPlannerPlan, DockTileWinsOverStoredTileAndStoredOverNewTile) {
@@ -110,14 +109,6 @@ TEST(DockPlannerPlan, DockTileWinsOverStoredTileAndStoredOverNewTile) {
     // Stored tiles are not carried over: only what this plan removes.
     auto next = DockPlanner::plan(plan.tiles, plan.stored, {app("B")});
     EXPECT_EQ(next.stored, std::vector<DockTile>{dockTile("A", 1)});
-}
-
-TEST(DockPlannerPlan, ReorderingIsAChange) {
-    std::vector<DockTile> current{dockTile("A"), dockTile("B")};
-    auto plan = DockPlanner::plan(current, {}, {app("B"), app("A")});
-    EXPECT_EQ(names(plan.tiles), "B,A");
-    EXPECT_TRUE(plan.stored.empty());
-    EXPECT_TRUE(plan.changed);
 }
 
 TEST(DockPlannerApps, OneAppPerIdentityWithDecodedPath) {
@@ -135,12 +126,6 @@ TEST(DockPlannerApps, OneAppPerIdentityWithDecodedPath) {
     // The apps give back tiles of the same identity.
     auto rebuilt = DockPlanner::plan({}, {}, {apps[1]});
     EXPECT_EQ(rebuilt.tiles.at(0).identity(), apps[1].id);
-}
-
-TEST(DockPlannerFullList, NothingHiddenOrAlreadyPresentLeavesTheListAlone) {
-    std::vector<DockTile> current{dockTile("A"), dockTile("B")};
-    EXPECT_EQ(DockPlanner::fullList(current, {}), current);
-    EXPECT_EQ(DockPlanner::fullList(current, {entry(dockTile("B", 4), 0)}), current);
 }
 
 TEST(DockPlannerFullList, AnchorsPlaceTheTileBesideTheirTile) {
@@ -164,11 +149,12 @@ TEST(DockPlannerFullList, EntriesGoBackInIndexOrderAndAnchorToEachOther) {
     EXPECT_EQ(names(result), "A,B,C,D");
 }
 
-TEST(DockPlannerFullList, OnlyTheFirstEntryOfAnIdentityReturns) {
-    std::vector<DockTile> current{dockTile("A")};
+TEST(DockPlannerFullList, OnlyTheFirstEntryOfAnIdentityAbsentFromTheListReturns) {
+    std::vector<DockTile> current{dockTile("A"), dockTile("B")};
+    EXPECT_EQ(DockPlanner::fullList(current, {entry(dockTile("B", 4), 0)}), current);
     auto result = DockPlanner::fullList(current, {entry(dockTile("X", 2), 3), entry(dockTile("X", 1), 1),
                                                   entry(dockTile("X", 3), 1)});
-    ASSERT_EQ(result.size(), 2u);
+    ASSERT_EQ(result.size(), 3u);
     EXPECT_EQ(result[1], dockTile("X", 1));
 }
 

@@ -26,7 +26,7 @@ Value fileData(const std::string& url) {
 
 } // namespace
 
-TEST(DockTileIdentity, BundleIdentifierThenURLThenLabel) {
+TEST(DockTileIdentity, BundleIdentifierThenURLThenLabelAndNoneForAnEmptyLabel) {
     auto full = withData({{"bundle-identifier", Value("com.example.mail")},
                           {"file-data", fileData("file:///Applications/Mail.app/")},
                           {"file-label", Value("Mail")}});
@@ -38,36 +38,26 @@ TEST(DockTileIdentity, BundleIdentifierThenURLThenLabel) {
                                  {"file-label", Value("Foo")}});
     EXPECT_FALSE(emptyBundle.bundleIdentifier());
     EXPECT_EQ(emptyBundle.identity(), "url:file:///Applications/Foo.app/");
+    EXPECT_EQ(withData({{"file-label", Value("Downloads")}}).identity(), "label:Downloads");
 
-    auto labelOnly = withData({{"file-label", Value("Downloads")}});
-    EXPECT_EQ(labelOnly.identity(), "label:Downloads");
-    EXPECT_EQ(labelOnly.displayName(), "Downloads");
-    EXPECT_FALSE(labelOnly.fileURL());
+    auto emptyLabel = withData({{"file-label", Value("")}, {"file-data", fileData("file:///A.app/")}});
+    EXPECT_EQ(emptyLabel.identity(), "url:file:///A.app/");
+    EXPECT_FALSE(withData({{"file-label", Value("")}}).identity());
+    EXPECT_FALSE(withData({{"file-label", Value("")}}).anchorKey());
 }
 
-TEST(DockTileIdentity, EmptyLabelHasNoIdentityButIsTheDisplayName) {
-    auto tile = withData({{"file-label", Value("")}});
-    EXPECT_EQ(tile.label(), "");
-    EXPECT_FALSE(tile.identity());
-    EXPECT_FALSE(tile.anchorKey());
-    EXPECT_EQ(tile.displayName(), "");
-}
-
-TEST(DockTileIdentity, GUIDGivesOnlyAnAnchorKey) {
+TEST(DockTileIdentity, AnIntegralGUIDGivesOnlyAnAnchorKey) {
     DockTile tile(plist::Dictionary{{"GUID", Value(4021)}});
     EXPECT_FALSE(tile.identity());
-    EXPECT_EQ(tile.guid(), 4021);
     EXPECT_EQ(tile.anchorKey(), "guid:4021");
     EXPECT_EQ(tile.displayName(), "?");
 
     EXPECT_EQ(DockTile(plist::Dictionary{{"GUID", Value(-12)}}).anchorKey(), "guid:-12");
     EXPECT_EQ(DockTile(plist::Dictionary{{"GUID", Value(7.9)}}).guid(), 7);
-    EXPECT_EQ(DockTile(plist::Dictionary{{"GUID", Value(std::uint64_t{5})}}).guid(), 5);
     EXPECT_FALSE(DockTile(plist::Dictionary{{"GUID", Value("4021")}}).guid());
     EXPECT_FALSE(DockTile(plist::Dictionary{{"GUID", Value(true)}}).anchorKey());
     // "GUID" is read at the top level only.
     EXPECT_FALSE(withData({{"GUID", Value(1)}}).guid());
-    EXPECT_FALSE(DockTile().anchorKey());
 }
 
 TEST(DockTileReading, ValuesOfTheWrongTypeCountAsMissing) {
@@ -94,11 +84,8 @@ TEST(DockTileReading, ValuesOfTheWrongTypeCountAsMissing) {
     EXPECT_EQ(badURL.identity(), "label:Foo");
 }
 
-TEST(DockTileDisplayName, LabelThenURLNameThenIdentity) {
-    auto byURL = withData({{"file-data", fileData("file:///Applications/Foo%20Bar.app/")}});
-    EXPECT_EQ(byURL.displayName(), "Foo Bar");
-    EXPECT_EQ(byURL.fileURL()->path, "/Applications/Foo Bar.app");
-    EXPECT_EQ(withData({{"file-data", fileData("file:///Applications/Safari.app/")}}).displayName(), "Safari");
+TEST(DockTileDisplayName, LabelEvenEmptyThenURLNameThenIdentity) {
+    EXPECT_EQ(withData({{"file-data", fileData("file:///Applications/Foo%20Bar.app/")}}).displayName(), "Foo Bar");
     EXPECT_EQ(withData({{"bundle-identifier", Value("com.x")}}).displayName(), "com.x");
     EXPECT_EQ(withData({{"file-label", Value("")}, {"file-data", fileData("file:///A.app/")}}).displayName(), "");
 }
@@ -121,8 +108,6 @@ TEST(DockTileMake, BuildsAFileTileThatKeepsTheAppIdentity) {
     EXPECT_FALSE(made.raw().at("tile-data").find("bundle-identifier"));
     EXPECT_EQ(made.identity(), unbundled.id);
     EXPECT_EQ(made.displayName(), "Foo Bar");
-    EXPECT_EQ(DockTile::fileURLString("/Applications/Safari.app"), "file:///Applications/Safari.app/");
-    EXPECT_EQ(DockTile::fileURLString("/Apps/100% Ünïcode.app"), "file:///Apps/100%25%20%C3%9Cn%C3%AFcode.app/");
 }
 
 TEST(DockTileEquality, StructuralElseAfterAnXMLRoundTrip) {
@@ -144,13 +129,17 @@ TEST(DockTileEquality, StructuralElseAfterAnXMLRoundTrip) {
     EXPECT_NE(DockTile(base), DockTile(real));
 }
 
-TEST(DockTileEquality, UnserialisableDictionariesAreEqualOnlyWhenIdentical) {
-    plist::Dictionary bad{{"n", Value(std::numeric_limits<std::uint64_t>::max())}};
-    EXPECT_EQ(DockTile(bad), DockTile(bad));
-    auto other = bad;
+TEST(DockTileEquality, UnserialisableTilesAreEqualOnlyWhenIdenticalAndFailEveryEncode) {
+    DockTile bad(plist::Dictionary{{"n", Value(std::numeric_limits<std::uint64_t>::max())}});
+    EXPECT_EQ(bad, DockTile(bad.raw()));
+    auto other = bad.raw();
     other["m"] = Value(1);
-    EXPECT_NE(DockTile(bad), DockTile(other));
-    EXPECT_NE(DockTile(other), DockTile(bad));
+    EXPECT_NE(bad, DockTile(other));
+    EXPECT_NE(DockTile(other), bad);
+    EXPECT_THROW(bad.encode(), plist::PlistError);
+    DockTile copy = bad;
+    EXPECT_THROW(copy.encode(), plist::PlistError);
+    EXPECT_THROW(bad.encode(), plist::PlistError);
 }
 
 TEST(DockTileCoding, RoundTripsEveryValueType) {
@@ -187,8 +176,6 @@ TEST(DockTileCoding, DecodingRejectsNonDictionariesAndGarbage) {
     good.resize(good.size() - 3);
     EXPECT_THROW(DockTile::decode(good), plist::PlistError);
     EXPECT_THROW(DockTile::decode({}), plist::PlistError);
-    EXPECT_THROW(DockTile(plist::Dictionary{{"n", Value(std::numeric_limits<std::uint64_t>::max())}}).encode(),
-                 plist::PlistError);
 }
 
 TEST(DockTileCoding, EncodingIsMadeOnceAndSharedByCopies) {
@@ -210,14 +197,6 @@ TEST(DockTileCoding, EncodingIsMadeOnceAndSharedByCopies) {
     copy = other;
     EXPECT_EQ(copy.encode(), other.encode());
     EXPECT_EQ(tile.encode(), bytes);
-}
-
-TEST(DockTileCoding, ATileThatCannotBeEncodedFailsEveryTime) {
-    DockTile tile(plist::Dictionary{{"n", Value(std::numeric_limits<std::uint64_t>::max())}});
-    EXPECT_THROW(tile.encode(), plist::PlistError);
-    DockTile copy = tile;
-    EXPECT_THROW(copy.encode(), plist::PlistError);
-    EXPECT_THROW(tile.encode(), plist::PlistError);
 }
 
 TEST(DockTileCoding, EqualityIsByDictionaryNotByEncoding) {
