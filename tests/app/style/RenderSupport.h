@@ -1,9 +1,10 @@
-// Helpers for the rendering tests: draw a widget or a painter callback into a transparent image,
-// keep the image as a PNG for a person to look at, and compare colours with a tolerance.
+// Helpers for the style tests: draw a widget or a painter callback into a transparent image, keep
+// the image as a PNG for a person to look at, and compare colours with a tolerance.
 #pragma once
 
+#include "tests/app/support/RenderSupport.h"
+
 #include <QColor>
-#include <QDir>
 #include <QImage>
 #include <QPainter>
 #include <QWidget>
@@ -12,16 +13,9 @@
 
 namespace kestrine::test {
 
-// Where the rendered PNGs go: $KESTRINE_RENDER_DIR, or <temp>/kestrine-style.
-inline QDir renderDirectory() {
-    const QByteArray configured = qgetenv("KESTRINE_RENDER_DIR");
-    QDir dir(configured.isEmpty() ? QDir::temp().filePath(QStringLiteral("kestrine-style")) : QString::fromLocal8Bit(configured));
-    dir.mkpath(QStringLiteral("."));
-    return dir;
-}
-
+// Into $KESTRINE_SHOTS_DIR, or <temp>/kestrine-shots/style.
 inline void savePNG(const QImage& image, const QString& name) {
-    image.save(renderDirectory().filePath(name + QStringLiteral(".png")));
+    image.save(testing::shotsDirectory(QStringLiteral("style")).filePath(name + QStringLiteral(".png")));
 }
 
 inline QImage blankImage(QSize logicalSize, qreal dpr = 1) {
@@ -60,6 +54,7 @@ inline QColor over(const QColor& top, const QColor& bottom) {
                             float(top.blueF() * a + bottom.blueF() * (1 - a)));
 }
 
+// Compares alpha as well, unlike testing::near.
 inline bool near(const QColor& a, const QColor& b, int tolerance = 3) {
     return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
            std::abs(a.blue() - b.blue()) <= tolerance && std::abs(a.alpha() - b.alpha()) <= tolerance;
