@@ -34,27 +34,20 @@ protected:
 
 } // namespace
 
-TEST_F(DockChangeBatcherTest, ANewBatcherHasNothingToFlush) {
+TEST_F(DockChangeBatcherTest, NothingToFlushWhenNewOrResynced) {
     EXPECT_FALSE(batcher->hasPending());
+    EXPECT_EQ(batcher->flush(), std::nullopt);
+    batcher->markPending();
+    batcher->resync();
     EXPECT_EQ(batcher->flush(), std::nullopt);
     EXPECT_TRUE(system->log.calls.empty());
     EXPECT_THROW(DockChangeBatcher(nullptr), std::invalid_argument);
 }
 
-TEST_F(DockChangeBatcherTest, EditOfTheActivePresetIsAppliedOnceOnFlush) {
-    batcher->edit("default", apps({"a", "b"}));
+TEST_F(DockChangeBatcherTest, ManyChangesAreSavedAtOnceAndLeadToOneApplyAndOneRestart) {
+    batcher->edit("default", apps({"a"}));
     EXPECT_TRUE(batcher->hasPending());
     EXPECT_EQ(system->log.calls, Calls{"save"}) << "the state is saved at once, the Dock is not touched";
-
-    EXPECT_EQ(batcher->flush(), (ApplyResult{true, true}));
-    EXPECT_FALSE(batcher->hasPending());
-    EXPECT_EQ(tileIDs(system->dockTiles()), (Calls{"a", "b"}));
-    EXPECT_EQ(batcher->flush(), std::nullopt);
-    EXPECT_EQ(system->restarts, 1);
-}
-
-TEST_F(DockChangeBatcherTest, ManyChangesLeadToOneApplyAndAtMostOneRestart) {
-    batcher->edit("default", apps({"a"}));
     batcher->activate(work);
     batcher->edit(work, apps({"c", "b"}));
     batcher->activate("default");
@@ -62,9 +55,11 @@ TEST_F(DockChangeBatcherTest, ManyChangesLeadToOneApplyAndAtMostOneRestart) {
     EXPECT_EQ(count("persistentApps"), 0);
 
     EXPECT_EQ(batcher->flush(), (ApplyResult{true, true}));
+    EXPECT_FALSE(batcher->hasPending());
     EXPECT_EQ(count("persistentApps"), 1);
     EXPECT_EQ(count("restart"), 1);
     EXPECT_EQ(tileIDs(system->dockTiles()), (Calls{"b", "a"}));
+    EXPECT_EQ(batcher->flush(), std::nullopt);
 }
 
 TEST_F(DockChangeBatcherTest, ChangesTheDockDoesNotShowStayClean) {
@@ -82,7 +77,10 @@ TEST_F(DockChangeBatcherTest, ChangesTheDockDoesNotShowStayClean) {
 TEST_F(DockChangeBatcherTest, FailuresKeepTheFlag) {
     EXPECT_THROW(batcher->edit("nope", {}), PresetError);
     EXPECT_THROW(batcher->activate("nope"), PresetError);
+    system->log.failOn("save");
+    EXPECT_THROW(batcher->activate(work), FakeFailure);
     EXPECT_FALSE(batcher->hasPending());
+    system->log.clearFailures();
 
     batcher->markPending();
     EXPECT_THROW(batcher->edit("nope", {}), PresetError);
@@ -96,17 +94,4 @@ TEST_F(DockChangeBatcherTest, FailuresKeepTheFlag) {
     EXPECT_EQ(batcher->flush(), (ApplyResult{true, true}));
     EXPECT_EQ(tileIDs(system->dockTiles()), Calls{"c"});
     EXPECT_FALSE(batcher->hasPending());
-}
-
-TEST_F(DockChangeBatcherTest, ActivateWhoseSaveFailsKeepsTheFlagUnchanged) {
-    system->log.failOn("save");
-    EXPECT_THROW(batcher->activate(work), FakeFailure);
-    EXPECT_FALSE(batcher->hasPending());
-}
-
-TEST_F(DockChangeBatcherTest, ResyncForgetsPendingWork) {
-    batcher->markPending();
-    batcher->resync();
-    EXPECT_EQ(batcher->flush(), std::nullopt);
-    EXPECT_TRUE(system->log.calls.empty());
 }

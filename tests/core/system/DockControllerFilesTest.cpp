@@ -9,7 +9,6 @@
 #include "core/plist/Base64.h"
 #include "core/system/FileDockBackupStore.h"
 #include "core/system/PlistFileDockStore.h"
-#include "core/system/ProcessDockRestarter.h"
 
 using namespace kestrine;
 using namespace kestrine::testing;
@@ -24,7 +23,8 @@ using Calls = std::vector<std::string>;
 
 /// Counts restarts instead of ending a process.
 struct CountingRestarter : DockRestarter {
-    std::shared_ptr<int> count = std::make_shared<int>(0);
+    explicit CountingRestarter(std::shared_ptr<int> count) : count(std::move(count)) {}
+    std::shared_ptr<int> count;
     void restart() override { ++*count; }
 };
 
@@ -52,14 +52,10 @@ protected:
     ManualClock clock{sampleMoment()};
     std::shared_ptr<int> restarts = std::make_shared<int>(0);
 
-    std::unique_ptr<DockController> controller(std::unique_ptr<DockRestarter> restarter = nullptr) {
-        if (!restarter) {
-            auto counting = std::make_unique<CountingRestarter>();
-            counting->count = restarts;
-            restarter = std::move(counting);
-        }
+    std::unique_ptr<DockController> controller() {
         return std::make_unique<DockController>(
-            std::make_unique<PlistFileDockStore>(domain, [this] { return clock(); }), std::move(restarter),
+            std::make_unique<PlistFileDockStore>(domain, [this] { return clock(); }),
+            std::make_unique<CountingRestarter>(restarts),
             std::make_unique<FileDockBackupStore>(backups, 20, [this] { return clock(); }),
             std::make_unique<JSONFileStateStorage>(stateFile));
     }
@@ -71,32 +67,9 @@ protected:
         return out;
     }
     std::size_t historyCount() { return FileDockBackupStore(backups, 20).history().size(); }
-    std::string presetID(DockController& c, const std::string& name) {
-        for (auto& p : c.state().presets)
-            if (p.name == name) return p.id;
-        throw std::runtime_error("no preset " + name);
-    }
 };
 
 } // namespace
-
-TEST_F(DockControllerFilesTest, FirstStartSavesTheDefaultPresetAndLeavesTheDockAlone) {
-    writeDictionary(domain, dockWith({appTile("a", 1), appTile("b", 2), spacerTile(3), appTile("c", 4)}));
-    const std::string dockBytes = readFile(domain);
-
-    auto c = controller();
-    c->bootstrap("Home", "🏠");
-
-    AppState saved = savedState();
-    ASSERT_EQ(saved.presets.size(), 1u);
-    EXPECT_EQ(saved.presets[0].id, "default");
-    EXPECT_EQ(appIDs(saved.presets[0].apps), (Calls{"a", "b", "c"}));
-    EXPECT_EQ(saved.presets[0].apps[0].path, "/Applications/a.app");
-    EXPECT_EQ(saved.activePresetID, "default");
-    EXPECT_EQ(readFile(domain), dockBytes);
-    EXPECT_FALSE(fs::exists(backups));
-    EXPECT_EQ(*restarts, 0);
-}
 
 TEST_F(DockControllerFilesTest, OlderStateFileIsMigratedAndTheOriginalBackupGivesTheDefaultPreset) {
     writeDictionary(domain, dockWith({appTile("a", 1), appTile("c", 3)}));
@@ -129,16 +102,6 @@ TEST_F(DockControllerFilesTest, OlderStateFileIsMigratedAndTheOriginalBackupGive
     auto tiles = dockTiles();
     ASSERT_EQ(tileIDs(tiles), (Calls{"a", "b"}));
     EXPECT_EQ(tiles[1].raw(), appTile("b", 2));
-}
-
-TEST_F(DockControllerFilesTest, ExistingInstallationWithoutOriginalBackupUsesTheCompleteDock) {
-    writeDictionary(domain, dockWith({appTile("a", 1), appTile("c", 3)}));
-    writeFileAtomically(stateFile, R"({"presets": [], "storedTiles": [],
-        "hidden": [ { "tile": ")" + tileText(appTile("b", 2)) + R"(", "originalIndex": 1 } ]})");
-    auto c = controller();
-    c->bootstrap("Home", "🏠");
-    EXPECT_EQ(appIDs(savedState().presets[0].apps), (Calls{"a", "b", "c"}));
-    EXPECT_EQ(savedState().activePresetID, "default");
 }
 
 TEST_F(DockControllerFilesTest, ActivationRemovesTilesAndAnotherBringsThemBackByteIdentical) {
@@ -174,48 +137,7 @@ TEST_F(DockControllerFilesTest, ActivationRemovesTilesAndAnotherBringsThemBackBy
     EXPECT_EQ(historyCount(), 2u);
 }
 
-TEST_F(DockControllerFilesTest, RecentsAndRestoreOriginalOverFiles) {
-    const Dictionary initial = dockWith({appTile("a", 1), appTile("b", 2)});
-    writeDictionary(domain, initial);
-    auto c = controller();
-    c->bootstrap("Home", "🏠");
-    EXPECT_FALSE(c->restoreOriginal()) << "no backup yet";
-    EXPECT_EQ(readDictionary(domain), initial);
-
-    c->activate(c->createPreset("One", std::nullopt, apps({"b"})).id);
-    clock.now += std::chrono::seconds(1);
-    EXPECT_EQ(c->setRecentsVisible(false), (ApplyResult{true, true}));
-    EXPECT_EQ(readDictionary(domain).at("show-recents"), Value(false));
-    EXPECT_EQ(savedState(), c->state());
-
-    clock.now += std::chrono::seconds(1);
-    EXPECT_TRUE(c->restoreOriginal());
-    Dictionary restored = readDictionary(domain);
-    Dictionary expected = initial;
-    expected["show-recents"] = Value(true); // the original snapshot held the default
-    EXPECT_EQ(restored, expected);
-    EXPECT_EQ(savedState().activePresetID, "default");
-    EXPECT_EQ(historyCount(), 3u);
-    EXPECT_EQ(FileDockBackupStore(backups, 20).loadLatest()->at("show-recents"), Value(false));
-}
-
 // MARK: - Faults
-
-TEST_F(DockControllerFilesTest, BackupFolderThatCannotBeCreatedStopsBeforeTheDockIsWritten) {
-    writeDictionary(domain, dockWith({appTile("a", 1), appTile("b", 2)}));
-    auto c = controller();
-    c->bootstrap("Home", "🏠");
-    const std::string small = c->createPreset("Small", std::nullopt, apps({"a"})).id;
-    const std::string dockBytes = readFile(domain);
-    writeFileAtomically(backups, "a regular file where the folder belongs");
-
-    EXPECT_THROW(c->activate(small), fs::filesystem_error);
-    EXPECT_EQ(readFile(domain), dockBytes);
-    EXPECT_EQ(readFile(backups), "a regular file where the folder belongs");
-    EXPECT_EQ(savedState().activePresetID, small) << "the switch itself was recorded";
-    EXPECT_TRUE(savedState().storedTiles.empty());
-    EXPECT_EQ(*restarts, 0);
-}
 
 TEST_F(DockControllerFilesTest, StateThatCannotBeSavedLeavesTheDockWrittenAndUnrestarted) {
     writeDictionary(domain, dockWith({appTile("a", 1), appTile("b", 2)}));
@@ -240,38 +162,6 @@ TEST_F(DockControllerFilesTest, StateThatCannotBeSavedLeavesTheDockWrittenAndUnr
     EXPECT_EQ(c->apply(apps({"a"})), ApplyResult{});
     EXPECT_EQ(tileIDs(savedState().storedTiles), Calls{"b"});
     EXPECT_EQ(historyCount(), 1u) << "nothing more is written to the Dock";
-}
-
-TEST_F(DockControllerFilesTest, RestarterThatCannotBeLaunchedIsReportedAfterEverythingIsWritten) {
-    writeDictionary(domain, dockWith({appTile("a", 1), appTile("b", 2)}));
-    auto c = controller(std::make_unique<ProcessDockRestarter>((home / "no/such/killall").string()));
-    c->bootstrap("Home", "🏠");
-    const std::string small = c->createPreset("Small", std::nullopt, apps({"b"})).id;
-
-    EXPECT_THROW(c->activate(small), std::system_error);
-    EXPECT_EQ(tileIDs(dockTiles()), Calls{"b"});
-    EXPECT_EQ(tileIDs(savedState().storedTiles), Calls{"a"});
-    EXPECT_EQ(savedState().activePresetID, small);
-}
-
-TEST_F(DockControllerFilesTest, CorruptDockDomainIsKeptAsideWhenTheFirstWriteReplacesIt) {
-    ScopedTimeZone utc("UTC");
-    std::string full = plist::toBinary(Value(dockWith({appTile("a", 1), appTile("b", 2)})));
-    const std::string corrupt = full.substr(0, full.size() / 2);
-    writeFileAtomically(domain, corrupt);
-    writeFileAtomically(stateFile, R"({"presets": [{"id": "default", "name": "Home", "isDefault": true,
-        "apps": [{"id": "a", "path": "/Applications/a.app", "name": "a"}]}], "activePresetID": "default"})");
-
-    auto c = controller();
-    c->bootstrap("Home", "🏠");
-    EXPECT_TRUE(c->dockApps().empty()) << "an unreadable domain reads as empty";
-    EXPECT_EQ(readFile(domain), corrupt);
-
-    EXPECT_EQ(c->applyActivePreset(), (ApplyResult{true, true}));
-    EXPECT_EQ(readFile(domain.parent_path() / "com.apple.dock.plist.unreadable-20240305-070809-045"), corrupt);
-    auto tiles = dockTiles();
-    ASSERT_EQ(tileIDs(tiles), Calls{"a"});
-    EXPECT_EQ(tiles[0].raw(), DockTile::make(app("a")).raw()) << "built from the preset";
 }
 
 TEST_F(DockControllerFilesTest, MissingDockDomainIsCreatedByTheFirstActivation) {

@@ -59,21 +59,15 @@ TEST_F(DockControllerStateTest, ActivePresetIDFallsBackToTheDefaultPresetThenToD
     EXPECT_EQ(system->savedState.activePresetID, "home") << "bootstrap stores the fallback";
 }
 
-TEST_F(DockControllerStateTest, NameCollisionsTrimTheCandidateButNotTheStoredNames) {
-    system->savedState.presets = {makePreset("w", "Work", {}), makePreset("s", " Study", {}),
-                                  makePreset("g", "ÇA VA", {})};
+TEST_F(DockControllerStateTest, CreatePresetChecksTheTrimmedNameAndStoresApplicationsOnce) {
+    system->savedState.presets = {makePreset("default", "Home", {}, true), makePreset("w", "Work", {}),
+                                  makePreset("s", " Study", {}), makePreset("g", "ÇA VA", {})};
     auto c = controller();
-    EXPECT_TRUE(c->isNameTaken("  work "));
+    const AppState before = c->state();
     EXPECT_FALSE(c->isNameTaken("  work ", "w"));
     EXPECT_TRUE(c->isNameTaken("\nça va\t")) << "full Unicode lower-casing";
     EXPECT_FALSE(c->isNameTaken("study")) << "the stored name keeps its leading space";
     EXPECT_FALSE(c->isNameTaken("works"));
-}
-
-TEST_F(DockControllerStateTest, CreatePresetChecksTheNameAndStoresApplicationsOnce) {
-    system->savedState.presets = {makePreset("default", "Home", {}, true), makePreset("w", "Work", {})};
-    auto c = controller();
-    const AppState before = c->state();
 
     expectPresetError(PresetError::Code::emptyName, [&] { c->createPreset("   ", std::nullopt, {}); });
     expectPresetError(PresetError::Code::nameTaken, [&] { c->createPreset(" WORK", std::nullopt, {}); });
@@ -83,7 +77,6 @@ TEST_F(DockControllerStateTest, CreatePresetChecksTheNameAndStoresApplicationsOn
     Preset created = c->createPreset("  Games \n", "🎮", {app("a"), app("b"), app("a")});
     EXPECT_TRUE(std::regex_match(created.id, std::regex("[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}")));
     EXPECT_EQ(created.name, "Games");
-    EXPECT_EQ(created.emoji, "🎮");
     EXPECT_EQ(appIDs(created.apps), (std::vector<std::string>{"a", "b"}));
     EXPECT_FALSE(created.isDefault);
     EXPECT_EQ(c->state().presets.back(), created);
@@ -93,12 +86,16 @@ TEST_F(DockControllerStateTest, CreatePresetChecksTheNameAndStoresApplicationsOn
     EXPECT_NE(c->createPreset("Other", std::nullopt, {}).id, created.id);
 }
 
-TEST_F(DockControllerStateTest, UpdatePresetChecksInOrderAndKeepsAFailedSaveInMemory) {
-    system->savedState.presets = {makePreset("default", "Home", {}, true), makePreset("w", "Work", {})};
+TEST_F(DockControllerStateTest, UpdateAndDeleteCheckInOrderAndKeepAFailedSaveInMemory) {
+    system->savedState.presets = {makePreset("default", "Home", {}, true), makePreset("w", "Work", {}),
+                                  makePreset("g", "Games", {})};
+    system->savedState.activePresetID = "w";
     auto c = controller();
     expectPresetError(PresetError::Code::notFound, [&] { c->updatePreset("nope", "", std::nullopt); });
     expectPresetError(PresetError::Code::emptyName, [&] { c->updatePreset("w", " ", std::nullopt); });
     expectPresetError(PresetError::Code::nameTaken, [&] { c->updatePreset("w", "home", std::nullopt); });
+    expectPresetError(PresetError::Code::cannotDeleteDefault, [&] { c->deletePreset("default"); });
+    expectPresetError(PresetError::Code::notFound, [&] { c->deletePreset("missing"); });
     EXPECT_EQ(system->saves, 0);
 
     c->updatePreset("w", " work ", "💼"); // its own name in another case is fine
@@ -107,27 +104,17 @@ TEST_F(DockControllerStateTest, UpdatePresetChecksInOrderAndKeepsAFailedSaveInMe
     c->updatePreset("w", "Work", std::nullopt);
     EXPECT_EQ(system->savedState.presets[1].emoji, std::nullopt) << "an absent emoji clears it";
 
-    system->log.failOn("save");
-    EXPECT_THROW(c->updatePreset("w", "Office", std::nullopt), FakeFailure);
-    EXPECT_EQ(c->preset("w")->name, "Office");
-    EXPECT_EQ(system->savedState.presets[1].name, "Work");
-}
-
-TEST_F(DockControllerStateTest, DeletePreset) {
-    system->savedState.presets = {makePreset("default", "Home", {}, true), makePreset("w", "Work", {}),
-                                  makePreset("g", "Games", {})};
-    system->savedState.activePresetID = "w";
-    auto c = controller();
-    expectPresetError(PresetError::Code::cannotDeleteDefault, [&] { c->deletePreset("default"); });
-    expectPresetError(PresetError::Code::notFound, [&] { c->deletePreset("missing"); });
-    EXPECT_EQ(system->saves, 0);
-
     c->deletePreset("g");
     EXPECT_EQ(system->savedState.activePresetID, "w");
     c->deletePreset("w");
-    EXPECT_EQ(system->savedState.activePresetID, "default");
+    EXPECT_EQ(system->savedState.activePresetID, "default") << "deleting the active preset activates the default";
     EXPECT_EQ(system->savedState.presets.size(), 1u);
     EXPECT_TRUE(std::find(system->log.calls.begin(), system->log.calls.end(), "restart") == system->log.calls.end());
+
+    system->log.failOn("save");
+    EXPECT_THROW(c->updatePreset("default", "Office", std::nullopt), FakeFailure);
+    EXPECT_EQ(c->preset("default")->name, "Office");
+    EXPECT_EQ(system->savedState.presets[0].name, "Home");
 }
 
 // MARK: - bootstrap
@@ -156,23 +143,17 @@ TEST_F(DockControllerStateTest, FirstStartMakesTheDefaultPresetFromTheDockAndSav
     EXPECT_EQ(system->saves, 1);
 }
 
-TEST_F(DockControllerStateTest, DefaultNameGetsTheFirstFreeCounter) {
-    system->savedState.presets = {makePreset("u1", "home", {}), makePreset("u2", "Home 2", {})};
-    auto c = controller();
-    c->bootstrap("Home", "🏠");
-    EXPECT_EQ(c->state().presets[0].name, "Home 3");
-    EXPECT_EQ(c->state().presets[0].id, "default");
-}
-
 TEST_F(DockControllerStateTest, ExistingInstallationUsesTheOriginalBackupAndFindsTheActivePreset) {
     system->setDock({appTile("b", 2), appTile("x", 9)});
     system->original = plist::Dictionary{
         {"persistent-apps", plist::Value(plist::Array{plist::Value(appTile("a", 1)), plist::Value(appTile("b", 2))})}};
-    system->savedState.presets = {makePreset("w", "Work", apps({"x", "b"}))};
+    system->savedState.presets = {makePreset("w", "Work", apps({"x", "b"})), makePreset("u1", "home", {}),
+                                  makePreset("u2", "Home 2", {})};
     auto c = controller();
     c->bootstrap("Home", "🏠");
 
     EXPECT_EQ(appIDs(c->state().presets[0].apps), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(c->state().presets[0].name, "Home 3") << "the first free counter";
     EXPECT_EQ(c->state().activePresetID, "w") << "the preset whose apps equal the Dock's, as a set";
     EXPECT_EQ(system->log.calls, (std::vector<std::string>{"persistentApps", "loadOriginal", "save"}));
 }

@@ -58,17 +58,6 @@ TEST_F(DockControllerWritesTest, ApplyThatRemovesTilesRunsEveryStepInOrder) {
     EXPECT_EQ(system->log.calls, Calls{"persistentApps"});
 }
 
-TEST_F(DockControllerWritesTest, AStoredTileComesBackUnchanged) {
-    c->apply(apps({"a"}));
-    system->log.clear();
-    c->apply(apps({"a", "c", "b"}));
-    auto tiles = system->dockTiles();
-    ASSERT_EQ(tileIDs(tiles), (Calls{"a", "?", "c", "b"}));
-    EXPECT_EQ(tiles[2].raw(), appTile("c", 4)) << "same GUID, same book data";
-    EXPECT_EQ(tiles[3].raw(), appTile("b", 2));
-    EXPECT_EQ(tileIDs(c->state().storedTiles), Calls{"d"});
-}
-
 TEST_F(DockControllerWritesTest, StoredTilesOutliveAnApplyThatRemovesNothing) {
     // A tile known only by its label: the only copy of it is the stored one.
     plist::Dictionary labelOnly{{"GUID", plist::Value(77)},
@@ -136,8 +125,7 @@ TEST_F(DockControllerWritesTest, AnUnchangedDockKeepsStoredTilesUntilTheDockShow
 }
 
 TEST_F(DockControllerWritesTest, ActivateStoresTheIdThenApplies) {
-    ApplyResult result = c->activate(idOf("Small"));
-    EXPECT_EQ(result, (ApplyResult{true, true}));
+    EXPECT_EQ(c->activate(idOf("Small")), (ApplyResult{true, true}));
     EXPECT_EQ(system->log.calls,
               (Calls{"save", "persistentApps", "snapshot", "saveBackup", "setPersistentApps", "save", "restart"}));
     EXPECT_EQ(system->savedState.activePresetID, idOf("Small"));
@@ -153,13 +141,12 @@ TEST_F(DockControllerWritesTest, ActivateStoresTheIdThenApplies) {
     EXPECT_THROW(c->activate("nope"), PresetError);
     EXPECT_EQ(c->state(), before);
     EXPECT_TRUE(system->log.calls.empty());
-}
 
-TEST_F(DockControllerWritesTest, ActivateWithAFailingSaveDoesNotTouchTheDock) {
+    // A failing save stops before the Dock is read; the change stays in memory.
     system->log.failOn("save");
-    EXPECT_THROW(c->activate(idOf("Small")), FakeFailure);
+    EXPECT_THROW(c->activate("default"), FakeFailure);
     EXPECT_EQ(system->log.calls, Calls{"save"});
-    EXPECT_EQ(c->activePresetID(), idOf("Small")) << "the change stays in memory";
+    EXPECT_EQ(c->activePresetID(), "default");
 }
 
 TEST_F(DockControllerWritesTest, UpdateAppsAndSetApps) {
@@ -183,7 +170,7 @@ TEST_F(DockControllerWritesTest, UpdateAppsAndSetApps) {
     EXPECT_TRUE(system->log.calls.empty());
 }
 
-TEST_F(DockControllerWritesTest, SetActivePresetComparesWithTheStoredField) {
+TEST_F(DockControllerWritesTest, SetActivePresetComparesWithTheStoredFieldAndNoPresetReadsNothing) {
     system->savedState.activePresetID.reset();
     c = makeController(system);
     system->log.clear();
@@ -191,9 +178,7 @@ TEST_F(DockControllerWritesTest, SetActivePresetComparesWithTheStoredField) {
     EXPECT_EQ(system->log.calls, Calls{"save"});
     c->setActivePreset("default");
     EXPECT_EQ(system->log.calls, Calls{"save"});
-}
 
-TEST_F(DockControllerWritesTest, ApplyActivePresetWithoutAnyPresetReadsNothing) {
     system->savedState = AppState{};
     c = makeController(system);
     system->log.clear();
@@ -230,12 +215,24 @@ TEST_F(DockControllerWritesTest, RecentsVisibility) {
     EXPECT_EQ(system->restarts, 2) << "the first change and the one that undid the failed restart";
 }
 
-TEST_F(DockControllerWritesTest, RestoreOriginal) {
+TEST_F(DockControllerWritesTest, RestoreOriginalItsFailuresAndAbsence) {
     const plist::Dictionary firstDock = system->dock;
     c->activate(idOf("Small"));
+    const std::string small = idOf("Small");
     system->dock["show-recents"] = plist::Value(false);
-    system->log.clear();
+    const plist::Dictionary dock = system->dock;
 
+    for (const auto& calls : {Calls{"loadOriginal"}, Calls{"loadOriginal", "snapshot", "saveBackup", "restore"}}) {
+        system->log.clear();
+        system->log.failOn(calls.back());
+        EXPECT_THROW(c->restoreOriginal(), FakeFailure);
+        EXPECT_EQ(system->log.calls, calls);
+        EXPECT_EQ(c->state().activePresetID, small) << "a failing restore leaves the active id";
+        EXPECT_EQ(system->dock, dock);
+        system->log.clearFailures();
+    }
+
+    system->log.clear();
     EXPECT_TRUE(c->restoreOriginal());
     EXPECT_EQ(system->log.calls, (Calls{"loadOriginal", "snapshot", "saveBackup", "restore", "save", "restart"}));
     EXPECT_EQ(system->dock.at("persistent-apps"), firstDock.at("persistent-apps"));
@@ -243,32 +240,13 @@ TEST_F(DockControllerWritesTest, RestoreOriginal) {
     EXPECT_EQ(system->backups.back().at("show-recents"), plist::Value(false)) << "the replaced Dock is kept";
     EXPECT_EQ(c->state().activePresetID, "default");
     EXPECT_EQ(tileIDs(c->state().storedTiles), (Calls{"b", "c"})) << "stored tiles are left alone";
-}
 
-TEST_F(DockControllerWritesTest, RestoreOriginalFailuresAndAbsence) {
-    c->activate(idOf("Small"));
-    const std::string small = idOf("Small");
-    const plist::Dictionary dock = system->dock;
-
-    system->log.clear();
-    system->log.failOn("loadOriginal");
-    EXPECT_THROW(c->restoreOriginal(), FakeFailure);
-    EXPECT_EQ(system->log.calls, Calls{"loadOriginal"});
-
-    system->log.clearFailures();
-    system->log.clear();
-    system->log.failOn("restore");
-    EXPECT_THROW(c->restoreOriginal(), FakeFailure);
-    EXPECT_EQ(system->log.calls, (Calls{"loadOriginal", "snapshot", "saveBackup", "restore"}));
-    EXPECT_EQ(c->state().activePresetID, small) << "a failing restore leaves the active id";
-    EXPECT_EQ(system->dock, dock);
-
-    system->log.clearFailures();
     system->log.clear();
     system->original.reset();
-    std::size_t backups = system->backups.size();
+    const std::size_t backups = system->backups.size();
+    const plist::Dictionary restored = system->dock;
     EXPECT_FALSE(c->restoreOriginal());
     EXPECT_EQ(system->log.calls, Calls{"loadOriginal"});
     EXPECT_EQ(system->backups.size(), backups);
-    EXPECT_EQ(system->dock, dock);
+    EXPECT_EQ(system->dock, restored);
 }

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "DockFixtures.h"
 #include "SystemTestSupport.h"
 
 using namespace kestrine;
@@ -17,16 +18,6 @@ using plist::Dictionary;
 using plist::Value;
 
 namespace {
-
-Dictionary appTile(const std::string& bundleID, std::int64_t guid) {
-    Dictionary fileData{{"_CFURLString", Value("file:///Applications/" + bundleID + ".app/")},
-                        {"_CFURLStringType", Value(15)}};
-    Dictionary tileData{{"bundle-identifier", Value(bundleID)},
-                        {"file-label", Value(bundleID)},
-                        {"file-data", Value(fileData)},
-                        {"book", Value(Data{0x62, 0x6f, 0x6f, 0x6b, static_cast<std::uint8_t>(guid)})}};
-    return {{"GUID", Value(guid)}, {"tile-type", Value("file-tile")}, {"tile-data", Value(tileData)}};
-}
 
 /// Keys the Dock keeps that the store must never change, of every value type.
 Dictionary foreignKeys() {
@@ -60,14 +51,6 @@ protected:
 };
 
 } // namespace
-
-TEST_F(PlistFileDockStoreTest, MissingDomainReadsAsDefaultsAndIsNotCreatedByReading) {
-    PlistFileDockStore store(file);
-    EXPECT_TRUE(store.persistentApps().empty());
-    EXPECT_EQ(store.showRecents(), std::nullopt);
-    EXPECT_EQ(store.snapshot(), (Dictionary{{"show-recents", Value(true)}}));
-    EXPECT_FALSE(fs::exists(file.parent_path()));
-}
 
 TEST_F(PlistFileDockStoreTest, WritesKeepEveryOtherKeyAndUseTheBinaryFormat) {
     Dictionary before = withKeys(foreignKeys(), {{"persistent-apps", Value(Array{Value(appTile("a", 1))})},
@@ -122,10 +105,15 @@ TEST_F(PlistFileDockStoreTest, ReadsSeeWhatAnotherProcessStoredAndWritesMergeOve
     EXPECT_EQ(ours.showRecents(), false);
 }
 
-TEST_F(PlistFileDockStoreTest, WrongTypesReadAsDefaults) {
+TEST_F(PlistFileDockStoreTest, MissingDomainAndWrongTypesReadAsDefaults) {
+    PlistFileDockStore store(file);
+    EXPECT_TRUE(store.persistentApps().empty());
+    EXPECT_EQ(store.showRecents(), std::nullopt);
+    EXPECT_EQ(store.snapshot(), (Dictionary{{"show-recents", Value(true)}}));
+    EXPECT_FALSE(fs::exists(file.parent_path())) << "reading creates nothing";
+
     writeDictionary(file, {{"persistent-apps", Value(Array{Value(appTile("a", 1)), Value("not a tile")})},
                            {"show-recents", Value("yes")}});
-    PlistFileDockStore store(file);
     EXPECT_TRUE(store.persistentApps().empty());
     EXPECT_EQ(store.showRecents(), std::nullopt);
     Dictionary snapshot = store.snapshot();

@@ -11,30 +11,11 @@
 
 #include "core/plist/PlistCoding.h"
 #include "core/support/AtomicFile.h"
+#include "tests/core/support/TempFolder.h"
 
 namespace kestrine::testing {
 
-/// A fresh folder under the system's temporary folder, removed with everything in it.
-class TemporaryFolder {
-public:
-    TemporaryFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kestrine-system-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
-    }
-    ~TemporaryFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TemporaryFolder(const TemporaryFolder&) = delete;
-    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-
-    const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
-private:
-    std::filesystem::path path_;
-};
+using TemporaryFolder = TempFolder;
 
 /// Sets TZ for the lifetime of the object.
 class ScopedTimeZone {
