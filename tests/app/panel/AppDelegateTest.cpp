@@ -100,27 +100,22 @@ TEST_F(AppDelegateTest, TheSettingsWindowOpensUnlessALoginItemLaunchAfterItWasSe
     }
 }
 
-TEST_F(AppDelegateTest, TheShortcutTogglesThePanelOnALaterTurn) {
+TEST_F(AppDelegateTest, TheShortcutTogglesThePanelOnALaterTurnAndReopeningShowsTheSettings) {
     makeDelegate(true);
     delegate->finishLaunching(true);
     ASSERT_TRUE(press);
     EXPECT_EQ(delegate->panelController(), nullptr) << "created on the first press";
-
     press();
     QCoreApplication::processEvents();
     ASSERT_NE(delegate->panelController(), nullptr);
     EXPECT_TRUE(delegate->panelController()->isShown());
     FloatingPanelController* controllerBefore = delegate->panelController();
-
     press();
     QCoreApplication::processEvents();
     EXPECT_FALSE(delegate->panelController()->isShown());
     EXPECT_EQ(delegate->panelController(), controllerBefore) << "kept for the next press";
-}
 
-TEST_F(AppDelegateTest, ReopeningShowsTheSettingsWindowEvenAfterItWasClosed) {
-    makeDelegate(true);
-    delegate->finishLaunching(true);
+    // Reopening the application shows the settings window, also after it was closed.
     EXPECT_FALSE(settingsShown());
     delegate->showSettings();
     ASSERT_TRUE(settingsShown());

@@ -41,14 +41,4 @@ TEST(AppIcon, TheInstalledFilesAreRenderingsOfTheDrawingAtTheirSizes) {
     }
 }
 
-TEST(AppIcon, IsARoundedTileOnATransparentGround) {
-    const QImage icon = AppIcon::render(128);
-    EXPECT_EQ(qAlpha(icon.pixel(0, 0)), 0);
-    EXPECT_EQ(qAlpha(icon.pixel(127, 0)), 0);
-    // The tile's rounded corner leaves the square's corner region clear.
-    EXPECT_EQ(qAlpha(icon.pixel(10, 9)), 0);
-    EXPECT_EQ(qAlpha(icon.pixel(64, 64)), 255);
-    EXPECT_EQ(qAlpha(icon.pixel(64, 10)), 255);
-}
-
 }  // namespace

@@ -2,7 +2,6 @@
 // nothing (and is skipped) otherwise.
 #include "tests/app/panel/PanelFixture.h"
 
-#include "app/AppIcon.h"
 #include "app/panel/PresetKey.h"
 #include "app/panel/SelectionState.h"
 #include "app/style/Palette.h"
@@ -77,11 +76,6 @@ TEST_F(PanelShots, Empty) {
     system->log.failOn("load");
     model = build();
     render("empty", 0, 0);
-}
-
-TEST_F(PanelShots, Icon) {
-    ASSERT_TRUE(AppIcon::render(256).save(folder + "/icon-256.png"));
-    ASSERT_TRUE(AppIcon::render(64).save(folder + "/icon-64.png"));
 }
 
 }  // namespace

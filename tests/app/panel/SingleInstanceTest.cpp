@@ -46,15 +46,21 @@ protected:
     fs::path root;
 };
 
-TEST_F(SingleInstanceTest, TheFirstStartHoldsTheLockAndLaterStartsAreSecondary) {
-    SingleInstance first(root / "run");
-    EXPECT_EQ(first.claim(), SingleInstance::Role::primary);
-    EXPECT_TRUE(fs::exists(first.lockPath()));
-    SingleInstance second(root / "run");
-    EXPECT_EQ(second.claim(), SingleInstance::Role::secondary);
-    // Asking again gives the same answer.
-    EXPECT_EQ(second.claim(), SingleInstance::Role::secondary);
-    EXPECT_FALSE(second.listen());
+TEST_F(SingleInstanceTest, TheFirstStartHoldsTheLockUntilItEndsAndLaterStartsAreSecondary) {
+    auto first = std::make_unique<SingleInstance>(root / "run");
+    EXPECT_EQ(first->claim(), SingleInstance::Role::primary);
+    EXPECT_TRUE(fs::exists(first->lockPath()));
+    ASSERT_TRUE(first->listen());
+    {
+        SingleInstance second(root / "run");
+        EXPECT_EQ(second.claim(), SingleInstance::Role::secondary);
+        EXPECT_EQ(second.claim(), SingleInstance::Role::secondary) << "asking again gives the same answer";
+        EXPECT_FALSE(second.listen());
+    }
+    first.reset();
+    EXPECT_FALSE(fs::exists(root / "run" / SingleInstance::socketName));
+    SingleInstance next(root / "run");
+    EXPECT_EQ(next.claim(), SingleInstance::Role::primary);
 }
 
 TEST_F(SingleInstanceTest, ASecondStartAsksTheRunningOneToReopen) {
@@ -82,16 +88,6 @@ TEST_F(SingleInstanceTest, AStaleSocketIsReplacedOnlyByTheLockHolder) {
     ASSERT_TRUE(running.listen()) << running.problem();
     EXPECT_TRUE(running.isListening());
     EXPECT_TRUE(reopenFromAnotherStart(other)) << other.problem();
-}
-
-TEST_F(SingleInstanceTest, TheLockIsFreeAgainOnceTheRunningInstanceEnds) {
-    auto running = std::make_unique<SingleInstance>(root);
-    ASSERT_EQ(running->claim(), SingleInstance::Role::primary);
-    ASSERT_TRUE(running->listen());
-    running.reset();
-    EXPECT_FALSE(fs::exists(root / SingleInstance::socketName));
-    SingleInstance next(root);
-    EXPECT_EQ(next.claim(), SingleInstance::Role::primary);
 }
 
 TEST_F(SingleInstanceTest, ReopeningFailsWhenNobodyAnswers) {
