@@ -120,7 +120,7 @@ TEST_F(AppScanSessionTest, StartScansOnceAndDeliversOnTheMainThread) {
     EXPECT_EQ(changes, 2);
 }
 
-TEST_F(AppScanSessionTest, ReleaseDuringAScanStopsItAndIgnoresItsLateResult) {
+TEST_F(AppScanSessionTest, ReleaseDuringAScanStopsItAndItsResultIsIgnoredWhenEverItArrives) {
     scan.results = {{app("Old")}, {app("New")}};
     session->start();
     session->release();
@@ -142,53 +142,43 @@ TEST_F(AppScanSessionTest, ReleaseDuringAScanStopsItAndIgnoresItsLateResult) {
     main.drain();
     EXPECT_EQ(session->apps(), std::vector<PresetApp>{app("New")});
     EXPECT_EQ(changes, 4);
-}
 
-TEST_F(AppScanSessionTest, AStaleResultArrivingLastChangesNothing) {
-    scan.results = {{app("New")}, {app("Old")}}; // handed out in the order the scans run
+    // The other way round: the newer scan finishes first, the stale result arrives last.
+    // Results are handed out in the order the scans run.
+    scan.results = {{}, {}, {app("Newer")}, {app("Stale")}};
+    session->release();
     session->start();
     session->release();
     session->start();
-    executor->runJob(1); // the newer scan finishes first
+    executor->runJob(1);
     main.drain();
     executor->runJob(0);
     main.drain();
-    EXPECT_EQ(session->apps(), std::vector<PresetApp>{app("New")});
+    EXPECT_EQ(session->apps(), std::vector<PresetApp>{app("Newer")});
     EXPECT_FALSE(session->isScanning());
-    EXPECT_EQ(changes, 4); // start, release, start, delivery
+    EXPECT_EQ(changes, 9);
 }
 
-TEST_F(AppScanSessionTest, ReleaseNotifiesOnlyWhenSomethingVisibleChanges) {
+TEST_F(AppScanSessionTest, AnEmptyResultIsAResultAndReleaseNotifiesOnlyVisibleChanges) {
     session->release();
     EXPECT_EQ(changes, 0);
 
-    scan.results = {{app("Notes")}};
     session->start();
     executor->runJob();
     main.drain();
-    EXPECT_EQ(changes, 2);
-    session->release();
-    EXPECT_EQ(changes, 3);
+    EXPECT_FALSE(session->isScanning());
     EXPECT_TRUE(session->apps().empty());
+    EXPECT_EQ(changes, 2);
+    session->start();
+    EXPECT_TRUE(executor->pending.empty()) << "an empty result is held like any other";
+    session->release();
+    EXPECT_EQ(changes, 3) << "releasing a finished scan is visible even with no apps";
     session->release();
     EXPECT_EQ(changes, 3);
 
     // Released, a session scans afresh.
     session->start();
     EXPECT_EQ(executor->pending.size(), 1u);
-}
-
-TEST_F(AppScanSessionTest, AnEmptyResultStillCompletesTheScan) {
-    session->start();
-    executor->runJob();
-    main.drain();
-    EXPECT_FALSE(session->isScanning());
-    EXPECT_TRUE(session->apps().empty());
-    EXPECT_EQ(changes, 2);
-    session->start();
-    EXPECT_TRUE(executor->pending.empty()) << "an empty result is a result";
-    session->release();
-    EXPECT_EQ(changes, 3) << "releasing a finished scan is visible even with no apps";
 }
 
 TEST_F(AppScanSessionTest, AResultArrivingAfterTheSessionIsGoneIsDropped) {
@@ -202,29 +192,27 @@ TEST_F(AppScanSessionTest, AResultArrivingAfterTheSessionIsGoneIsDropped) {
     EXPECT_EQ(changes, 1);
 }
 
-TEST_F(AppScanSessionTest, AScanThatThrowsEndsWithNoApps) {
-    executor = std::make_shared<ManualExecutor>();
+TEST_F(AppScanSessionTest, AThrowingScanEndsWithNoAppsAndAnExecutorThatCannotStartLeavesTheSessionIdle) {
     session = std::make_unique<AppScanSession>(
         [](std::stop_token) -> std::vector<PresetApp> { throw std::runtime_error("disk gone"); }, executor,
         main.poster());
+    session->onChange = [this] { ++changes; };
     session->start();
     executor->runJob();
     main.drain();
     EXPECT_FALSE(session->isScanning());
     EXPECT_TRUE(session->apps().empty());
-}
+    EXPECT_EQ(changes, 2);
 
-TEST_F(AppScanSessionTest, AnExecutorThatCannotStartLeavesTheSessionIdle) {
+    session->release();
     executor->refuse = true;
     session->start();
     EXPECT_FALSE(session->isScanning());
-    EXPECT_EQ(changes, 0);
+    EXPECT_EQ(changes, 3) << "only the release was visible";
     executor->refuse = false;
-    scan.results = {{app("Maps")}};
     session->start();
-    executor->runJob();
-    main.drain();
-    EXPECT_EQ(session->apps(), std::vector<PresetApp>{app("Maps")});
+    EXPECT_TRUE(session->isScanning()) << "a later start tries again";
+    EXPECT_EQ(executor->pending.size(), 1u);
 }
 
 TEST_F(AppScanSessionTest, ActionsRunningAtOnceStillLeaveAConsistentSession) {
