@@ -9,39 +9,19 @@ using namespace kestrine;
 using Modifiers = HotKeySpec::Modifiers;
 using Validation = HotKeySpec::Validation;
 
-TEST(HotKeyModifiers, BehaveAsABitSetOverTheRawValue) {
-    EXPECT_EQ(Modifiers::command.rawValue, 1);
-    EXPECT_EQ(Modifiers::control.rawValue, 2);
-    EXPECT_EQ(Modifiers::option.rawValue, 4);
-    EXPECT_EQ(Modifiers::shift.rawValue, 8);
-    EXPECT_EQ(Modifiers::required, (Modifiers{Modifiers::command, Modifiers::control, Modifiers::option}));
-
+TEST(HotKeyModifiers, BehaveAsABitSetThatKeepsUnknownBits) {
     Modifiers controlOption = Modifiers::control | Modifiers::option;
-    EXPECT_EQ(controlOption.rawValue, 6);
-    EXPECT_EQ((controlOption & Modifiers::required), controlOption);
-    EXPECT_EQ((controlOption & Modifiers::shift).rawValue, 0);
     EXPECT_EQ((Modifiers::required - Modifiers::command), controlOption);
+    EXPECT_EQ((controlOption & Modifiers::shift).rawValue, 0);
     EXPECT_TRUE(controlOption.contains(Modifiers::option));
     EXPECT_FALSE(controlOption.contains(Modifiers::required));
     EXPECT_TRUE(controlOption.intersects(Modifiers::required));
-    EXPECT_TRUE(Modifiers().isEmpty());
-    EXPECT_EQ(Modifiers{}, Modifiers(std::uint8_t{0}));
 
     Modifiers built;
     built.insert(Modifiers::shift);
     built.insert(Modifiers(std::uint8_t{0x80}));
-    EXPECT_EQ(built.rawValue, 0x88);
     built.remove(Modifiers::shift);
     EXPECT_EQ(built.rawValue, 0x80) << "bits outside the members are kept";
-    EXPECT_EQ((Modifiers{Modifiers::shift, Modifiers::command}), (Modifiers{Modifiers::command, Modifiers::shift}));
-}
-
-TEST(HotKeySpecTest, DefaultIsControlOptionD) {
-    constexpr HotKeySpec spec = HotKeySpec::defaultSpec();
-    EXPECT_EQ(spec.keyCode, 2u);
-    EXPECT_EQ(spec.modifiers.rawValue, 6);
-    EXPECT_TRUE(spec.isValid());
-    EXPECT_EQ(spec.displayString(), "\u2303\u2325D");
 }
 
 TEST(HotKeySpecTest, KeyNameTableHoldsExactlyTheSupportedKeys) {
@@ -60,16 +40,12 @@ TEST(HotKeySpecTest, KeyNameTableHoldsExactlyTheSupportedKeys) {
         std::uint32_t code;
         const char* name;
     };
+    // A sample of each kind: letters, digits (whose codes are out of order), punctuation,
+    // symbols and the function keys.
     for (auto [code, name] : std::initializer_list<Expected>{
-             {0, "A"},        {1, "S"},        {6, "Z"},         {11, "B"},       {16, "Y"},       {17, "T"},
-             {18, "1"},       {22, "6"},       {23, "5"},        {24, "="},       {27, "-"},       {29, "0"},
-             {30, "]"},       {33, "["},       {39, "'"},        {41, ";"},       {42, "\\"},      {43, ","},
-             {44, "/"},       {47, "."},       {50, "`"},        {36, "\u21A9"},  {48, "\u21E5"},  {49, "Space"},
-             {51, "\u232B"},  {53, "\u238B"},  {117, "\u2326"},  {115, "\u2196"}, {119, "\u2198"}, {116, "\u21DE"},
-             {121, "\u21DF"}, {114, "Help"},   {123, "\u2190"},  {124, "\u2192"}, {125, "\u2193"}, {126, "\u2191"},
-             {122, "F1"},     {120, "F2"},     {99, "F3"},       {118, "F4"},     {96, "F5"},      {109, "F10"},
-             {103, "F11"},    {111, "F12"},    {105, "F13"},     {106, "F16"},    {64, "F17"},     {79, "F18"},
-             {80, "F19"},     {90, "F20"}})
+             {0, "A"},        {6, "Z"},        {22, "6"},       {23, "5"},       {29, "0"},       {42, "\\"},
+             {50, "`"},       {36, "\u21A9"},  {49, "Space"},   {117, "\u2326"}, {114, "Help"},   {126, "\u2191"},
+             {122, "F1"},     {99, "F3"},      {111, "F12"},    {106, "F16"},    {64, "F17"},     {90, "F20"}})
         EXPECT_EQ(HotKeySpec::keyName(code).value_or("<none>"), name) << code;
 }
 
@@ -87,9 +63,9 @@ TEST(HotKeySpecTest, ValidationTestsTheKeyBeforeTheModifiers) {
 }
 
 TEST(HotKeySpecTest, DisplayPartsFollowAFixedOrder) {
+    EXPECT_EQ(HotKeySpec::defaultSpec().displayString(), "\u2303\u2325D");
     HotKeySpec all(0, Modifiers{Modifiers::command, Modifiers::shift, Modifiers::option, Modifiers::control});
     EXPECT_EQ(all.displayParts(), (std::vector<std::string>{"\u2303", "\u2325", "\u21E7", "\u2318", "A"}));
-    EXPECT_EQ(HotKeySpec(2, Modifiers(std::uint8_t{9})).displayString(), "\u21E7\u2318D");
     EXPECT_EQ(HotKeySpec(52, Modifiers::command).displayParts(), (std::vector<std::string>{"\u2318", "?"}));
     EXPECT_EQ(HotKeySpec(49, Modifiers(std::uint8_t{0xF0 & ~8})).displayParts(), std::vector<std::string>{"Space"});
 }
