@@ -2,10 +2,10 @@
 #include "core/launch/LaunchPolicy.h"
 
 #include "core/support/AtomicFile.h"
+#include "tests/core/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <stdexcept>
 
@@ -16,28 +16,23 @@ namespace {
 
 class TemporaryFolder : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "kestrine-launch-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        base = pattern;
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(base, ec);
-    }
-    fs::path base;
+    kestrine::testing::TempFolder temp;
+    const fs::path& base = temp.path();
 };
 
 using JSONFileOnboardingStorageTest = TemporaryFolder;
 
-TEST_F(JSONFileOnboardingStorageTest, MarkingWritesTheExactFileAndReadsBack) {
+TEST_F(JSONFileOnboardingStorageTest, MarkingWritesTheExactFileAndReportsFileSystemErrors) {
     JSONFileOnboardingStorage storage(base / "support" / "Kestrine" / "onboarding.json");
     EXPECT_FALSE(storage.hasSeenOnboarding());
     storage.markOnboardingSeen();
     EXPECT_EQ(readFile(storage.url), R"({"hasSeenOnboarding":true})");
     EXPECT_TRUE(storage.hasSeenOnboarding());
-    storage.markOnboardingSeen();
-    EXPECT_EQ(readFile(storage.url), R"({"hasSeenOnboarding":true})");
+
+    std::ofstream(base / "blocker") << "x";
+    JSONFileOnboardingStorage blocked(base / "blocker" / "onboarding.json");
+    EXPECT_THROW(blocked.markOnboardingSeen(), fs::filesystem_error);
+    EXPECT_FALSE(blocked.hasSeenOnboarding());
 }
 
 TEST_F(JSONFileOnboardingStorageTest, AnythingButATrueMemberReadsAsNotSeenAndIsLeftAlone) {
@@ -56,13 +51,6 @@ TEST_F(JSONFileOnboardingStorageTest, AnythingButATrueMemberReadsAsNotSeenAndIsL
 
     fs::remove(storage.url);
     fs::create_directory(storage.url);
-    EXPECT_FALSE(storage.hasSeenOnboarding());
-}
-
-TEST_F(JSONFileOnboardingStorageTest, MarkingReportsFileSystemErrors) {
-    std::ofstream(base / "blocker") << "x";
-    JSONFileOnboardingStorage storage(base / "blocker" / "onboarding.json");
-    EXPECT_THROW(storage.markOnboardingSeen(), fs::filesystem_error);
     EXPECT_FALSE(storage.hasSeenOnboarding());
 }
 
@@ -85,7 +73,6 @@ public:
 };
 
 TEST(LaunchPolicyTest, SettingsAreHiddenOnlyForASeenLoginItemLaunch) {
-    static_assert(LaunchPolicy::shouldShowSettings(false, false));
     EXPECT_TRUE(LaunchPolicy::shouldShowSettings(false, false));
     EXPECT_TRUE(LaunchPolicy::shouldShowSettings(false, true));
     EXPECT_TRUE(LaunchPolicy::shouldShowSettings(true, false));
