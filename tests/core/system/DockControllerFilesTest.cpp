@@ -6,7 +6,6 @@
 #include "DockFixtures.h"
 #include "SystemTestSupport.h"
 #include "core/model/JSONFileStateStorage.h"
-#include "core/plist/Base64.h"
 #include "core/system/FileDockBackupStore.h"
 #include "core/system/PlistFileDockStore.h"
 
@@ -38,10 +37,6 @@ Dictionary dockWith(const std::vector<Dictionary>& tiles) {
             {"trash-full", Value(true)}};
 }
 
-std::string tileText(const Dictionary& tile) {
-    return plist::base64Encode(DockTile(tile).encode());
-}
-
 class DockControllerFilesTest : public ::testing::Test {
 protected:
     TemporaryFolder home;
@@ -70,39 +65,6 @@ protected:
 };
 
 } // namespace
-
-TEST_F(DockControllerFilesTest, OlderStateFileIsMigratedAndTheOriginalBackupGivesTheDefaultPreset) {
-    writeDictionary(domain, dockWith({appTile("a", 1), appTile("c", 3)}));
-    // A state file of the older layout: presets list hidden identities, tiles taken out
-    // of the Dock are hidden entries, and there is no default preset yet.
-    writeFileAtomically(stateFile, R"({
-  "presets": [ { "name": "Work", "hiddenIDs": ["c"], "isDefault": false } ],
-  "hidden": [ { "tile": ")" + tileText(appTile("b", 2)) + R"(", "originalIndex": 1, "previousKey": "a" } ],
-  "activePresetID": "legacy:Work"
-})");
-    FileDockBackupStore(backups, 20).saveBackup(dockWith({appTile("a", 1), appTile("b", 2), appTile("c", 3)}));
-
-    auto c = controller();
-    c->bootstrap("Home", "🏠");
-    AppState saved = savedState();
-    EXPECT_EQ(saved, c->state());
-    ASSERT_EQ(saved.presets.size(), 2u);
-    EXPECT_EQ(saved.presets[0].id, "default");
-    EXPECT_EQ(appIDs(saved.presets[0].apps), (Calls{"a", "b", "c"})) << "from original.plist";
-    EXPECT_EQ(saved.presets[1].id, "legacy:Work");
-    EXPECT_EQ(appIDs(saved.presets[1].apps), (Calls{"a", "b"}));
-    EXPECT_EQ(saved.presets[1].legacyHiddenIDs, std::nullopt);
-    EXPECT_TRUE(saved.hidden.empty());
-    ASSERT_EQ(saved.storedTiles.size(), 1u);
-    EXPECT_EQ(saved.storedTiles[0].raw(), appTile("b", 2));
-    EXPECT_EQ(saved.activePresetID, "legacy:Work");
-
-    // Activating Work brings b back from the stored tile, not rebuilt.
-    c->activate("legacy:Work");
-    auto tiles = dockTiles();
-    ASSERT_EQ(tileIDs(tiles), (Calls{"a", "b"}));
-    EXPECT_EQ(tiles[1].raw(), appTile("b", 2));
-}
 
 TEST_F(DockControllerFilesTest, ActivationRemovesTilesAndAnotherBringsThemBackByteIdentical) {
     const Dictionary initial = dockWith({appTile("a", 1), appTile("b", 2), appTile("c", 3)});
