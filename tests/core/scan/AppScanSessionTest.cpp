@@ -283,31 +283,17 @@ private:
     std::deque<std::function<void()>> actions_;
 };
 
-TEST(AppScanSessionThreads, ScansOnAnotherThreadAndDeliversHere) {
+TEST(AppScanSessionThreads, ScansOnAnotherThreadDeliversHereAndReleaseStopsTheScanThroughItsToken) {
     ThreadSafeQueue main;
-    auto mainThread = std::this_thread::get_id();
     std::promise<std::thread::id> scannedOn;
-    AppScanSession session(
-        [&](std::stop_token) {
-            scannedOn.set_value(std::this_thread::get_id());
-            return std::vector<PresetApp>{app("Calendar")};
-        },
-        std::make_shared<ThreadBackgroundExecutor>(), main.poster());
-    int changes = 0;
-    session.onChange = [&] { ++changes; };
-    session.start();
-    main.runNext();
-    EXPECT_NE(scannedOn.get_future().get(), mainThread);
-    EXPECT_EQ(session.apps(), std::vector<PresetApp>{app("Calendar")});
-    EXPECT_FALSE(session.isScanning());
-    EXPECT_EQ(changes, 2);
-}
-
-TEST(AppScanSessionThreads, ReleaseStopsTheScanThreadThroughItsStopToken) {
-    ThreadSafeQueue main;
     std::promise<void> waiting;
+    int calls = 0; // scans run one after the other
     AppScanSession session(
         [&](std::stop_token stop) {
+            if (++calls == 1) {
+                scannedOn.set_value(std::this_thread::get_id());
+                return std::vector<PresetApp>{app("Calendar")};
+            }
             std::mutex mutex;
             std::condition_variable_any wake;
             std::unique_lock lock(mutex);
@@ -316,6 +302,16 @@ TEST(AppScanSessionThreads, ReleaseStopsTheScanThreadThroughItsStopToken) {
             return std::vector<PresetApp>{app("Late")};
         },
         std::make_shared<ThreadBackgroundExecutor>(), main.poster());
+    int changes = 0;
+    session.onChange = [&] { ++changes; };
+    session.start();
+    main.runNext();
+    EXPECT_NE(scannedOn.get_future().get(), std::this_thread::get_id());
+    EXPECT_EQ(session.apps(), std::vector<PresetApp>{app("Calendar")});
+    EXPECT_FALSE(session.isScanning());
+    EXPECT_EQ(changes, 2);
+
+    session.release();
     session.start();
     waiting.get_future().wait();
     session.release();
