@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "app/Localization.h"
-#include "app/layout/LayoutOverhang.h"
 #include "app/settings/AddAppsTile.h"
 #include "app/settings/AnimatedFlowLayout.h"
 #include "app/settings/DockShelfView.h"
@@ -14,7 +13,7 @@
 #include "app/style/IconButton.h"
 #include "app/style/PaletteLabel.h"
 #include "app/style/ReduceMotion.h"
-#include "tests/app/support/ModelFixture.h"
+#include "tests/app/settings/SettingsViewTestSupport.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
@@ -55,15 +54,6 @@ DropResult dragAndDrop(QWidget* target, const QString& text, std::optional<QPoin
 void hover(QWidget* widget, QPointF at) {
     QEnterEvent enter(at, at, widget->mapToGlobal(at));
     QApplication::sendEvent(widget, &enter);
-}
-
-std::vector<QRect> visibleRects(QWidget* flow) {
-    std::vector<QRect> rects;
-    for (int i = 0; i < flow->layout()->count(); ++i) {
-        QWidget* w = flow->layout()->itemAt(i)->widget();
-        if (w && !w->isHidden()) rects.push_back(w->geometry().marginsRemoved(LayoutOverhang::of(w)));
-    }
-    return rects;
 }
 
 class DockShelfTest : public ::testing::Test, public ModelFixture {
@@ -120,14 +110,12 @@ protected:
 
 using Ids = std::vector<std::string>;
 
-TEST_F(DockShelfTest, TilesShowTheActivePresetInOrderThenTheAddTile) {
+TEST_F(DockShelfTest, TilesShowTheActivePresetInOrderThenTheAddTileOrTheEmptyText) {
     EXPECT_EQ(tileOrder(), (Ids{"com.a", "com.b", "com.c", "com.d"}));
-    EXPECT_EQ(view->presetID(), std::optional<std::string>("default"));
     const std::vector<QWidget*> flow = view->flowLayout()->widgets();
     ASSERT_EQ(flow.size(), 5u);
     EXPECT_EQ(flow.back(), view->addTile());
     EXPECT_FALSE(view->emptyLabel()->isVisibleTo(view.get()));
-    EXPECT_EQ(tile("com.b")->toolTip(), QStringLiteral("com.b"));
     EXPECT_FALSE(view->tiles().front()->canMoveEarlier());
     EXPECT_TRUE(view->tiles().front()->canMoveLater());
     EXPECT_TRUE(view->tiles().back()->canMoveEarlier());
@@ -137,24 +125,18 @@ TEST_F(DockShelfTest, TilesShowTheActivePresetInOrderThenTheAddTile) {
     ASSERT_TRUE(model->createPreset("Pair", std::nullopt, {"com.c", "com.a"}));
     EXPECT_EQ(tileOrder(), order());
     EXPECT_EQ(tileOrder().size(), 2u);
-}
 
-TEST_F(DockShelfTest, AnEmptyPresetShowsTheEmptyTextAboveOnlyTheAddTile) {
-    for (const char* id : {"com.a", "com.b", "com.c", "com.d"}) model->removeApp(id);
+    // An empty preset shows the empty text above the add tile alone.
+    for (const char* id : {"com.a", "com.c"}) model->removeApp(id);
     ASSERT_TRUE(model->activePreset()->apps.empty());
     EXPECT_TRUE(view->tiles().empty());
     EXPECT_TRUE(view->emptyLabel()->isVisibleTo(view.get()));
-    EXPECT_EQ(view->emptyLabel()->text(), Localization::tr("shelf.empty"));
     EXPECT_EQ(view->flowLayout()->widgets(), std::vector<QWidget*>{view->addTile()});
-
     showView();
     EXPECT_LT(view->emptyLabel()->geometry().bottom(), view->flow()->geometry().top());
-    EXPECT_EQ(view->emptyLabel()->mapTo(view.get(), view->emptyLabel()->contentsRect().topLeft()),
-              QPoint(DockShelfView::padding, DockShelfView::padding + DockShelfView::emptyTextTopPadding));
-    EXPECT_EQ(view->emptyLabel()->contentsRect().width(), view->width() - 2 * DockShelfView::padding);
 }
 
-TEST_F(DockShelfTest, DroppingATileOnAnotherPlacesItBeforeThatOne) {
+TEST_F(DockShelfTest, ADropPlacesTheTileBeforeTheTargetOrAtTheEnd) {
     ShelfTile* first = tile("com.a");
     ShelfTile* second = tile("com.b");
     // The first before the second is where it already is.
@@ -162,63 +144,46 @@ TEST_F(DockShelfTest, DroppingATileOnAnotherPlacesItBeforeThatOne) {
     EXPECT_TRUE(result.entered);
     EXPECT_TRUE(result.dropped);
     EXPECT_EQ(order(), (Ids{"com.a", "com.b", "com.c", "com.d"}));
-
-    result = dragAndDrop(first, "com.b");
-    EXPECT_TRUE(result.dropped);
+    dragAndDrop(first, "com.b");
     EXPECT_EQ(order(), (Ids{"com.b", "com.a", "com.c", "com.d"}));
-    EXPECT_EQ(tileOrder(), order());
     // The very same tiles, in their new order.
     EXPECT_EQ(view->tiles()[0], second);
     EXPECT_EQ(view->tiles()[1], first);
     EXPECT_FALSE(second->canMoveEarlier());
     EXPECT_TRUE(first->canMoveEarlier());
-
-    dragAndDrop(tile("com.b"), "com.d");
+    // Only the first line of a dropped text counts.
+    dragAndDrop(tile("com.b"), "com.d\ncom.c");
     EXPECT_EQ(order(), (Ids{"com.d", "com.b", "com.a", "com.c"}));
-}
 
-TEST_F(DockShelfTest, DroppingOnTheAddTileOrTheEmptyAreaMovesToTheEnd) {
-    DropResult result = dragAndDrop(view->addTile(), "com.a");
-    EXPECT_TRUE(result.dropped);
-    EXPECT_EQ(order(), (Ids{"com.b", "com.c", "com.d", "com.a"}));
-
+    // On the add tile or the shelf's empty area: to the end.
+    EXPECT_TRUE(dragAndDrop(view->addTile(), "com.d").dropped);
+    EXPECT_EQ(order(), (Ids{"com.b", "com.a", "com.c", "com.d"}));
     showView();
-    // A point of the shelf outside every tile: the bottom-right corner inside the padding.
-    const QPoint empty(view->width() - 5, view->height() - 5);
+    const QPoint empty(view->width() - 5, view->height() - 5);  // inside the padding, outside every tile
     ASSERT_EQ(view->childAt(empty), nullptr);
     result = dragAndDrop(view.get(), "com.b", empty);
     EXPECT_TRUE(result.entered);
     EXPECT_TRUE(result.dropped);
-    EXPECT_EQ(order(), (Ids{"com.c", "com.d", "com.a", "com.b"}));
+    EXPECT_EQ(order(), (Ids{"com.a", "com.c", "com.d", "com.b"}));
+    EXPECT_EQ(tileOrder(), order());
 }
 
-TEST_F(DockShelfTest, DropsOfATileOnItselfOrOfNoTextAreRefused) {
+TEST_F(DockShelfTest, DropsOnItselfOrOfNoTextAreRefusedAndUnknownIdsChangeNothing) {
     const int scheduledBefore = scheduler->scheduled;
     DropResult self = dragAndDrop(tile("com.b"), "com.b");
     EXPECT_FALSE(self.entered);
     EXPECT_FALSE(self.dropped);
     EXPECT_FALSE(tile("com.b")->isTargeted());
-
     for (QWidget* target : std::vector<QWidget*>{tile("com.a"), view->addTile(), view.get()}) {
         DropResult blank = dragAndDrop(target, QString());
         EXPECT_FALSE(blank.entered);
         EXPECT_FALSE(blank.dropped);
     }
-    EXPECT_EQ(order(), (Ids{"com.a", "com.b", "com.c", "com.d"}));
-    EXPECT_EQ(scheduler->scheduled, scheduledBefore);
-}
-
-TEST_F(DockShelfTest, AnUnknownIdIsHandedOnAndChangesNothing) {
-    const int scheduledBefore = scheduler->scheduled;
+    // An id the preset does not hold is taken (and handed on) but moves nothing.
     EXPECT_TRUE(dragAndDrop(tile("com.c"), "org.elsewhere").dropped);
     EXPECT_TRUE(dragAndDrop(view->addTile(), "org.elsewhere").dropped);
     EXPECT_EQ(order(), (Ids{"com.a", "com.b", "com.c", "com.d"}));
     EXPECT_EQ(scheduler->scheduled, scheduledBefore);
-}
-
-TEST_F(DockShelfTest, OnlyTheFirstLineOfADroppedTextCounts) {
-    dragAndDrop(tile("com.a"), "com.c\ncom.d");
-    EXPECT_EQ(order(), (Ids{"com.c", "com.a", "com.b", "com.d"}));
 }
 
 TEST_F(DockShelfTest, TheDropBarStandsBeforeTheTargetedTileWhileTheDragHovers) {
@@ -230,11 +195,8 @@ TEST_F(DockShelfTest, TheDropBarStandsBeforeTheTargetedTileWhileTheDragHovers) {
     EXPECT_TRUE(target->isTargeted());
     EXPECT_TRUE(target->dropBar()->isShown());
     EXPECT_TRUE(target->dropBar()->isVisibleTo(target));
-    // 4 × 76, 9 left of the tile's visible left edge, level with the key's top.
-    const QRect bar = target->dropBar()->geometry();
-    EXPECT_EQ(bar.size(), QSize(4, 76));
-    EXPECT_EQ(bar.left(), target->visibleRect().left() - 9);
-    EXPECT_EQ(bar.top(), int(target->keyRect().top()));
+    // In the gap before the tile's visible left edge.
+    EXPECT_LT(target->dropBar()->geometry().right(), target->visibleRect().left());
     EXPECT_FALSE(tile("com.b")->isTargeted());
 
     QDragLeaveEvent leave;
@@ -259,11 +221,6 @@ TEST_F(DockShelfTest, HoverShowsTheRemoveBadgeWhichRemovesTheApplication) {
     EXPECT_TRUE(b->isHovered());
     QAbstractButton* badge = b->removeButton();
     EXPECT_TRUE(badge->isVisibleTo(b));
-    EXPECT_EQ(badge->toolTip(), Localization::tr("shelf.remove"));
-    // 18 × 18 over the key's top-right corner, moved 5 right and 5 up.
-    EXPECT_EQ(badge->size(), QSize(18, 18));
-    EXPECT_EQ(badge->geometry().right() + 1, int(b->keyRect().right()) + 5);
-    EXPECT_EQ(badge->geometry().top(), int(b->keyRect().top()) - 5);
 
     // In the gap to the left of the tile (where the drop bar stands) the tile is not hovered.
     ShelfTile* c = tile("com.c");
@@ -273,14 +230,6 @@ TEST_F(DockShelfTest, HoverShowsTheRemoveBadgeWhichRemovesTheApplication) {
     badge->click();
     EXPECT_EQ(order(), (Ids{"com.a", "com.c", "com.d"}));
     EXPECT_EQ(tile("com.b"), nullptr);
-}
-
-TEST_F(DockShelfTest, TheContextMenuRemoves) {
-    std::unique_ptr<QMenu> menu(tile("com.d")->makeContextMenu(nullptr));
-    ASSERT_EQ(menu->actions().size(), 1);
-    EXPECT_EQ(menu->actions()[0]->text(), Localization::tr("shelf.remove"));
-    menu->actions()[0]->trigger();
-    EXPECT_EQ(order(), (Ids{"com.a", "com.b", "com.c"}));
 }
 
 TEST_F(DockShelfTest, AccessibilityActionsMoveAndRemoveAndDoNothingAtTheEnds) {
@@ -340,7 +289,9 @@ TEST_F(DockShelfTest, TheKeyboardMovesAndRemovesTheFocusedTile) {
     ASSERT_NE(menu, nullptr);
     ASSERT_EQ(menu->actions().size(), 1);
     EXPECT_EQ(menu->actions()[0]->text(), Localization::tr("shelf.remove"));
+    menu->actions()[0]->trigger();
     menu->close();
+    EXPECT_EQ(order(), (Ids{"com.c"}));
 }
 
 TEST_F(DockShelfTest, TheAddTileOpensThePicker) {
@@ -354,37 +305,14 @@ TEST_F(DockShelfTest, TheAddTileOpensThePicker) {
     add->setFocus(Qt::TabFocusReason);
     QTest::keyClick(add, Qt::Key_Space);
     EXPECT_EQ(addAppsCalls, 2);
-    EXPECT_EQ(add->toolTip(), Localization::tr("shelf.add"));
 }
 
 TEST_F(DockShelfTest, SixtyApplicationsWrapWithoutOverlapping) {
     setDock(60);
     ASSERT_EQ(view->tiles().size(), 60u);
-    const int width = 680 - 72;
+    showView();
     const int padding = DockShelfView::padding;
-    showView(width);
-    std::vector<QRect> rects = visibleRects(view->flow());
-    ASSERT_EQ(rects.size(), 61u);
-    std::set<int> rows;
-    for (std::size_t i = 0; i < rects.size(); ++i) {
-        rects[i].translate(view->flow()->pos());  // into the view's coordinates
-        rows.insert(rects[i].top());
-        EXPECT_GE(rects[i].left(), padding);
-        EXPECT_LE(rects[i].left() + rects[i].width(), width - padding);
-        EXPECT_LE(rects[i].top() + rects[i].height(), view->height() - padding);
-    }
-    for (std::size_t i = 0; i < rects.size(); ++i)
-        for (std::size_t j = i + 1; j < rects.size(); ++j) EXPECT_FALSE(rects[i].intersects(rects[j])) << i << " " << j;
-    // The first tile stands exactly `padding` from the well's top-left corner.
-    EXPECT_EQ(rects[0].topLeft(), QPoint(padding, padding));
-    // 84-wide tiles 14 apart in 568 points: five to a line (six would need 574).
-    EXPECT_EQ(rows.size(), 13u);
-    EXPECT_EQ(rects[1].left() - (rects[0].left() + rects[0].width()), 14);
-    EXPECT_EQ(rects[5].top() - (rects[0].top() + rects[0].height()), 14);
-    EXPECT_EQ(rects[5].left(), rects[0].left());
-    // Badges, drop bars and shadows stay inside the flow, where nothing cuts them off.
-    for (int i = 0; i < view->flow()->layout()->count(); ++i)
-        EXPECT_TRUE(view->flow()->rect().contains(view->flow()->layout()->itemAt(i)->widget()->geometry()));
+    EXPECT_GT(expectWrapsWithin(view->flow(), view->rect().marginsRemoved(QMargins(padding, padding, padding, padding))), 1u);
 }
 
 TEST_F(DockShelfTest, MovedTilesGlideToTheirPlacesUnlessMotionIsReduced) {
@@ -421,8 +349,6 @@ TEST_F(ShelfHeaderTest, ShowsThePresetAndEditsIt) {
     preset.emoji = "🎧";
     header.setPreset(preset);
     EXPECT_EQ(header.nameLabel()->text(), QStringLiteral("Studio"));
-    EXPECT_EQ(header.editButton()->toolTip(), Localization::tr("preset.edit"));
-    EXPECT_EQ(header.editButton()->accessibleName(), Localization::tr("preset.edit"));
     header.editButton()->click();
     EXPECT_EQ(edits, 1);
 

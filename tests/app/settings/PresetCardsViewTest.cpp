@@ -9,16 +9,13 @@
 #include "app/settings/PresetCard.h"
 #include "app/settings/PresetCardsView.h"
 #include "app/style/IconButton.h"
-#include "app/style/KeySurface.h"
-#include "app/style/Palette.h"
 #include "app/style/ReduceMotion.h"
-#include "tests/app/support/ModelFixture.h"
+#include "tests/app/settings/SettingsViewTestSupport.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QApplication>
 #include <QEnterEvent>
-#include <QImage>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -57,16 +54,6 @@ void hover(QWidget* widget, bool inside) {
         QEvent leave(QEvent::Leave);
         QApplication::sendEvent(widget, &leave);
     }
-}
-
-// The part of each flow child that the user sees (its geometry less the room kept for shadows).
-std::vector<QRect> visibleRects(QWidget* flow) {
-    std::vector<QRect> rects;
-    for (int i = 0; i < flow->layout()->count(); ++i) {
-        QWidget* w = flow->layout()->itemAt(i)->widget();
-        if (w && !w->isHidden()) rects.push_back(w->geometry().marginsRemoved(LayoutOverhang::of(w)));
-    }
-    return rects;
 }
 
 class PresetCardsTest : public ::testing::Test, public ModelFixture {
@@ -114,27 +101,20 @@ protected:
     std::vector<PresetEditorMode> editorModes;
 };
 
-TEST_F(PresetCardsTest, OneCardPerPresetInTheModelsOrderThenTheNewPresetCard) {
-    addPreset("Work");
-    addPreset("Play");
-    const std::string defaultName = model->presets()[0].name;
-    EXPECT_EQ(cardNames(), (std::vector<std::string>{defaultName, "Work", "Play"}));
-
-    auto* flow = static_cast<AnimatedFlowLayout*>(view->flow()->layout());
-    const std::vector<QWidget*> order = flow->widgets();
-    ASSERT_EQ(order.size(), 4u);
+TEST_F(PresetCardsTest, OneCardPerPresetInOrderThenTheNewPresetCardAndOnlyTheActiveMarked) {
+    for (int i = 1; i <= 10; ++i) addPreset("P" + std::to_string(i));
+    ASSERT_EQ(view->cards().size(), 11u);
+    const std::vector<QWidget*> order = static_cast<AnimatedFlowLayout*>(view->flow()->layout())->widgets();
+    ASSERT_EQ(order.size(), 12u);
     EXPECT_EQ(order.back(), view->newPresetCard());
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(order[size_t(i)], view->cards()[size_t(i)]);
-        EXPECT_EQ(view->cards()[size_t(i)]->index(), i);
-        EXPECT_EQ(view->cards()[size_t(i)]->digitText(), QString::number(i + 1));
+    for (std::size_t i = 0; i < 11; ++i) {
+        EXPECT_EQ(order[i], view->cards()[i]);
+        EXPECT_EQ(view->cards()[i]->preset().id, model->presets()[i].id);
+        // The tenth and later cards have no digit.
+        EXPECT_EQ(view->cards()[i]->digitText(), i < 9 ? QString::number(i + 1) : QString()) << i;
+        EXPECT_EQ(view->cards()[i]->isActive(), i == 10);
+        EXPECT_EQ(view->cards()[i]->showsCurrentBadge(), i == 10);
     }
-    // The newest preset is the active one, and only its card says so.
-    EXPECT_FALSE(cardNamed(defaultName)->isActive());
-    EXPECT_FALSE(cardNamed("Work")->isActive());
-    EXPECT_TRUE(cardNamed("Play")->isActive());
-    EXPECT_TRUE(cardNamed("Play")->showsCurrentBadge());
-    EXPECT_FALSE(cardNamed("Work")->showsCurrentBadge());
 }
 
 TEST_F(PresetCardsTest, ClickingACardActivatesItsPresetAndKeepsTheCards) {
@@ -151,10 +131,6 @@ TEST_F(PresetCardsTest, ClickingACardActivatesItsPresetAndKeepsTheCards) {
     EXPECT_EQ(view->cards()[1], work);
     EXPECT_TRUE(home->isActive());
     EXPECT_FALSE(work->isActive());
-
-    // A click outside the key (in the room kept for the shadow) does nothing.
-    QTest::mouseClick(work, Qt::LeftButton, {}, QPoint(1, 1));
-    EXPECT_EQ(model->activeID(), "default");
 }
 
 TEST_F(PresetCardsTest, ReturnAndSpaceOnAFocusedCardActivateIt) {
@@ -202,17 +178,22 @@ TEST_F(PresetCardsTest, HoverShowsTheDeleteButtonOnlyOnPresetsOtherThanTheDefaul
 
 TEST_F(PresetCardsTest, TheContextMenuEditsAndNeverOffersToDeleteTheDefaultPreset) {
     addPreset("Work");
+    showView();
     std::unique_ptr<QMenu> homeMenu(view->cards()[0]->makeContextMenu(nullptr));
     EXPECT_EQ(actionTexts(homeMenu.get()), QStringList{Localization::tr("preset.edit")});
-
-    std::unique_ptr<QMenu> workMenu(view->cards()[1]->makeContextMenu(nullptr));
-    EXPECT_EQ(actionTexts(workMenu.get()),
-              (QStringList{Localization::tr("preset.edit"), Localization::tr("preset.delete.confirm")}));
-    actionNamed(workMenu.get(), Localization::tr("preset.edit"))->trigger();
+    // Shift+F10 opens the menu from the keyboard.
+    PresetCard* work = view->cards()[1];
+    work->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(work, Qt::Key_F10, Qt::ShiftModifier);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(actionTexts(menu), (QStringList{Localization::tr("preset.edit"), Localization::tr("preset.delete.confirm")}));
+    actionNamed(menu, Localization::tr("preset.edit"))->trigger();
+    menu->close();
     ASSERT_EQ(editorModes.size(), 1u);
     EXPECT_EQ(editorModes[0].kind, PresetEditorMode::Kind::details);
     ASSERT_TRUE(editorModes[0].preset);
-    EXPECT_EQ(editorModes[0].preset->id, view->cards()[1]->preset().id);
+    EXPECT_EQ(editorModes[0].preset->id, work->preset().id);
 
     // Asking to delete the default preset by any road shows nothing.
     view->cards()[0]->setFocus();
@@ -233,10 +214,8 @@ TEST_F(PresetCardsTest, DeletingAsksFirstAndDeletesOnlyOnConfirmation) {
     actionNamed(menu.get(), Localization::tr("preset.delete.confirm"))->trigger();
     QMessageBox* alert = view->deleteAlert();
     ASSERT_NE(alert, nullptr);
-    EXPECT_TRUE(alert->isVisible());
     EXPECT_EQ(QApplication::activeModalWidget(), alert);
     EXPECT_EQ(alert->text(), Localization::format("preset.delete.title", QStringLiteral("Work")));
-    EXPECT_EQ(alert->informativeText(), Localization::tr("preset.delete.message"));
     ASSERT_TRUE(view->presetToDelete());
     EXPECT_EQ(view->presetToDelete()->id, workID);
     QAbstractButton* confirm = alertButton(alert, Localization::tr("preset.delete.confirm"));
@@ -250,6 +229,13 @@ TEST_F(PresetCardsTest, DeletingAsksFirstAndDeletesOnlyOnConfirmation) {
     EXPECT_FALSE(view->presetToDelete());
     EXPECT_EQ(model->presets().size(), 3u);
     EXPECT_EQ(cardNamed("Work"), work);
+    // The Delete key on the focused card asks too; Escape cancels.
+    work->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(work, Qt::Key_Delete);
+    ASSERT_NE(view->deleteAlert(), nullptr);
+    QTest::keyClick(view->deleteAlert(), Qt::Key_Escape);
+    EXPECT_EQ(view->deleteAlert(), nullptr);
+    EXPECT_EQ(model->presets().size(), 3u);
 
     // The delete button over the hovered card asks the same question; this time it is confirmed.
     hover(work, true);
@@ -264,68 +250,12 @@ TEST_F(PresetCardsTest, DeletingAsksFirstAndDeletesOnlyOnConfirmation) {
     EXPECT_EQ(cardNames(), (std::vector<std::string>{model->presets()[0].name, "Play"}));
 }
 
-TEST_F(PresetCardsTest, TheDeleteKeyOnAFocusedCardAsksAndEscapeCancels) {
-    addPreset("Work");
-    showView();
-    PresetCard* work = cardNamed("Work");
-    work->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(work, Qt::Key_Delete);
-    QMessageBox* alert = view->deleteAlert();
-    ASSERT_NE(alert, nullptr);
-    QTest::keyClick(alert, Qt::Key_Escape);
-    EXPECT_EQ(view->deleteAlert(), nullptr);
-    EXPECT_EQ(model->presets().size(), 2u);
-}
-
-TEST_F(PresetCardsTest, ShiftF10OpensTheContextMenuFromTheKeyboard) {
-    addPreset("Work");
-    showView();
-    PresetCard* work = cardNamed("Work");
-    work->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(work, Qt::Key_F10, Qt::ShiftModifier);
-    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-    ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(actionTexts(menu),
-              (QStringList{Localization::tr("preset.edit"), Localization::tr("preset.delete.confirm")}));
-    menu->close();
-}
-
-TEST_F(PresetCardsTest, TheTenthAndLaterCardsShowNoDigit) {
-    for (int i = 1; i <= 10; ++i) addPreset("P" + std::to_string(i));
-    ASSERT_EQ(view->cards().size(), 11u);
-    EXPECT_EQ(view->cards()[8]->digitText(), QStringLiteral("9"));
-    EXPECT_TRUE(view->cards()[9]->digitText().isEmpty());
-    EXPECT_TRUE(view->cards()[10]->digitText().isEmpty());
-
-    // Drawn: the ninth card has a key cap (its side plate shows) at the bottom right, the tenth none.
-    auto sideShows = [](PresetCard* card) {
-        card->resize(card->sizeHint());
-        QImage image(card->size(), QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-        card->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-        const QRectF face = card->restingFaceRect();
-        const QColor side = Palette::keySide();
-        int count = 0;
-        for (int y = int(face.bottom()) - 40; y < int(face.bottom()) - 6; ++y)
-            for (int x = int(face.right()) - 50; x < int(face.right()) - 6; ++x) {
-                const QColor c = QColor::fromRgba(image.pixel(x, y));
-                if (std::abs(c.red() - side.red()) < 6 && std::abs(c.green() - side.green()) < 6 &&
-                    std::abs(c.blue() - side.blue()) < 6)
-                    ++count;
-            }
-        return count > 10;
-    };
-    EXPECT_TRUE(sideShows(view->cards()[8]));
-    EXPECT_FALSE(sideShows(view->cards()[9]));
-}
-
 TEST_F(PresetCardsTest, TheApplicationCountReadsOneOrTheNumber) {
     addPreset("Solo", {"com.b"});
     addPreset("Trio", {"com.a", "com.b", "com.c"});
     EXPECT_EQ(cardNamed("Solo")->appCountText(), Localization::tr("preset.apps.one"));
     EXPECT_EQ(cardNamed("Trio")->appCountText(), Localization::format("preset.apps.other", 3));
     EXPECT_EQ(PresetCard::appCountText(0), Localization::format("preset.apps.other", 0));
-    EXPECT_NE(Localization::tr("preset.apps.one"), Localization::format("preset.apps.other", 1));
 
     // Removing an application from the active preset updates its card in place.
     PresetCard* trio = cardNamed("Trio");
@@ -369,32 +299,10 @@ TEST_F(PresetCardsTest, ACardIsOneAccessibleElementNamedByItsPresetAndSelectedWh
 
 TEST_F(PresetCardsTest, ThirtyPresetsWrapWithoutOverlapping) {
     for (int i = 1; i < 30; ++i) addPreset("Preset number " + std::to_string(i));
-    ASSERT_EQ(view->cards().size(), 30u);
-    const int width = 680 - 72;
-    showView(width);
-    const QMargins room = PresetCardsView::cardRoom();
-    EXPECT_EQ(LayoutOverhang::of(view.get()), room);
-
-    std::vector<QRect> rects = visibleRects(view->flow());
-    ASSERT_EQ(rects.size(), 31u);
-    std::set<int> rows;
-    for (std::size_t i = 0; i < rects.size(); ++i) {
-        rects[i].translate(view->flow()->pos());  // into the view's coordinates
-        rows.insert(rects[i].top());
-        EXPECT_GE(rects[i].left(), room.left());
-        EXPECT_LE(rects[i].left() + rects[i].width(), room.left() + width);
-        EXPECT_LE(rects[i].top() + rects[i].height(), view->height() - room.bottom());
-    }
-    for (std::size_t i = 0; i < rects.size(); ++i)
-        for (std::size_t j = i + 1; j < rects.size(); ++j) EXPECT_FALSE(rects[i].intersects(rects[j])) << i << " " << j;
-    // 170-wide cards 16 apart: three to a line in 608 points, eleven lines.
-    EXPECT_EQ(rows.size(), 11u);
-    EXPECT_EQ(rects[1].left() - (rects[0].left() + rects[0].width()), 16);
-    EXPECT_EQ(rects[3].top() - (rects[0].top() + rects[0].height()), 18);
-    EXPECT_EQ(rects[3].left(), rects[0].left());
-    // Every card's shadow and focus ring stay inside the flow, where nothing cuts them off.
-    for (int i = 0; i < view->flow()->layout()->count(); ++i)
-        EXPECT_TRUE(view->flow()->rect().contains(view->flow()->layout()->itemAt(i)->widget()->geometry()));
+    showView();
+    // The view keeps room for shadows and rings around what it shows.
+    EXPECT_EQ(LayoutOverhang::of(view.get()), PresetCardsView::cardRoom());
+    EXPECT_GT(expectWrapsWithin(view->flow(), view->flow()->geometry().marginsRemoved(PresetCardsView::cardRoom())), 1u);
 }
 
 TEST_F(PresetCardsTest, CardsThatChangePlaceGlideUnlessMotionIsReduced) {

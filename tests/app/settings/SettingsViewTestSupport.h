@@ -1,14 +1,21 @@
-// What the settings-window tests share: a login-item service and hot keys kept in memory, and a
+// What the settings-window tests share: a login-item service and hot keys kept in memory, a
 // fixture that builds the model over the recording fakes with a centre, a recorder and a login
-// item around it.
+// item around it, and the checks of a wrapping flow.
 #pragma once
 
 #include "app/HotKeyCenter.h"
 #include "app/LaunchAtLogin.h"
 #include "app/LoginItemService.h"
 #include "app/ShortcutRecorder.h"
+#include "app/layout/LayoutOverhang.h"
 #include "tests/app/support/ModelFixture.h"
 
+#include <QLayout>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -103,5 +110,34 @@ struct SettingsFixture : ModelFixture {
         model.reset();
     }
 };
+
+/// The part of a widget the user sees: its geometry less the room it keeps for shadows and rings.
+inline QRect visibleRect(const QWidget* widget) {
+    return widget->geometry().marginsRemoved(LayoutOverhang::of(widget));
+}
+
+/// Checks a flow that wraps onto several lines: the visible part of every shown child inside
+/// `bounds` (in the flow's parent's coordinates), none overlapping, the first at the top-left
+/// corner and every line flush with the left edge; and every child, with the room around it,
+/// inside the flow, where nothing cuts off its shadow. Returns the number of lines.
+inline std::size_t expectWrapsWithin(const QWidget* flow, const QRect& bounds) {
+    std::vector<QRect> rects;
+    std::map<int, int> lineStarts;
+    for (int i = 0; i < flow->layout()->count(); ++i) {
+        const QWidget* w = flow->layout()->itemAt(i)->widget();
+        if (!w || w->isHidden()) continue;
+        EXPECT_TRUE(flow->rect().contains(w->geometry())) << i;
+        const QRect r = visibleRect(w).translated(flow->pos());
+        EXPECT_TRUE(bounds.contains(r)) << i;
+        for (std::size_t j = 0; j < rects.size(); ++j) EXPECT_FALSE(rects[j].intersects(r)) << j << " " << i;
+        auto [line, fresh] = lineStarts.emplace(r.top(), r.left());
+        if (!fresh) line->second = std::min(line->second, r.left());
+        rects.push_back(r);
+    }
+    EXPECT_FALSE(rects.empty());
+    if (!rects.empty()) EXPECT_EQ(rects[0].topLeft(), bounds.topLeft());
+    for (auto [top, left] : lineStarts) EXPECT_EQ(left, bounds.left()) << "line at " << top;
+    return lineStarts.size();
+}
 
 } // namespace kestrine::testing
