@@ -85,46 +85,40 @@ protected:
 
 // MARK: - Modes and opening
 
-TEST_F(PresetEditorTest, DetailsModeShowsOnlyNameAndEmojiAtItsContentHeightAnd520Wide) {
+TEST_F(PresetEditorTest, DetailsShowOnlyNameAndEmojiNeedNoScanAndKeepThePickedEmojiOnRename) {
     model = build();
     model->reload();
     ASSERT_TRUE(model->createPreset("Music", std::string("\U0001F680"), {"com.a"}));
-    const Preset music = *presetNamed("Music");
-    auto& sheet = open(PresetEditorMode::details(music));
-
-    EXPECT_EQ(sheet.width(), PresetEditor::detailsWidth);
+    ASSERT_TRUE(model->createPreset("Plain", std::string(), {"com.a"}));
+    auto& sheet = open(PresetEditorMode::details(*presetNamed("Music")));
     EXPECT_EQ(searchField(), nullptr);
     EXPECT_EQ(child("picker"), nullptr);
-    EXPECT_EQ(child("selectedCount"), nullptr);
     EXPECT_EQ(button("fromDockButton"), nullptr);
     EXPECT_TRUE(sheet.findChildren<AppPickTile*>().isEmpty());
-
     EXPECT_EQ(nameField()->text(), QStringLiteral("Music"));
     ASSERT_TRUE(sheet.picked());
     EXPECT_EQ(sheet.emoji(), "\U0001F680");  // picked, not the name's default headphones
-    EXPECT_EQ(sheet.windowTitle(), Localization::tr("editor.title.details"));
-
     // The height is the content's: the save key's visible bottom sits on the bottom padding.
     KeyButton* save = button("saveButton");
-    const int saveBottom = save->geometry().bottom() + 1 - LayoutOverhang::of(save).bottom();
-    EXPECT_EQ(sheet.height() - saveBottom, PresetEditor::padding);
-    // The scan is not needed to edit details.
+    EXPECT_EQ(sheet.height() - (save->geometry().bottom() + 1 - LayoutOverhang::of(save).bottom()), PresetEditor::padding);
     EXPECT_FALSE(model->scanningApps());
     EXPECT_TRUE(executors.background->jobs.empty());
+
+    typeName("Evening music");
+    click(save);
+    EXPECT_EQ(sheet.result(), QDialog::Accepted);
+    ASSERT_NE(presetNamed("Evening music"), nullptr);
+    EXPECT_EQ(presetNamed("Evening music")->emoji, std::optional<std::string>("\U0001F680"));
+    EXPECT_EQ(presetNamed("Music"), nullptr);
+
+    // A preset without an emoji starts with nothing picked and shows its name's default.
+    auto& plain = open(PresetEditorMode::details(*presetNamed("Plain")));
+    EXPECT_FALSE(plain.picked());
+    EXPECT_EQ(plain.emoji(), PresetStyle::defaultEmoji("Plain"));
 }
 
-TEST_F(PresetEditorTest, DetailsOfAPresetWithoutEmojiStartsWithNothingPicked) {
-    model = build();
-    model->reload();
-    ASSERT_TRUE(model->createPreset("Plain", std::string(), {"com.a"}));
-    auto& sheet = open(PresetEditorMode::details(*presetNamed("Plain")));
-    EXPECT_FALSE(sheet.picked());
-    EXPECT_EQ(sheet.emoji(), PresetStyle::defaultEmoji("Plain"));
-}
-
-TEST_F(PresetEditorTest, PickingModesAre640By620AndStartTheScan) {
+TEST_F(PresetEditorTest, PickingModesStartTheScanAndListEveryAppOnce) {
     auto& sheet = open(PresetEditorMode::create());
-    EXPECT_EQ(sheet.size(), QSize(PresetEditor::pickerWidth, PresetEditor::pickerHeight));
     EXPECT_TRUE(model->scanningApps());
     EXPECT_EQ(executors.background->jobs.size(), 1u);
     EXPECT_TRUE(sheet.selection().empty());
@@ -138,7 +132,7 @@ TEST_F(PresetEditorTest, PickingModesAre640By620AndStartTheScan) {
                                                         "com.apple.Notes", "com.apple.Safari"}));
 }
 
-TEST_F(PresetEditorTest, AddAppsStartsWithTheActiveAppsTickedAndWithoutNameRows) {
+TEST_F(PresetEditorTest, AddAppsStartsWithTheActiveAppsTickedAndSavingStoresTheTicks) {
     auto& sheet = open(PresetEditorMode::addApps());
     EXPECT_EQ(sheet.selection(), (std::set<std::string>{"com.a", "com.b", "com.c"}));
     EXPECT_EQ(nameField(), nullptr);
@@ -148,17 +142,11 @@ TEST_F(PresetEditorTest, AddAppsStartsWithTheActiveAppsTickedAndWithoutNameRows)
     executors.drain();
     EXPECT_TRUE(sheet.tileFor("com.b")->isSelected());
     EXPECT_FALSE(sheet.tileFor("com.apple.Notes")->isSelected());
-    EXPECT_EQ(child<QLabel>("selectedCount")->text(), Localization::format("editor.selected", 3));
-}
 
-TEST_F(PresetEditorTest, UntickingAnAppInAddAppsAndSavingRemovesItFromThePreset) {
-    auto& sheet = open(PresetEditorMode::addApps());
-    executors.drain();
     click(sheet.tileFor("com.b"));
     click(sheet.tileFor("com.apple.Notes"));
     EXPECT_EQ(child<QLabel>("selectedCount")->text(), Localization::format("editor.selected", 3));
     click(button("saveButton"));
-
     EXPECT_EQ(sheet.result(), QDialog::Accepted);
     EXPECT_EQ(appIDs(model->activePreset()->apps), (std::vector<std::string>{"com.a", "com.c", "com.apple.Notes"}));
 }
@@ -210,45 +198,35 @@ TEST_F(PresetEditorTest, DetailsAcceptsThePresetsOwnNameButNotAnothers) {
     model = build();
     model->reload();
     ASSERT_TRUE(model->createPreset("Focus", std::nullopt, {"com.a"}));
-    auto& sheet = open(PresetEditorMode::details(*presetNamed("Focus")));
+    open(PresetEditorMode::details(*presetNamed("Focus")));
     KeyButton* save = button("saveButton");
     EXPECT_TRUE(save->isEnabled());
     EXPECT_TRUE(note()->isHidden());
-
     typeName(QString::fromStdString(model->presets()[0].name));
     EXPECT_FALSE(save->isEnabled());
-    EXPECT_FALSE(note()->isHidden());
     EXPECT_EQ(note()->text(), Localization::tr("editor.nameTaken"));
-
     typeName(" Focus ");
     EXPECT_TRUE(save->isEnabled());
     EXPECT_TRUE(note()->isHidden());
 }
 
-TEST_F(PresetEditorTest, CreateNeedsAtLeastOneTickedApp) {
+TEST_F(PresetEditorTest, CreateNeedsATickedAppAndStoresThePresetWithTheShownEmoji) {
     auto& sheet = open(PresetEditorMode::create());
     executors.drain();
-    typeName("Reading");
+    typeName("Work stuff");
     KeyButton* save = button("saveButton");
     EXPECT_FALSE(save->isEnabled());
     EXPECT_EQ(note()->text(), Localization::tr("editor.create.note"));
-
     click(sheet.tileFor("com.apple.Safari"));
     EXPECT_TRUE(save->isEnabled());
     EXPECT_EQ(child<QLabel>("selectedCount")->text(), Localization::format("editor.selected", 1));
     click(sheet.tileFor("com.apple.Safari"));
     EXPECT_FALSE(save->isEnabled());
     EXPECT_TRUE(sheet.selection().empty());
-}
 
-TEST_F(PresetEditorTest, SavingACreatedPresetStoresItWithTheShownEmojiAndDockAppsFirst) {
-    auto& sheet = open(PresetEditorMode::create());
-    executors.drain();
-    typeName("Work stuff");
     click(sheet.tileFor("com.apple.Safari"));
     click(sheet.tileFor("com.b"));
-    click(button("saveButton"));
-
+    click(save);
     EXPECT_EQ(sheet.result(), QDialog::Accepted);
     const Preset* created = presetNamed("Work stuff");
     ASSERT_NE(created, nullptr);
@@ -278,20 +256,6 @@ TEST_F(PresetEditorTest, AFailedSaveLeavesTheSheetOpenWithItsContents) {
     click(button("saveButton"));
     EXPECT_FALSE(sheet.isVisible());
     EXPECT_EQ(sheet.result(), QDialog::Accepted);
-}
-
-TEST_F(PresetEditorTest, RenamingInDetailsKeepsThePickedEmoji) {
-    model = build();
-    model->reload();
-    ASSERT_TRUE(model->createPreset("Games", std::string("\u2728"), {"com.a"}));
-    auto& sheet = open(PresetEditorMode::details(*presetNamed("Games")));
-    typeName("Evening games");
-    click(button("saveButton"));
-    EXPECT_EQ(sheet.result(), QDialog::Accepted);
-    const Preset* renamed = presetNamed("Evening games");
-    ASSERT_NE(renamed, nullptr);
-    EXPECT_EQ(renamed->emoji, std::optional<std::string>("\u2728"));
-    EXPECT_EQ(presetNamed("Games"), nullptr);
 }
 
 // MARK: - Emoji
@@ -329,53 +293,35 @@ TEST_F(PresetEditorTest, TheDefaultEmojisChipIsHighlightedAndFollowsTheNameUntil
 
 // MARK: - Search and selection buttons
 
-TEST_F(PresetEditorTest, SearchMatchesPartOfTheIdOrNameIgnoringCaseAndSurroundingSpace) {
+TEST_F(PresetEditorTest, SearchMatchesPartOfTheIdOrNameIgnoringCaseAndSurroundingSpaceAndReusesTheTiles) {
     auto& sheet = open(PresetEditorMode::create());
     executors.drain();
+    AppPickTile* safari = sheet.tileFor("com.apple.Safari");
+    const auto tileCount = sheet.findChildren<AppPickTile*>().size();
+    auto* clearSearch = child<QAbstractButton>("searchClear");
+    EXPECT_TRUE(clearSearch->isHidden());
     QTest::keyClicks(searchField(), " MOZILLA ");
     EXPECT_EQ(shownTileIDs(), std::vector<std::string>{"org.mozilla.firefox"});
-    ASSERT_EQ(sheet.filtered().size(), 1u);
-
+    EXPECT_EQ(sheet.filtered().size(), 1u);
+    EXPECT_FALSE(clearSearch->isHidden());
     searchField()->setText("not");
     EXPECT_EQ(shownTileIDs(), std::vector<std::string>{"com.apple.Notes"});
-
     searchField()->setText("com.apple.");
     EXPECT_EQ(shownTileIDs(), (std::vector<std::string>{"com.apple.Notes", "com.apple.Safari"}));
-
     searchField()->setText("   ");
     EXPECT_EQ(shownTileIDs().size(), 6u);
     EXPECT_TRUE(child("noResults")->isHidden());
-}
 
-TEST_F(PresetEditorTest, ASearchWithoutMatchesSaysSoAndTheClearButtonEmptiesIt) {
-    auto& sheet = open(PresetEditorMode::create());
-    executors.drain();
-    auto* clearSearch = child<QAbstractButton>("searchClear");
-    ASSERT_NE(clearSearch, nullptr);
-    EXPECT_TRUE(clearSearch->isHidden());
-    EXPECT_EQ(clearSearch->accessibleName(), Localization::tr("editor.search.clear"));
-
-    QTest::keyClicks(searchField(), "zzz");
-    EXPECT_FALSE(clearSearch->isHidden());
+    // No match says so; the clear button empties the search and brings back the very same tiles.
+    searchField()->setText("zzz");
     EXPECT_TRUE(shownTileIDs().empty());
     EXPECT_FALSE(child("noResults")->isHidden());
     EXPECT_TRUE(child("pickerProgress")->isHidden());
-
     click(clearSearch);
     EXPECT_TRUE(searchField()->text().isEmpty());
     EXPECT_TRUE(clearSearch->isHidden());
     EXPECT_TRUE(child("noResults")->isHidden());
     EXPECT_EQ(shownTileIDs().size(), sheet.candidates().size());
-}
-
-TEST_F(PresetEditorTest, FilteringReusesTheTilesItHasBuilt) {
-    auto& sheet = open(PresetEditorMode::create());
-    executors.drain();
-    AppPickTile* safari = sheet.tileFor("com.apple.Safari");
-    ASSERT_NE(safari, nullptr);
-    const auto tileCount = sheet.findChildren<AppPickTile*>().size();
-    searchField()->setText("safari");
-    searchField()->setText("");
     EXPECT_EQ(sheet.tileFor("com.apple.Safari"), safari);
     EXPECT_EQ(sheet.findChildren<AppPickTile*>().size(), tileCount);
 }
@@ -385,7 +331,6 @@ TEST_F(PresetEditorTest, FromDockSelectsExactlyTheDockAppsAndClearEmptiesTheSele
     executors.drain();
     KeyButton* clear = button("clearButton");
     EXPECT_FALSE(clear->isEnabled());
-    EXPECT_EQ(button("fromDockButton")->toolTip(), Localization::tr("editor.fromDock.help"));
 
     click(sheet.tileFor("com.apple.Safari"));
     click(sheet.tileFor("com.b"));
@@ -418,20 +363,25 @@ TEST_F(PresetEditorTest, TilesMarkTheDockAppsAndTellAssistiveTechnologiesTheirSt
 
 // MARK: - Scanning
 
-TEST_F(PresetEditorTest, WhileScanningWithNothingToShowOnlyTheProgressIndicatorShows) {
+TEST_F(PresetEditorTest, WhileScanningWithNothingToShowOnlyTheProgressIndicatorShowsAndAnEmptyScanSaysNoResults) {
     system->setDock({});
+    installed.resize(1);
     auto& sheet = open(PresetEditorMode::create());
     sheet.show();
     ASSERT_TRUE(sheet.candidates().empty());
     EXPECT_TRUE(child("pickerProgress")->isVisible());
     EXPECT_FALSE(child("noResults")->isVisible());
     EXPECT_FALSE(child("pickerCornerProgress")->isVisible());
-    EXPECT_TRUE(shownTileIDs().empty());
-
     executors.drain();
     EXPECT_FALSE(child("pickerProgress")->isVisible());
     EXPECT_FALSE(child("pickerCornerProgress")->isVisible());
-    EXPECT_EQ(shownTileIDs().size(), 3u);
+    EXPECT_EQ(shownTileIDs().size(), 1u);
+
+    installed.clear();
+    open(PresetEditorMode::create()).show();
+    executors.drain();
+    EXPECT_TRUE(child("noResults")->isVisible());
+    EXPECT_FALSE(child("pickerProgress")->isVisible());
 }
 
 TEST_F(PresetEditorTest, DockAppsShowWhileScanningWithTheSmallIndicatorInTheCorner) {
@@ -441,23 +391,10 @@ TEST_F(PresetEditorTest, DockAppsShowWhileScanningWithTheSmallIndicatorInTheCorn
     EXPECT_FALSE(child("pickerProgress")->isVisible());
     QWidget* corner = child("pickerCornerProgress");
     ASSERT_TRUE(corner->isVisible());
-    // Bottom right of the picker, 10 in from both edges.
-    QWidget* picker = child("picker");
-    EXPECT_EQ(picker->width() - corner->geometry().right() - 1, 10);
-    EXPECT_EQ(picker->height() - corner->geometry().bottom() - 1, 10);
 
     executors.drain();
     EXPECT_FALSE(corner->isVisible());
     EXPECT_EQ(shownTileIDs().size(), 6u);
-}
-
-TEST_F(PresetEditorTest, AnEmptyScanWithAnEmptyDockSaysNoResults) {
-    system->setDock({});
-    installed.clear();
-    open(PresetEditorMode::create()).show();
-    executors.drain();
-    EXPECT_TRUE(child("noResults")->isVisible());
-    EXPECT_FALSE(child("pickerProgress")->isVisible());
 }
 
 // MARK: - Keyboard and closing
@@ -480,29 +417,28 @@ TEST_F(PresetEditorTest, ReturnSaves) {
     EXPECT_EQ(model->presets().size(), 2u);
 }
 
-TEST_F(PresetEditorTest, EscapeCancelsWithoutStoring) {
+TEST_F(PresetEditorTest, EscapeAndCancelStoreNothing) {
     auto& sheet = open(PresetEditorMode::addApps());
     sheet.show();
     executors.drain();
-    const auto before = model->activePreset()->apps;
+    const auto presets = model->presets();
     const int saves = system->saves;
     click(sheet.tileFor("com.a"));
     QTest::keyClick(&sheet, Qt::Key_Escape);
     EXPECT_EQ(sheet.result(), QDialog::Rejected);
     EXPECT_FALSE(sheet.isVisible());
-    EXPECT_EQ(model->activePreset()->apps, before);
-    EXPECT_EQ(system->saves, saves);
-}
 
-TEST_F(PresetEditorTest, CancelInDetailsStoresNothing) {
-    model = build();
-    model->reload();
-    const auto presets = model->presets();
-    const int saves = system->saves;
-    auto& sheet = open(PresetEditorMode::details(presets[0]));
+    auto& create = open(PresetEditorMode::create());
+    create.show();
+    QTest::keyClicks(searchField(), "saf");
+    QTest::keyClick(searchField(), Qt::Key_Escape);
+    EXPECT_EQ(create.result(), QDialog::Rejected);
+    EXPECT_FALSE(create.isVisible());
+
+    auto& details = open(PresetEditorMode::details(presets[0]));
     typeName("Renamed");
     click(button("cancelButton"));
-    EXPECT_EQ(sheet.result(), QDialog::Rejected);
+    EXPECT_EQ(details.result(), QDialog::Rejected);
     EXPECT_EQ(model->presets(), presets);
     EXPECT_EQ(system->saves, saves);
 }
@@ -527,16 +463,6 @@ TEST_F(PresetEditorTest, ClosingReleasesTheScanInEveryWay) {
     executors.drain();
     EXPECT_TRUE(model->installedApps().empty());
     EXPECT_FALSE(model->scanningApps());
-}
-
-TEST_F(PresetEditorTest, EscapeInTheSearchFieldCancelsToo) {
-    auto& sheet = open(PresetEditorMode::create());
-    sheet.show();
-    QTest::keyClicks(searchField(), "saf");
-    QTest::keyClick(searchField(), Qt::Key_Escape);
-    EXPECT_EQ(sheet.result(), QDialog::Rejected);
-    EXPECT_FALSE(sheet.isVisible());
-    EXPECT_EQ(model->presets().size(), 1u);
 }
 
 TEST_F(PresetEditorTest, TabVisitsTheTilesInGridOrderBetweenTheSelectionKeysAndTheFooter) {
@@ -568,7 +494,6 @@ TEST_F(PresetEditorTest, TheSheetFitsOverAWindowAtItsMinimumSize) {
     PresetEditor sheet(*model, PresetEditorMode::create(), &window);
     sheet.show();
     EXPECT_TRUE(window.geometry().contains(sheet.geometry()));
-    EXPECT_EQ(sheet.size(), QSize(640, 620));
     // The picker keeps room for at least one row of tiles.
     EXPECT_GT(sheet.findChild<QWidget*>(QStringLiteral("picker"))->height(), 150);
     sheet.reject();
