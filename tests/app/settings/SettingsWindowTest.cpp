@@ -1,6 +1,5 @@
 // The settings window's life: built on show, refreshed when it becomes active, and torn down on
 // close after pending Dock work has been written.
-#include "app/Localization.h"
 #include "app/SettingsWindowController.h"
 #include "app/settings/SettingsView.h"
 #include "tests/app/settings/SettingsViewTestSupport.h"
@@ -46,40 +45,28 @@ protected:
     }
 };
 
-TEST_F(SettingsWindowTest, ShowBuildsTheWindowOnceAndMarksTheSettingsVisible) {
+TEST_F(SettingsWindowTest, ShowBuildsTheWindowOnceAndRereadsTheDockAndTheLoginItemWhenActivated) {
     EXPECT_EQ(controller->window(), nullptr);
-    EXPECT_FALSE(controller->isShown());
     controller->show();
     QWidget* window = controller->window();
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(controller->isShown());
     EXPECT_TRUE(model->settingsVisible());
-    EXPECT_EQ(window->windowTitle(), Localization::tr("app.name"));
-    EXPECT_EQ(window->size(), QSize(760, 820));
-    EXPECT_EQ(window->minimumSize(), QSize(680, 660));
-    EXPECT_EQ(window->maximumSize(), QSize(960, 10000));
     EXPECT_FALSE(window->testAttribute(Qt::WA_DeleteOnClose));
     ASSERT_NE(controller->view(), nullptr);
-    EXPECT_EQ(loginItemsMade, 1);
-
-    // Showing again keeps the window.
     controller->show();
     EXPECT_EQ(controller->window(), window);
     EXPECT_EQ(loginItemsMade, 1);
+
+    system->setDock({appTile("com.c", 3)});
+    loginItems->status = LoginItemService::Status::requiresApproval;
+    QEvent activate(QEvent::WindowActivate);
+    QCoreApplication::sendEvent(window, &activate);
+    EXPECT_EQ(appIDs(model->dockApps()), (std::vector<std::string>{"com.c"}));
+    EXPECT_EQ(controller->loginItem()->status(), LoginItemService::Status::requiresApproval);
 }
 
-TEST_F(SettingsWindowTest, ShowRereadsTheDockAndTheLoginItem) {
-    controller->show();
-    controller->window()->close();
-    settle();
-    system->setDock({appTile("com.a", 1), appTile("com.z", 9)});
-    loginItems->status = LoginItemService::Status::enabled;
-    controller->show();
-    EXPECT_EQ(appIDs(model->dockApps()), (std::vector<std::string>{"com.a", "com.z"}));
-    EXPECT_TRUE(controller->loginItem()->isEnabled());
-}
-
-TEST_F(SettingsWindowTest, ClosingWritesAPendingEditAtOnceAndLetsGoOfTheWindow) {
+TEST_F(SettingsWindowTest, ClosingWritesAPendingEditAtOnceAndLetsGoOfTheWindowUntilShownAgain) {
     controller->show();
     model->removeApp("com.b");
     ASSERT_EQ(dockWrites(), 0);
@@ -101,22 +88,17 @@ TEST_F(SettingsWindowTest, ClosingWritesAPendingEditAtOnceAndLetsGoOfTheWindow) 
     EXPECT_TRUE(window.isNull());
     EXPECT_TRUE(loginItem.isNull());
     EXPECT_TRUE(windowRecorder.isNull());
-}
 
-TEST_F(SettingsWindowTest, ReopeningBuildsANewWindowWithANewLoginItemAndRecorder) {
-    controller->show();
-    QPointer<QWidget> first = controller->window();
-    controller->window()->close();
-    settle();
-    ASSERT_TRUE(first.isNull());
-
+    // Showing again builds a new window with a new login item, reading the Dock afresh.
+    system->setDock({appTile("com.a", 1), appTile("com.z", 9)});
+    loginItems->status = LoginItemService::Status::enabled;
     controller->show();
     ASSERT_NE(controller->window(), nullptr);
-    EXPECT_TRUE(controller->isShown());
-    EXPECT_NE(controller->view(), nullptr);
     EXPECT_NE(controller->recorder(), nullptr);
     EXPECT_EQ(loginItemsMade, 2);
     EXPECT_TRUE(model->settingsVisible());
+    EXPECT_EQ(appIDs(model->dockApps()), (std::vector<std::string>{"com.a", "com.z"}));
+    EXPECT_TRUE(controller->loginItem()->isEnabled());
 }
 
 TEST_F(SettingsWindowTest, ClosingWhileRecordingCancelsTheRecordingAndTheShortcutWorksAgain) {
@@ -129,25 +111,10 @@ TEST_F(SettingsWindowTest, ClosingWhileRecordingCancelsTheRecordingAndTheShortcu
     EXPECT_EQ(center->spec(), HotKeySpec::defaultSpec());
 }
 
-TEST_F(SettingsWindowTest, BecomingActiveAgainRereadsTheDockAndTheLoginItem) {
-    controller->show();
-    system->setDock({appTile("com.c", 3)});
-    loginItems->status = LoginItemService::Status::requiresApproval;
-    QEvent activate(QEvent::WindowActivate);
-    QCoreApplication::sendEvent(controller->window(), &activate);
-    EXPECT_EQ(appIDs(model->dockApps()), (std::vector<std::string>{"com.c"}));
-    EXPECT_EQ(controller->loginItem()->status(), LoginItemService::Status::requiresApproval);
-}
-
 TEST_F(SettingsWindowTest, ControlWClosesTheWindowAndEscapeDoesNot) {
     controller->show();
     QWidget* window = controller->window();
-    QAction* close = actionWithShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
-    ASSERT_NE(close, nullptr);
-    EXPECT_EQ(close->text(), Localization::tr("menu.close"));
-    QAction* quit = actionWithShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    ASSERT_NE(quit, nullptr);
-    EXPECT_EQ(quit->text(), Localization::tr("menu.quit"));
+    EXPECT_NE(actionWithShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q)), nullptr);
 
     QApplication::setActiveWindow(window);
     QTest::keyClick(window, Qt::Key_Escape);
