@@ -83,9 +83,7 @@ protected:
     std::unique_ptr<PresetEditor> editor;
 };
 
-// MARK: - Modes and opening
-
-TEST_F(PresetEditorTest, DetailsShowOnlyNameAndEmojiNeedNoScanAndKeepThePickedEmojiOnRename) {
+TEST_F(PresetEditorTest, DetailsShowOnlyNameAndEmojiNeedNoScanAcceptTheirOwnNameAndKeepThePickedEmoji) {
     model = build();
     model->reload();
     ASSERT_TRUE(model->createPreset("Music", std::string("\U0001F680"), {"com.a"}));
@@ -104,6 +102,15 @@ TEST_F(PresetEditorTest, DetailsShowOnlyNameAndEmojiNeedNoScanAndKeepThePickedEm
     EXPECT_FALSE(model->scanningApps());
     EXPECT_TRUE(executors.background->jobs.empty());
 
+    // Its own name is fine, another preset's is not.
+    EXPECT_TRUE(save->isEnabled());
+    EXPECT_TRUE(note()->isHidden());
+    typeName(QString::fromStdString(model->presets()[0].name));
+    EXPECT_FALSE(save->isEnabled());
+    EXPECT_EQ(note()->text(), Localization::tr("editor.nameTaken"));
+    typeName(" Music ");
+    EXPECT_TRUE(save->isEnabled());
+    EXPECT_TRUE(note()->isHidden());
     typeName("Evening music");
     click(save);
     EXPECT_EQ(sheet.result(), QDialog::Accepted);
@@ -170,8 +177,6 @@ TEST_F(PresetEditorTest, AddAppsFollowsAPresetActivatedWhileTheSheetIsOpen) {
     EXPECT_EQ(appIDs(presetNamed("Solo")->apps), std::vector<std::string>{"com.c"});
 }
 
-// MARK: - Name and save rules
-
 TEST_F(PresetEditorTest, SaveNeedsANonBlankUnusedNameAndExplainsATakenOne) {
     auto& sheet = open(PresetEditorMode::create());
     KeyButton* save = button("saveButton");
@@ -194,29 +199,16 @@ TEST_F(PresetEditorTest, SaveNeedsANonBlankUnusedNameAndExplainsATakenOne) {
     EXPECT_EQ(note()->text(), Localization::tr("editor.create.note"));
 }
 
-TEST_F(PresetEditorTest, DetailsAcceptsThePresetsOwnNameButNotAnothers) {
-    model = build();
-    model->reload();
-    ASSERT_TRUE(model->createPreset("Focus", std::nullopt, {"com.a"}));
-    open(PresetEditorMode::details(*presetNamed("Focus")));
-    KeyButton* save = button("saveButton");
-    EXPECT_TRUE(save->isEnabled());
-    EXPECT_TRUE(note()->isHidden());
-    typeName(QString::fromStdString(model->presets()[0].name));
-    EXPECT_FALSE(save->isEnabled());
-    EXPECT_EQ(note()->text(), Localization::tr("editor.nameTaken"));
-    typeName(" Focus ");
-    EXPECT_TRUE(save->isEnabled());
-    EXPECT_TRUE(note()->isHidden());
-}
-
-TEST_F(PresetEditorTest, CreateNeedsATickedAppAndStoresThePresetWithTheShownEmoji) {
+TEST_F(PresetEditorTest, CreateNeedsATickedAppAndReturnStoresThePresetWithTheShownEmoji) {
     auto& sheet = open(PresetEditorMode::create());
+    sheet.show();
     executors.drain();
     typeName("Work stuff");
     KeyButton* save = button("saveButton");
     EXPECT_FALSE(save->isEnabled());
     EXPECT_EQ(note()->text(), Localization::tr("editor.create.note"));
+    QTest::keyClick(nameField(), Qt::Key_Return);  // Save is disabled, so Return does nothing
+    EXPECT_TRUE(sheet.isVisible());
     click(sheet.tileFor("com.apple.Safari"));
     EXPECT_TRUE(save->isEnabled());
     EXPECT_EQ(child<QLabel>("selectedCount")->text(), Localization::format("editor.selected", 1));
@@ -226,8 +218,10 @@ TEST_F(PresetEditorTest, CreateNeedsATickedAppAndStoresThePresetWithTheShownEmoj
 
     click(sheet.tileFor("com.apple.Safari"));
     click(sheet.tileFor("com.b"));
-    click(save);
+    nameField()->setFocus();
+    QTest::keyClick(nameField(), Qt::Key_Return);
     EXPECT_EQ(sheet.result(), QDialog::Accepted);
+    EXPECT_FALSE(sheet.isVisible());
     const Preset* created = presetNamed("Work stuff");
     ASSERT_NE(created, nullptr);
     EXPECT_EQ(created->emoji, std::optional<std::string>("\U0001F4BC"));
@@ -257,8 +251,6 @@ TEST_F(PresetEditorTest, AFailedSaveLeavesTheSheetOpenWithItsContents) {
     EXPECT_FALSE(sheet.isVisible());
     EXPECT_EQ(sheet.result(), QDialog::Accepted);
 }
-
-// MARK: - Emoji
 
 TEST_F(PresetEditorTest, TheDefaultEmojisChipIsHighlightedAndFollowsTheNameUntilOneIsPicked) {
     auto& sheet = open(PresetEditorMode::create());
@@ -290,8 +282,6 @@ TEST_F(PresetEditorTest, TheDefaultEmojisChipIsHighlightedAndFollowsTheNameUntil
     click(chipFor("\U0001F680"));
     EXPECT_EQ(highlighted(), std::vector<QString>{QStringLiteral("\U0001F680")});
 }
-
-// MARK: - Search and selection buttons
 
 TEST_F(PresetEditorTest, SearchMatchesPartOfTheIdOrNameIgnoringCaseAndSurroundingSpaceAndReusesTheTiles) {
     auto& sheet = open(PresetEditorMode::create());
@@ -326,12 +316,11 @@ TEST_F(PresetEditorTest, SearchMatchesPartOfTheIdOrNameIgnoringCaseAndSurroundin
     EXPECT_EQ(sheet.findChildren<AppPickTile*>().size(), tileCount);
 }
 
-TEST_F(PresetEditorTest, FromDockSelectsExactlyTheDockAppsAndClearEmptiesTheSelection) {
+TEST_F(PresetEditorTest, FromDockSelectsExactlyTheDockAppsClearEmptiesAndTilesTellTheirState) {
     auto& sheet = open(PresetEditorMode::create());
     executors.drain();
     KeyButton* clear = button("clearButton");
     EXPECT_FALSE(clear->isEnabled());
-
     click(sheet.tileFor("com.apple.Safari"));
     click(sheet.tileFor("com.b"));
     EXPECT_TRUE(clear->isEnabled());
@@ -339,29 +328,21 @@ TEST_F(PresetEditorTest, FromDockSelectsExactlyTheDockAppsAndClearEmptiesTheSele
     EXPECT_EQ(sheet.selection(), (std::set<std::string>{"com.a", "com.b", "com.c"}));
     EXPECT_FALSE(sheet.tileFor("com.apple.Safari")->isSelected());
     EXPECT_TRUE(sheet.tileFor("com.c")->isSelected());
-
     click(clear);
     EXPECT_TRUE(sheet.selection().empty());
     EXPECT_FALSE(clear->isEnabled());
     EXPECT_FALSE(sheet.tileFor("com.a")->isSelected());
-}
 
-TEST_F(PresetEditorTest, TilesMarkTheDockAppsAndTellAssistiveTechnologiesTheirState) {
-    auto& sheet = open(PresetEditorMode::create());
-    executors.drain();
-    AppPickTile* a = sheet.tileFor("com.a");
+    // Tiles mark the Dock's apps and are checkable for assistive technologies.
     AppPickTile* notes = sheet.tileFor("com.apple.Notes");
-    EXPECT_TRUE(a->isInDock());
+    EXPECT_TRUE(sheet.tileFor("com.a")->isInDock());
     EXPECT_FALSE(notes->isInDock());
     EXPECT_EQ(notes->accessibleName(), QStringLiteral("Notes"));
     EXPECT_TRUE(notes->isCheckable());
-    EXPECT_FALSE(notes->isChecked());
     QTest::keyClick(notes, Qt::Key_Space);
     EXPECT_TRUE(notes->isChecked());
     EXPECT_TRUE(sheet.selection().count("com.apple.Notes"));
 }
-
-// MARK: - Scanning
 
 TEST_F(PresetEditorTest, WhileScanningWithNothingToShowOnlyTheProgressIndicatorShowsAndAnEmptyScanSaysNoResults) {
     system->setDock({});
@@ -395,26 +376,6 @@ TEST_F(PresetEditorTest, DockAppsShowWhileScanningWithTheSmallIndicatorInTheCorn
     executors.drain();
     EXPECT_FALSE(corner->isVisible());
     EXPECT_EQ(shownTileIDs().size(), 6u);
-}
-
-// MARK: - Keyboard and closing
-
-TEST_F(PresetEditorTest, ReturnSaves) {
-    auto& sheet = open(PresetEditorMode::create());
-    sheet.show();
-    executors.drain();
-    typeName("Studio");
-    QTest::keyClick(nameField(), Qt::Key_Return);
-    EXPECT_TRUE(sheet.isVisible());  // nothing ticked yet: Save is disabled, so Return does nothing
-    EXPECT_EQ(presetNamed("Studio"), nullptr);
-
-    click(sheet.tileFor("com.c"));
-    nameField()->setFocus();
-    QTest::keyClick(nameField(), Qt::Key_Return);
-    EXPECT_EQ(sheet.result(), QDialog::Accepted);
-    EXPECT_FALSE(sheet.isVisible());
-    ASSERT_NE(presetNamed("Studio"), nullptr);
-    EXPECT_EQ(model->presets().size(), 2u);
 }
 
 TEST_F(PresetEditorTest, EscapeAndCancelStoreNothing) {

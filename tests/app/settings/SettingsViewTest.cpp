@@ -305,16 +305,31 @@ TEST_F(SettingsViewTest, TheBannerSlidesInFromAboveTheTopEdgeAndLeavesTheSameWay
 
 // MARK: - More popover and restore
 
-TEST_F(SettingsViewTest, TheGearTogglesTheMorePopoverWhoseQuitSectionNamesTheCurrentShortcut) {
+TEST_F(SettingsViewTest, TheGearTogglesTheMorePopoverWithItsRecentsSwitchAndQuitSection) {
     open();
     EXPECT_FALSE(footer().isMoreShown());
     clickIcon(footer().moreButton());
     ASSERT_TRUE(footer().isMoreShown());
     MorePopover* popover = footer().morePopover();
     EXPECT_TRUE(popover->isVisible());
+    // The quit section names the current shortcut.
     EXPECT_EQ(popover->quitBody()->text(), Localization::format("more.quit.body", QStringLiteral("⌃⌥D")));
     center->update(controlOptionK);
     EXPECT_EQ(popover->quitBody()->text(), Localization::format("more.quit.body", QStringLiteral("⌃⌥K")));
+    // The recents switch hides and shows the Dock's recent applications.
+    auto showRecents = [&]() -> std::optional<bool> {
+        const bool* value = system->dock.count("show-recents") ? system->dock["show-recents"].boolean() : nullptr;
+        return value ? std::optional(*value) : std::nullopt;
+    };
+    ToggleSwitch* recents = popover->recentsSwitch();
+    EXPECT_FALSE(recents->isChecked());
+    clickSwitch(recents);
+    EXPECT_EQ(showRecents(), std::optional(false));
+    EXPECT_TRUE(model->recentsHidden());
+    EXPECT_TRUE(recents->isChecked());
+    clickSwitch(recents);
+    EXPECT_EQ(showRecents(), std::optional(true));
+    EXPECT_FALSE(recents->isChecked());
 
     QTest::keyClick(popover, Qt::Key_Escape);
     EXPECT_FALSE(footer().isMoreShown());
@@ -322,27 +337,6 @@ TEST_F(SettingsViewTest, TheGearTogglesTheMorePopoverWhoseQuitSectionNamesTheCur
     EXPECT_TRUE(footer().isMoreShown());
     clickIcon(footer().moreButton());
     EXPECT_FALSE(footer().isMoreShown());
-}
-
-TEST_F(SettingsViewTest, TheRecentsSwitchHidesAndShowsTheDocksRecentApps) {
-    open();
-    footer().setMoreShown(true);
-    MorePopover* popover = footer().morePopover();
-    ASSERT_NE(popover, nullptr);
-    ToggleSwitch* recents = popover->recentsSwitch();
-    EXPECT_FALSE(recents->isChecked());
-
-    clickSwitch(recents);
-    ASSERT_TRUE(system->dock.count("show-recents"));
-    ASSERT_TRUE(system->dock["show-recents"].boolean());
-    EXPECT_FALSE(*system->dock["show-recents"].boolean());
-    EXPECT_TRUE(model->recentsHidden());
-    EXPECT_TRUE(recents->isChecked());
-
-    clickSwitch(recents);
-    ASSERT_TRUE(system->dock["show-recents"].boolean());
-    EXPECT_TRUE(*system->dock["show-recents"].boolean());
-    EXPECT_FALSE(recents->isChecked());
 }
 
 class RestoreTest : public SettingsViewTest {
