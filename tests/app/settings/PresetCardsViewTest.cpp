@@ -153,30 +153,7 @@ TEST_F(PresetCardsTest, ReturnAndSpaceOnAFocusedCardActivateIt) {
     EXPECT_EQ(QApplication::focusWidget(), view->newPresetCard());
 }
 
-TEST_F(PresetCardsTest, HoverShowsTheDeleteButtonOnlyOnPresetsOtherThanTheDefault) {
-    addPreset("Work");
-    PresetCard* home = view->cards()[0];
-    PresetCard* work = view->cards()[1];
-
-    hover(work, true);
-    EXPECT_TRUE(work->showsDeleteButton());
-    EXPECT_TRUE(work->deleteButton()->isVisibleTo(work));
-    EXPECT_EQ(work->deleteButton()->toolTip(), Localization::tr("preset.delete.help"));
-    // The active, deletable card gives its corner to the delete button.
-    EXPECT_TRUE(work->isActive());
-    EXPECT_FALSE(work->showsCurrentBadge());
-    hover(work, false);
-    EXPECT_FALSE(work->showsDeleteButton());
-    EXPECT_TRUE(work->showsCurrentBadge());
-
-    model->activate(model->presets()[0]);
-    hover(home, true);
-    EXPECT_FALSE(home->showsDeleteButton());
-    EXPECT_FALSE(home->deleteButton()->isVisibleTo(home));
-    EXPECT_TRUE(home->showsCurrentBadge());  // the default card keeps its badge
-}
-
-TEST_F(PresetCardsTest, TheContextMenuEditsAndNeverOffersToDeleteTheDefaultPreset) {
+TEST_F(PresetCardsTest, TheMenuEditsAndNoRoadOffersToDeleteTheDefaultPreset) {
     addPreset("Work");
     showView();
     std::unique_ptr<QMenu> homeMenu(view->cards()[0]->makeContextMenu(nullptr));
@@ -194,6 +171,20 @@ TEST_F(PresetCardsTest, TheContextMenuEditsAndNeverOffersToDeleteTheDefaultPrese
     EXPECT_EQ(editorModes[0].kind, PresetEditorMode::Kind::details);
     ASSERT_TRUE(editorModes[0].preset);
     EXPECT_EQ(editorModes[0].preset->id, work->preset().id);
+
+    // Hovering shows the delete button on other presets only; the active one gives it its badge's corner.
+    PresetCard* home = view->cards()[0];
+    hover(work, true);
+    EXPECT_TRUE(work->deleteButton()->isVisibleTo(work));
+    EXPECT_TRUE(work->isActive());
+    EXPECT_FALSE(work->showsCurrentBadge());
+    hover(work, false);
+    EXPECT_FALSE(work->showsDeleteButton());
+    EXPECT_TRUE(work->showsCurrentBadge());
+    model->activate(model->presets()[0]);
+    hover(home, true);
+    EXPECT_FALSE(home->deleteButton()->isVisibleTo(home));
+    EXPECT_TRUE(home->showsCurrentBadge());
 
     // Asking to delete the default preset by any road shows nothing.
     view->cards()[0]->setFocus();

@@ -95,31 +95,25 @@ TEST_F(AppPickTileTest, FetchesItsIconOnceWhenFirstPaintedAndAgainOnlyForANewPat
     EXPECT_EQ(icons.calls, 2);
 }
 
-TEST_F(AppPickTileTest, SelectionRingsTheKeyBadgesItAndIsCheckedForAssistiveTechnologies) {
+TEST_F(AppPickTileTest, SelectionRingsAndBadgesTheKeyAndTheInDockLabelShowsOnlyForDockApps) {
     AppPickTile tile(PresetApp("com.x", "", "X"), icons.source());
     const QRectF key = tile.keyRect();
     const QRectF badge(key.right() + 5 - 18, key.top() - 5, 18, 18);
+    const QSize size = tile.sizeHint();
     const QImage plain = render(tile);
     EXPECT_EQ(pixelsNear(plain, badge, Palette::accent()), 0);
-    EXPECT_FALSE(tile.style().ring.has_value());
+    EXPECT_EQ(pixelsNear(plain, tile.inDockRect(), Palette::accent()), 0);
 
     tile.setSelected(true);
+    tile.setInDock(true);
     EXPECT_TRUE(tile.isChecked());
-    EXPECT_EQ(tile.style().ring, std::optional(Palette::Swatch::accent));
+    EXPECT_EQ(tile.sizeHint(), size) << "the label keeps its place";
     const QImage selected = render(tile);
     EXPECT_GT(pixelsNear(selected, badge, Palette::accent()), 150);  // most of an 18-point disc
     EXPECT_GT(pixelsNear(selected, badge.adjusted(5, 5, -5, -5), Palette::onAccent()), 3);  // the check mark
     // The ring runs along the key's left edge.
     EXPECT_GT(pixelsNear(selected, QRectF(key.left(), key.center().y() - 10, 2, 20), Palette::accent()), 30);
-}
-
-TEST_F(AppPickTileTest, TheInDockLabelKeepsItsPlaceButShowsOnlyForDockApps) {
-    AppPickTile tile(PresetApp("com.x", "", "X"), icons.source());
-    const QSize size = tile.sizeHint();
-    EXPECT_EQ(pixelsNear(render(tile), tile.inDockRect(), Palette::accent()), 0);
-    tile.setInDock(true);
-    EXPECT_EQ(tile.sizeHint(), size);
-    EXPECT_GT(pixelsNear(render(tile), tile.inDockRect(), Palette::accent(), 60), 5);
+    EXPECT_GT(pixelsNear(selected, tile.inDockRect(), Palette::accent(), 60), 5);
 }
 
 TEST_F(AppPickTileTest, OnlyTheKeyTogglesAndTheOwnerDecidesTheState) {
