@@ -192,7 +192,7 @@ TEST_F(PanelTest, TheShortcutTogglesAndEveryShowingBuildsAFreshPanel) {
     EXPECT_EQ(closed, 2);
 }
 
-TEST_F(PanelTest, ThePanelSitsAtTheBottomCentreOfTheScreenUnderThePointerWithinSixteenPoints) {
+TEST_F(PanelTest, ThePanelSitsAtTheBottomCentreOfTheScreenUnderThePointerAndGrowsWithinSixteenPoints) {
     havePresets(3);
     // A secondary screen to the right of a primary one, with a bar at its bottom.
     area = QRect(1440, 0, 1920, 1040);
@@ -206,7 +206,9 @@ TEST_F(PanelTest, ThePanelSitsAtTheBottomCentreOfTheScreenUnderThePointerWithinS
     EXPECT_TRUE(flags.testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Tool);
 
-    // Wider than the screen allows, and a screen narrower than the minimum panel.
+    // The tray grows with the keys (six keys and five gaps inside the padding: 648 + 50 + 32) up to
+    // sixteen points from the screen's sides; a screen narrower than the minimum tray wins.
+    EXPECT_EQ(FloatingPanelController::trayGeometry(QRect(0, 0, 2000, 900), 6).width(), 730);
     EXPECT_EQ(FloatingPanelController::trayGeometry(QRect(0, 0, 1440, 900), 20), QRect(16, 900 - 16 - 141, 1408, 141));
     EXPECT_EQ(FloatingPanelController::trayGeometry(QRect(0, 25, 300, 600), 1), QRect(16, 25 + 600 - 16 - 141, 268, 141));
 }

@@ -11,16 +11,6 @@ using namespace kestrine::testing;
 
 namespace {
 
-TEST(MiniDockViewSize, GrowsWithThePresetsBetweenTheMinimumAndTheScreen) {
-    EXPECT_EQ(MiniDockView::panelSize(2000, 3), QSize(420, 141));
-    // Six keys and five gaps inside the padding: 648 + 50 + 32.
-    EXPECT_EQ(MiniDockView::panelSize(2000, 6), QSize(730, 141));
-    EXPECT_EQ(MiniDockView::panelSize(1408, 20), QSize(1408, 141));
-    // No presets still leaves room for the empty message; a narrow screen wins over the minimum.
-    EXPECT_EQ(MiniDockView::panelSize(2000, 0), QSize(420, 141));
-    EXPECT_EQ(MiniDockView::panelSize(300, 3), QSize(300, 141));
-}
-
 class MiniDockViewTest : public PanelTest {
 protected:
     void makeView() {
