@@ -20,23 +20,6 @@ namespace {
 
 using Calls = std::vector<std::string>;
 
-/// Counts restarts instead of ending a process.
-struct CountingRestarter : DockRestarter {
-    explicit CountingRestarter(std::shared_ptr<int> count) : count(std::move(count)) {}
-    std::shared_ptr<int> count;
-    void restart() override { ++*count; }
-};
-
-Dictionary dockWith(const std::vector<Dictionary>& tiles) {
-    Array array;
-    for (auto& t : tiles) array.emplace_back(t);
-    return {{"persistent-apps", Value(array)},
-            {"persistent-others", Value(Array{Value(Dictionary{{"tile-type", Value("directory-tile")}})})},
-            {"tilesize", Value(51.0)},
-            {"mod-count", Value(412)},
-            {"trash-full", Value(true)}};
-}
-
 class DockControllerFilesTest : public ::testing::Test {
 protected:
     TemporaryFolder home;

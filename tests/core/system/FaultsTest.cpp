@@ -35,20 +35,6 @@ namespace {
 
 using Calls = std::vector<std::string>;
 
-struct CountingRestarter : DockRestarter {
-    std::shared_ptr<int> count;
-    explicit CountingRestarter(std::shared_ptr<int> count) : count(std::move(count)) {}
-    void restart() override { ++*count; }
-};
-
-Dictionary dockWith(const std::vector<Dictionary>& tiles) {
-    Array array;
-    for (auto& t : tiles) array.emplace_back(t);
-    return {{"persistent-apps", Value(array)},
-            {"persistent-others", Value(Array{Value(Dictionary{{"tile-type", Value("directory-tile")}})})},
-            {"tilesize", Value(51.0)}};
-}
-
 std::vector<Dictionary> manyTiles(int count) {
     std::vector<Dictionary> tiles;
     for (int i = 0; i < count; ++i) tiles.push_back(appTile("com.example.tile" + std::to_string(i), 100 + i));

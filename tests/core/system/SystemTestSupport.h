@@ -4,12 +4,15 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "core/plist/PlistCoding.h"
+#include "core/system/DockRestarter.h"
 #include "core/support/AtomicFile.h"
 #include "tests/core/support/TempFolder.h"
 
@@ -55,6 +58,25 @@ inline plist::Dictionary readDictionary(const std::filesystem::path& file) {
 
 inline void writeDictionary(const std::filesystem::path& file, const plist::Dictionary& dictionary) {
     writeFileAtomically(file, plist::toBinary(plist::Value(dictionary)));
+}
+
+/// Counts restarts instead of ending a process.
+struct CountingRestarter : DockRestarter {
+    explicit CountingRestarter(std::shared_ptr<int> count) : count(std::move(count)) {}
+    std::shared_ptr<int> count;
+    void restart() override { ++*count; }
+};
+
+/// A Dock domain holding these tiles, a folder tile on the other side and keys of its own.
+inline plist::Dictionary dockWith(const std::vector<plist::Dictionary>& tiles) {
+    plist::Array array;
+    for (auto& t : tiles) array.emplace_back(t);
+    return {{"persistent-apps", plist::Value(array)},
+            {"persistent-others",
+             plist::Value(plist::Array{plist::Value(plist::Dictionary{{"tile-type", plist::Value("directory-tile")}})})},
+            {"tilesize", plist::Value(51.0)},
+            {"mod-count", plist::Value(412)},
+            {"trash-full", plist::Value(true)}};
 }
 
 } // namespace kestrine::testing
