@@ -101,7 +101,9 @@ TEST_F(MiniDockViewTest, TheSelectedKeyStartsInViewAndStaysCentredUntilTheEnds) 
         EXPECT_EQ(view->scrollOffset(), view->centringOffset(index));
         PresetKey* key = view->keys()[std::size_t(index)];
         const int keyCentre = key->mapTo(view.get(), key->restingFaceRect().center().toPoint()).x();
-        if (view->scrollOffset() > 0 && view->scrollOffset() < maximum) EXPECT_NEAR(keyCentre, view->width() / 2, 2);
+        if (view->scrollOffset() > 0 && view->scrollOffset() < maximum) {
+            EXPECT_NEAR(keyCentre, view->width() / 2, 2);
+        }
     }
     // The ends clamp: the first key at the start, the last at the end.
     EXPECT_EQ(view->centringOffset(0), 0);

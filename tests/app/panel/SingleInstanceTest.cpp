@@ -38,7 +38,7 @@ protected:
             result = client.sendReopen(timeout);
             done = true;
         });
-        QTest::qWaitFor([&] { return done.load(); }, 10000);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return done.load(); }, 10000)) << "the other start never finished";
         other.join();
         return result;
     }

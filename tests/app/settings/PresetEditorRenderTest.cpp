@@ -91,11 +91,12 @@ protected:
             EXPECT_EQ(tiles[i].width(), 92);
             for (size_t j = i + 1; j < tiles.size(); ++j) {
                 EXPECT_FALSE(tiles[i].intersects(tiles[j]));
-                if (tiles[i].top() == tiles[j].top())
+                if (tiles[i].top() == tiles[j].top()) {
                     EXPECT_GE(std::abs(tiles[i].center().x() - tiles[j].center().x()), 92 + 10);
-                else if (tiles[j].top() > tiles[i].top() && tiles[j].left() == tiles[i].left() &&
-                         tiles[j].top() - tiles[i].bottom() - 1 < tiles[i].height())
+                } else if (tiles[j].top() > tiles[i].top() && tiles[j].left() == tiles[i].left() &&
+                           tiles[j].top() - tiles[i].bottom() - 1 < tiles[i].height()) {
                     EXPECT_EQ(tiles[j].top() - tiles[i].bottom() - 1, 12);
+                }
             }
         }
     }

@@ -267,8 +267,9 @@ TEST_F(KeyButtonsTest, EveryStyleShowsItsStatesInBothAppearances) {
         }
         EXPECT_NE(at(false, 0), at(true, 0)) << name.toStdString() << ": dark looks like light";
         EXPECT_NE(at(false, 0), at(false, 2)) << name.toStdString() << ": pressing changes nothing";
-        if (name.startsWith(QStringLiteral("key-tile")))
+        if (name.startsWith(QStringLiteral("key-tile"))) {
             EXPECT_NE(at(false, 0), at(false, 1)) << name.toStdString() << ": the pointer changes nothing";
+        }
         for (bool dark : {false, true})
             EXPECT_LT(test::maxAlpha(at(dark, 3)), test::maxAlpha(at(dark, 0))) << name.toStdString() << ": disabled is not fainter";
     }
