@@ -1,4 +1,4 @@
-// Renders the panel to PNG files for looking at, when KESTRINE_SHOT_DIR names a folder. Writes
+// Renders the panel to PNG files for looking at, when KESTRINE_SHOTS_DIR names a folder. Writes
 // nothing (and is skipped) otherwise.
 #include "tests/app/panel/PanelFixture.h"
 
@@ -20,8 +20,8 @@ namespace {
 class PanelShots : public PanelTest {
 protected:
     void SetUp() override {
-        const char* dir = std::getenv("KESTRINE_SHOT_DIR");
-        if (!dir) GTEST_SKIP() << "set KESTRINE_SHOT_DIR to render the panel";
+        const char* dir = std::getenv("KESTRINE_SHOTS_DIR");
+        if (!dir) GTEST_SKIP() << "set KESTRINE_SHOTS_DIR to render the panel";
         folder = QString::fromLocal8Bit(dir);
         QDir().mkpath(folder);
         PanelTest::SetUp();
