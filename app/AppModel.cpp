@@ -163,6 +163,15 @@ bool AppModel::createPreset(const std::string& name, const std::optional<std::st
     return ok;
 }
 
+bool AppModel::addPreset(const std::string& name, const std::optional<std::string>& emoji,
+                         const std::vector<PresetApp>& apps) {
+    if (!controller_) return false;
+    if (!perform([&] { controller_->createPreset(name, emoji, apps); })) return false;
+    republishPresets();
+    emit changed();
+    return true;
+}
+
 bool AppModel::updatePreset(const Preset& preset, const std::string& name, const std::optional<std::string>& emoji) {
     if (!controller_) return false;
     if (!perform([&] { controller_->updatePreset(preset.id, name, emoji); })) return false;

@@ -79,6 +79,8 @@ public:
     bool isNameTaken(const std::string& name, const std::optional<std::string>& excluding) const;
     bool createPreset(const std::string& name, const std::optional<std::string>& emoji,
                       const std::set<std::string>& selection);
+    /// Adds a preset with exactly these applications (installed or not) without activating it.
+    bool addPreset(const std::string& name, const std::optional<std::string>& emoji, const std::vector<PresetApp>& apps);
     bool updatePreset(const Preset& preset, const std::string& name, const std::optional<std::string>& emoji);
     void deletePreset(const Preset& preset);
     void applySelection(const std::set<std::string>& selection);

@@ -5,6 +5,7 @@
 #include <syslog.h>
 
 #include "app/Localization.h"
+#include "app/ShortcutText.h"
 
 namespace kestrine {
 
@@ -19,7 +20,7 @@ HotKeyCenter::HotKeyCenter(std::unique_ptr<HotKeyStorage> storage, HotKeyFactory
 HotKeyCenter::~HotKeyCenter() = default;
 
 QString HotKeyCenter::displayText(const HotKeySpec& spec) {
-    return QString::fromStdString(spec.displayString());
+    return QString::fromStdString(ShortcutText::text(spec));
 }
 
 void HotKeyCenter::setErrorMessage(std::optional<QString> message) {

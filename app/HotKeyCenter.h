@@ -49,7 +49,7 @@ public:
     /// then releases the old one and saves. A refused combination keeps the old one.
     void update(const HotKeySpec& spec);
 
-    /// The text a shortcut is shown with in messages ("⌃⌥D").
+    /// The text a shortcut is shown with in messages ("Ctrl+Alt+D" on Linux).
     static QString displayText(const HotKeySpec& spec);
 
 signals:

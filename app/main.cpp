@@ -12,13 +12,18 @@
 #include <cstring>
 #include <exception>
 #include <memory>
+#include <string>
 #include <utility>
+#include <variant>
+#include <vector>
 
 #include "app/AppDelegate.h"
 #include "app/AppIcon.h"
 #include "app/AppWiring.h"
 #include "app/LaunchAtLogin.h"
 #include "app/SettingsWindowController.h"
+#include "app/cli/CommandLine.h"
+#include "app/cli/CommandSession.h"
 #include "app/ShortcutRecorder.h"
 #include "app/settings/SettingsView.h"
 #include "app/panel/FloatingPanelController.h"
@@ -98,7 +103,29 @@ void flushAtExit() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Another instance running? Then this start only asks it to show its window.
+    const auto parsed = CommandLine::parse(std::vector<std::string>(argv + 1, argv + argc));
+    if (const auto* error = std::get_if<UsageError>(&parsed)) {
+        std::fprintf(stderr, "Kestrine: %s\n%s", error->message.c_str(), CommandLine::usage().c_str());
+        return 2;
+    }
+    const Command command = std::get<Command>(parsed);
+    if (command.kind == Command::Kind::help) {
+        std::fputs(CommandLine::usage().c_str(), stdout);
+        return 0;
+    }
+    if (command.kind == Command::Kind::version) {
+        std::printf("kestrine %s\n", KESTRINE_VERSION);
+        return 0;
+    }
+    const std::string dockName = command.dock.value_or("file");
+    if (dockName != "file") {
+        std::fprintf(stderr, "Kestrine: unknown dock '%s'\n%s", dockName.c_str(), CommandLine::usage().c_str());
+        return 2;
+    }
+    if (!CommandSession::confirm(command)) return 1;
+
+    // Another instance running? Then this start only asks it to show its window, or passes
+    // the command on to it.
     std::unique_ptr<SingleInstance> instance;
     try {
         instance = std::make_unique<SingleInstance>(SingleInstance::defaultDirectory());
@@ -108,6 +135,7 @@ int main(int argc, char** argv) {
     }
     switch (instance->claim()) {
     case SingleInstance::Role::secondary:
+        if (command.kind != Command::Kind::start) return CommandSession::sendToRunning(command, *instance);
         if (instance->sendReopen()) return 0;
         std::fprintf(stderr, "Kestrine is already running, but did not answer: %s\n", instance->problem().c_str());
         return 1;
@@ -118,6 +146,11 @@ int main(int argc, char** argv) {
     case SingleInstance::Role::primary:
         break;
     }
+
+    // Commands that need no window do their work here, under the lock, and end.
+    const AppLocations locations = AppLocations::fromEnvironment();
+    if (command.kind != Command::Kind::start && !command.needsWindows())
+        return CommandSession::runHere(command, locations, dockName, argc, argv);
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kestrine"));
@@ -130,7 +163,7 @@ int main(int argc, char** argv) {
 
     std::unique_ptr<AppDelegate> delegate;
     try {
-        delegate = AppDelegate::make(AppLocations::fromEnvironment());
+        delegate = AppDelegate::make(locations);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "Kestrine: %s\n", error.what());
         return 1;
@@ -139,6 +172,7 @@ int main(int argc, char** argv) {
     if (PaintTrace::enabled()) trace = std::make_unique<PaintTrace>(*delegate);
 
     QObject::connect(instance.get(), &SingleInstance::reopenRequested, delegate.get(), &AppDelegate::showSettings);
+    instance->setCommandHandler(CommandSession::handler(*delegate, locations, dockName));
     AppDelegate* running = delegate.get();
     const bool tracing = PaintTrace::enabled();
     // SIGTERM and SIGINT write pending Dock work at once, then end the program through the
@@ -154,7 +188,10 @@ int main(int argc, char** argv) {
         if (tracing) PaintTrace::line(wrote ? "quit-flush wrote" : "quit-flush idle");
     });
 
-    delegate->finishLaunching(AppDelegate::isLoginItemLaunch(QApplication::arguments().mid(1)));
+    delegate->finishLaunching(command.loginItem);
+    // "kestrine panel" or "kestrine settings" with no instance running: started, now do it.
+    if (command.kind == Command::Kind::panel) delegate->togglePanel();
+    if (command.kind == Command::Kind::settings) delegate->showSettings();
     // Once the event loop runs, the shortcut is registered and the first windows are on screen.
     if (tracing) QMetaObject::invokeMethod(&app, [] { PaintTrace::line("launched"); }, Qt::QueuedConnection);
     // Registered last, so that it runs before the exit handlers and static objects of

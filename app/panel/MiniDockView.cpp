@@ -90,7 +90,7 @@ MiniDockView::MiniDockView(AppModel& model, SelectionState& selection, HotKeyCen
 MiniDockView::~MiniDockView() = default;
 
 QString MiniDockView::hintText() const {
-    return Localization::format("mini.hint", QString::fromStdString(center_.spec().displayString()));
+    return Localization::format("mini.hint", HotKeyCenter::displayText(center_.spec()));
 }
 
 QString MiniDockView::emptyText() const {

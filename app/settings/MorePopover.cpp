@@ -111,7 +111,7 @@ MorePopover::MorePopover(AppModel& model, HotKeyCenter& center, QWidget* parent)
 
 void MorePopover::refresh() {
     recents_->setChecked(model_.recentsHidden());
-    quitBody_->setText(Localization::format("more.quit.body", QString::fromStdString(center_.spec().displayString())));
+    quitBody_->setText(Localization::format("more.quit.body", HotKeyCenter::displayText(center_.spec())));
     if (layout()) setFixedHeight(layout()->heightForWidth(popoverWidth));
 }
 

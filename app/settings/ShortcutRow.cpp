@@ -1,6 +1,7 @@
 #include "app/settings/ShortcutRow.h"
 
 #include "app/HotKeyCenter.h"
+#include "app/ShortcutText.h"
 #include "app/Localization.h"
 #include "app/ShortcutRecorder.h"
 #include "app/layout/LayoutOverhang.h"
@@ -131,7 +132,7 @@ void ShortcutRow::rebuildCaps(const std::vector<std::string>& parts) {
 
 void ShortcutRow::refresh() {
     const bool recording = recorder_.isRecording();
-    rebuildCaps(center_.spec().displayParts());
+    rebuildCaps(ShortcutText::parts(center_.spec()));
 
     badge_->setVisible(recording);
     capsBox_->setVisible(!recording);

@@ -128,6 +128,12 @@ void SingleInstance::serve(QLocalSocket* socket) {
             socket->write(QByteArray(acknowledgement) + '\n');
             socket->flush();
             emit reopenRequested();
+        } else if (line.startsWith(commandPrefix) && commandHandler_) {
+            const std::string reply = commandHandler_(line.mid(int(std::strlen(commandPrefix))).toStdString());
+            if (socket->state() == QLocalSocket::ConnectedState) {
+                socket->write(QByteArray::fromStdString(reply) + '\n');
+                socket->flush();
+            }
         }
         socket->disconnectFromServer();
     };
@@ -138,11 +144,21 @@ void SingleInstance::serve(QLocalSocket* socket) {
 }
 
 bool SingleInstance::sendReopen(std::chrono::milliseconds timeout) {
+    const auto reply = request(reopenMessage, timeout);
+    if (!reply) return false;
+    if (reply->rfind(acknowledgement, 0) != 0) {
+        problem_ = "the running instance did not acknowledge";
+        return false;
+    }
+    return true;
+}
+
+std::optional<std::string> SingleInstance::request(const std::string& line, std::chrono::milliseconds timeout) {
     const std::string path = socketPath().string();
     sockaddr_un address{};
     if (path.size() >= sizeof(address.sun_path)) {
         problem_ = "socket path too long: " + path;
-        return false;
+        return std::nullopt;
     }
     address.sun_family = AF_UNIX;
     std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
@@ -159,17 +175,17 @@ bool SingleInstance::sendReopen(std::chrono::milliseconds timeout) {
         fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
         if (fd < 0) {
             problem_ = errnoText("cannot create a socket");
-            return false;
+            return std::nullopt;
         }
         if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0) break;
         problem_ = errnoText("cannot reach the running instance at " + path);
         ::close(fd);
         fd = -1;
-        if (remaining() == 0) return false;
+        if (remaining() == 0) return std::nullopt;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
 
-    const std::string message = std::string(reopenMessage) + "\n";
+    const std::string message = line + "\n";
     std::size_t sent = 0;
     while (sent < message.size()) {
         const ssize_t n = ::send(fd, message.data() + sent, message.size() - sent, MSG_NOSIGNAL);
@@ -177,21 +193,21 @@ bool SingleInstance::sendReopen(std::chrono::milliseconds timeout) {
         if (n <= 0) {
             problem_ = errnoText("cannot send to the running instance");
             ::close(fd);
-            return false;
+            return std::nullopt;
         }
         sent += std::size_t(n);
     }
 
     std::string reply;
-    char buffer[16];
+    char buffer[4096];
     while (reply.find('\n') == std::string::npos) {
         pollfd waiting{fd, POLLIN, 0};
         const int ready = ::poll(&waiting, 1, remaining());
         if (ready < 0 && errno == EINTR) continue;
         if (ready <= 0) {
-            problem_ = "the running instance did not answer";
+            problem_ = "the running instance did not answer within " + std::to_string(timeout.count()) + " ms";
             ::close(fd);
-            return false;
+            return std::nullopt;
         }
         const ssize_t n = ::recv(fd, buffer, sizeof(buffer), 0);
         if (n < 0 && errno == EINTR) continue;
@@ -199,11 +215,13 @@ bool SingleInstance::sendReopen(std::chrono::milliseconds timeout) {
         reply.append(buffer, std::size_t(n));
     }
     ::close(fd);
-    if (reply.rfind(acknowledgement, 0) != 0) {
-        problem_ = "the running instance did not acknowledge";
-        return false;
+    const auto end = reply.find('\n');
+    if (end == std::string::npos) {
+        problem_ = "the running instance closed the connection without an answer";
+        return std::nullopt;
     }
-    return true;
+    reply.resize(end);
+    return reply;
 }
 
 }  // namespace kestrine

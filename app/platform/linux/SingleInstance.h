@@ -1,6 +1,8 @@
 // Keeps one running copy of the program per user. The first start takes an exclusive lock on
 // "kestrine.lock" and then listens on the local socket "kestrine.socket" beside it; a later start
-// finds the lock taken, sends "reopen" over the socket and ends. The lock is taken before a socket
+// finds the lock taken, sends "reopen" over the socket and ends. A command ("kestrine list") sends
+// one request line, "command " and the command's arguments as a JSON array, and reads one reply
+// line. The lock is taken before a socket
 // left behind by a crashed run is removed, so two starts never remove each other's socket.
 #pragma once
 
@@ -30,8 +32,9 @@ public:
     static constexpr const char* socketName = "kestrine.socket";
     static constexpr const char* reopenMessage = "reopen";
     static constexpr const char* acknowledgement = "ok";
+    static constexpr const char* commandPrefix = "command ";
     // The longest line a client may send before it is cut off.
-    static constexpr int maximumLineLength = 64;
+    static constexpr int maximumLineLength = 64 * 1024;
 
     using EnvironmentLookup = std::function<std::optional<std::string>(const std::string& name)>;
     // $XDG_RUNTIME_DIR when it names an existing folder, else the support folder.
@@ -62,6 +65,17 @@ public:
     // Uses plain sockets: no QCoreApplication is needed.
     bool sendReopen(std::chrono::milliseconds timeout = std::chrono::seconds(5));
 
+    // Secondary only: sends one line (without its new line) and returns the one line of the
+    // reply; nothing (see problem()) when the instance cannot be reached or does not answer
+    // within `timeout`.
+    std::optional<std::string> request(const std::string& line,
+                                       std::chrono::milliseconds timeout = std::chrono::seconds(5));
+
+    // The running instance's answer to a command request: the request's text after the
+    // prefix in, one reply line out.
+    using CommandHandler = std::function<std::string(const std::string& request)>;
+    void setCommandHandler(CommandHandler handler) { commandHandler_ = std::move(handler); }
+
 signals:
     // A later start asked this instance to show itself.
     void reopenRequested();
@@ -74,6 +88,7 @@ private:
     std::optional<Role> role_;
     std::string problem_;
     QLocalServer* server_ = nullptr;
+    CommandHandler commandHandler_;
 };
 
 }  // namespace kestrine

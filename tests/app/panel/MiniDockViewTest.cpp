@@ -39,7 +39,7 @@ TEST_F(MiniDockViewTest, KeysShowDigitEmojiAndNameAndFollowThePresets) {
     }
     EXPECT_EQ(keys[0]->emoji(), QString::fromUtf8("🏠"));
     EXPECT_EQ(keys[11]->emoji(), QString::fromUtf8("🎧"));
-    EXPECT_EQ(view->hintText(), Localization::format("mini.hint", QString::fromUtf8("⌃⌥D")));
+    EXPECT_EQ(view->hintText(), Localization::format("mini.hint", QString::fromUtf8("Ctrl+Alt+D")));
     EXPECT_TRUE(view->emptyText().isEmpty());
 
     // A preset made while the panel is up gets its key; activation moves the check.

@@ -93,7 +93,7 @@ TEST_F(CenterTest, ARefusedStartShowsTheShortcutAndLeavesNothingRegistered) {
     center->start();
     EXPECT_FALSE(center->isRegistered());
     ASSERT_TRUE(center->errorMessage());
-    EXPECT_EQ(*center->errorMessage(), Localization::format("hotkey.error.startFailed", QString("⌃⌥D")));
+    EXPECT_EQ(*center->errorMessage(), Localization::format("hotkey.error.startFailed", QString("Ctrl+Alt+D")));
 }
 
 TEST_F(CenterTest, UpdateRejectsInvalidShortcutsBeforeAnySystemCall) {
@@ -123,7 +123,7 @@ TEST_F(CenterTest, AShortcutHeldElsewhereKeepsTheOldOneWorking) {
     keys.heldElsewhere.insert({ctrlOptK.keyCode, ctrlOptK.modifiers.rawValue});
     center->update(ctrlOptK);
     EXPECT_EQ(center->spec(), HotKeySpec::defaultSpec());
-    EXPECT_EQ(*center->errorMessage(), Localization::format("hotkey.error.inUse", QString("⌃⌥K")));
+    EXPECT_EQ(*center->errorMessage(), Localization::format("hotkey.error.inUse", QString("Ctrl+Alt+K")));
     EXPECT_TRUE(keys.press(HotKeySpec::defaultSpec()));
     EXPECT_FALSE(stored);
 }

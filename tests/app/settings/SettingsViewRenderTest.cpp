@@ -142,7 +142,7 @@ TEST_P(SettingsViewRenderTest, TheMorePopoverAndTheRecordingRow) {
     view->footer()->setMoreShown(false);
 
     center->update(controlOptionK);
-    center->setErrorMessage(QStringLiteral("⌃⌥K is already used by another app. Try a different shortcut."));
+    center->setErrorMessage(QStringLiteral("Ctrl+Alt+K is already used by another app. Try a different shortcut."));
     save(view->header(), QStringLiteral("header-changed"));
     recorder->start();
     save(view->header(), QStringLiteral("header-recording"));

@@ -141,10 +141,10 @@ TEST_F(SettingsViewTest, TheEditorSheetIsOneAtATimeAndClearsWhenItCloses) {
 
 TEST_F(SettingsViewTest, RecordingTakesOverTheRowAndResetAppearsOnlyForAChangedShortcut) {
     open();
-    EXPECT_EQ(capTexts(row()), (QStringList{"⌃", "⌥", "D"}));
+    EXPECT_EQ(capTexts(row()), (QStringList{"Ctrl", "Alt", "D"}));
     EXPECT_FALSE(shown(row().resetButton()));
     center->update(controlOptionK);
-    EXPECT_EQ(capTexts(row()), (QStringList{"⌃", "⌥", "K"}));
+    EXPECT_EQ(capTexts(row()), (QStringList{"Ctrl", "Alt", "K"}));
     EXPECT_TRUE(shown(row().resetButton()));
     EXPECT_FALSE(shown(row().recordingBadge()));
     EXPECT_FALSE(shown(row().helpLine()));
@@ -171,7 +171,7 @@ TEST_F(SettingsViewTest, RecordingTakesOverTheRowAndResetAppearsOnlyForAChangedS
     EXPECT_TRUE(center->isDefault());
     EXPECT_EQ(hotKeys.stored, HotKeySpec::defaultSpec());
     EXPECT_FALSE(shown(row().resetButton()));
-    EXPECT_EQ(capTexts(row()), (QStringList{"⌃", "⌥", "D"}));
+    EXPECT_EQ(capTexts(row()), (QStringList{"Ctrl", "Alt", "D"}));
 }
 
 TEST_F(SettingsViewTest, TheRecorderHintHidesTheCentreErrorWhileBothExist) {
@@ -313,9 +313,9 @@ TEST_F(SettingsViewTest, TheGearTogglesTheMorePopoverWithItsRecentsSwitchAndQuit
     MorePopover* popover = footer().morePopover();
     EXPECT_TRUE(popover->isVisible());
     // The quit section names the current shortcut.
-    EXPECT_EQ(popover->quitBody()->text(), Localization::format("more.quit.body", QStringLiteral("⌃⌥D")));
+    EXPECT_EQ(popover->quitBody()->text(), Localization::format("more.quit.body", QStringLiteral("Ctrl+Alt+D")));
     center->update(controlOptionK);
-    EXPECT_EQ(popover->quitBody()->text(), Localization::format("more.quit.body", QStringLiteral("⌃⌥K")));
+    EXPECT_EQ(popover->quitBody()->text(), Localization::format("more.quit.body", QStringLiteral("Ctrl+Alt+K")));
     // The recents switch hides and shows the Dock's recent applications.
     auto showRecents = [&]() -> std::optional<bool> {
         const bool* value = system->dock.count("show-recents") ? system->dock["show-recents"].boolean() : nullptr;
