@@ -13,10 +13,12 @@
 #include <exception>
 #include <memory>
 #include <utility>
+#include <vector>
 
 #include "app/AppDelegate.h"
 #include "app/AppIcon.h"
 #include "app/AppWiring.h"
+#include "app/DockSelection.h"
 #include "app/LaunchAtLogin.h"
 #include "app/SettingsWindowController.h"
 #include "app/ShortcutRecorder.h"
@@ -98,6 +100,18 @@ void flushAtExit() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The dock to switch: --dock=NAME, else KESTRINE_DOCK, else what this desktop runs. A dock
+    // name that is not understood ends the start before anything is touched.
+    DockSelection::Request dockRequest;
+    try {
+        dockRequest = DockSelection::read(std::vector<std::string>(argv + 1, argv + argc),
+                                          DockSelection::processEnvironment());
+    } catch (const std::invalid_argument& error) {
+        std::fprintf(stderr, "Kestrine: %s\n", error.what());
+        return 2;
+    }
+    const DockChoice dock = DockSelection::resolve(dockRequest, DockSelection::processEnvironment());
+
     // Another instance running? Then this start only asks it to show its window.
     std::unique_ptr<SingleInstance> instance;
     try {
@@ -130,7 +144,7 @@ int main(int argc, char** argv) {
 
     std::unique_ptr<AppDelegate> delegate;
     try {
-        delegate = AppDelegate::make(AppLocations::fromEnvironment());
+        delegate = AppDelegate::make(AppLocations::fromEnvironment(dock));
     } catch (const std::exception& error) {
         std::fprintf(stderr, "Kestrine: %s\n", error.what());
         return 1;
@@ -154,7 +168,15 @@ int main(int argc, char** argv) {
         if (tracing) PaintTrace::line(wrote ? "quit-flush wrote" : "quit-flush idle");
     });
 
-    delegate->finishLaunching(AppDelegate::isLoginItemLaunch(QApplication::arguments().mid(1)));
+    // The login item's argument is read without the dock option (and without Qt's own options).
+    std::vector<std::string> arguments;
+    for (const QString& argument : QApplication::arguments().mid(1)) arguments.push_back(argument.toStdString());
+    QStringList others;
+    for (const std::string& argument : DockSelection::read(arguments, [](const std::string&) {
+             return std::optional<std::string>();
+         }).remaining)
+        others << QString::fromStdString(argument);
+    delegate->finishLaunching(AppDelegate::isLoginItemLaunch(others));
     // Once the event loop runs, the shortcut is registered and the first windows are on screen.
     if (tracing) QMetaObject::invokeMethod(&app, [] { PaintTrace::line("launched"); }, Qt::QueuedConnection);
     // Registered last, so that it runs before the exit handlers and static objects of
