@@ -43,6 +43,7 @@ private:
     std::string schemaId_;
     std::string key_;
     std::string package_;
+    std::string reason_; // why settings_ is null
     GSettings* settings_ = nullptr;
 };
 
