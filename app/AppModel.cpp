@@ -18,15 +18,27 @@ namespace kestrine {
 
 AppModel::AppModel(DockPorts ports, std::unique_ptr<FlushScheduler> scheduler,
                    std::unique_ptr<AppScanSession> scanSession, QObject* parent)
-    : QObject(parent), scheduler_(std::move(scheduler)), scanSession_(std::move(scanSession)) {
-    try {
-        auto controller = std::make_shared<DockController>(std::move(ports.preferences), std::move(ports.restarter),
-                                                           std::move(ports.backups), std::move(ports.storage));
-        controller->bootstrap(Localization::tr("preset.default.name").toStdString(), "\U0001F3E0");
-        controller_ = std::move(controller);
-        batcher_ = std::make_unique<DockChangeBatcher>(controller_);
-    } catch (const std::exception& error) {
-        errorMessage_ = Localization::format("error.start", message(error));
+    : AppModel(std::move(ports), DockSetup{}, std::move(scheduler), std::move(scanSession), parent) {}
+
+AppModel::AppModel(DockPorts ports, DockSetup dock, std::unique_ptr<FlushScheduler> scheduler,
+                   std::unique_ptr<AppScanSession> scanSession, QObject* parent)
+    : QObject(parent), scheduler_(std::move(scheduler)), scanSession_(std::move(scanSession)),
+      dock_(std::move(dock.choice)) {
+    if (ports.preferences) supportsRecents_ = ports.preferences->supportsRecents();
+    if (dock.unavailableReason) {
+        // Without the dock's settings a first start would make an empty default preset and
+        // save it; the model stays inert instead, and the ports are dropped unused.
+        errorMessage_ = Localization::format("error.dockUnavailable", QString::fromStdString(*dock.unavailableReason));
+    } else {
+        try {
+            auto controller = std::make_shared<DockController>(std::move(ports.preferences), std::move(ports.restarter),
+                                                               std::move(ports.backups), std::move(ports.storage));
+            controller->bootstrap(Localization::tr("preset.default.name").toStdString(), "\U0001F3E0");
+            controller_ = std::move(controller);
+            batcher_ = std::make_unique<DockChangeBatcher>(controller_);
+        } catch (const std::exception& error) {
+            errorMessage_ = Localization::format("error.start", message(error));
+        }
     }
     QPointer<AppModel> self(this);
     scanSession_->onChange = [self] {
@@ -51,7 +63,15 @@ QString AppModel::message(const std::exception& error) {
         case PresetError::Code::notFound: return Localization::tr("error.presetNotFound");
         }
     }
-    if (dynamic_cast<const DockPreferencesError*>(&error)) return Localization::tr("error.dockWrite");
+    if (const auto* dock = dynamic_cast<const DockPreferencesError*>(&error)) {
+        const QString detail = QString::fromStdString(dock->detail());
+        switch (dock->code()) {
+        case DockPreferencesError::Code::unavailable: return Localization::format("error.dockUnavailable", detail);
+        case DockPreferencesError::Code::writeRefused: return Localization::format("error.dockRefused", detail);
+        case DockPreferencesError::Code::synchronizeFailed: break;
+        }
+        return Localization::tr("error.dockWrite");
+    }
     return Localization::format("error.generic", QString::fromStdString(error.what()));
 }
 

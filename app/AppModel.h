@@ -17,6 +17,7 @@
 #include "core/dock/DockController.h"
 #include "core/model/Preset.h"
 #include "core/scan/AppScanSession.h"
+#include "core/system/DockChoice.h"
 
 namespace kestrine {
 
@@ -33,6 +34,14 @@ struct DockPorts {
     std::unique_ptr<StateStorage> storage;
 };
 
+/// The dock a model manages, and why it cannot manage it when its settings are out of reach.
+struct DockSetup {
+    DockChoice choice;
+    /// What is missing (a schema, a program), for the user. When set the model stays inert
+    /// with this in its error message, and nothing is read or written.
+    std::optional<std::string> unavailableReason;
+};
+
 /// The one observable object between the windows and the Dock engine. It republishes
 /// the controller's state, turns user commands into controller and batcher calls, writes
 /// the Dock 600 ms after the last change (or at once when a window closes or the program
@@ -47,6 +56,8 @@ public:
 
     AppModel(DockPorts ports, std::unique_ptr<FlushScheduler> scheduler, std::unique_ptr<AppScanSession> scanSession,
              QObject* parent = nullptr);
+    AppModel(DockPorts ports, DockSetup dock, std::unique_ptr<FlushScheduler> scheduler,
+             std::unique_ptr<AppScanSession> scanSession, QObject* parent = nullptr);
     ~AppModel() override;
 
     // Published state; `changed()` is emitted after any of it changes.
@@ -60,6 +71,10 @@ public:
     void setErrorMessage(std::optional<QString> message);
 
     bool isInert() const { return !controller_; }
+    /// The dock this model switches.
+    const DockChoice& dock() const { return dock_; }
+    /// The dock has a recent-applications section that can be hidden.
+    bool supportsRecents() const { return supportsRecents_; }
     std::optional<Preset> activePreset() const;
     /// Installed applications, then Dock applications, then the active preset's, one per
     /// id, sorted by name as a file browser does.
@@ -123,6 +138,8 @@ private:
     IconStore icons_;
     std::unique_ptr<AppScanSession> scanSession_;
     bool settingsVisible_ = false;
+    DockChoice dock_;
+    bool supportsRecents_ = true;
 };
 
 } // namespace kestrine

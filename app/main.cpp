@@ -20,6 +20,7 @@
 #include "app/AppDelegate.h"
 #include "app/AppIcon.h"
 #include "app/AppWiring.h"
+#include "app/DockSelection.h"
 #include "app/LaunchAtLogin.h"
 #include "app/SettingsWindowController.h"
 #include "app/cli/CommandLine.h"
@@ -103,12 +104,22 @@ void flushAtExit() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const auto parsed = CommandLine::parse(std::vector<std::string>(argv + 1, argv + argc));
+    // The dock to switch: --dock=NAME, else KESTRINE_DOCK, else what this desktop runs. A dock
+    // name that is not understood ends the start before anything is touched.
+    DockSelection::Request dockRequest;
+    try {
+        dockRequest = DockSelection::read(std::vector<std::string>(argv + 1, argv + argc),
+                                          DockSelection::processEnvironment());
+    } catch (const std::invalid_argument& error) {
+        std::fprintf(stderr, "Kestrine: %s\n%s", error.what(), CommandLine::usage().c_str());
+        return 2;
+    }
+    const auto parsed = CommandLine::parse(dockRequest.remaining);
     if (const auto* error = std::get_if<UsageError>(&parsed)) {
         std::fprintf(stderr, "Kestrine: %s\n%s", error->message.c_str(), CommandLine::usage().c_str());
         return 2;
     }
-    const Command command = std::get<Command>(parsed);
+    Command command = std::get<Command>(parsed);
     if (command.kind == Command::Kind::help) {
         std::fputs(CommandLine::usage().c_str(), stdout);
         return 0;
@@ -117,15 +128,11 @@ int main(int argc, char** argv) {
         std::printf("kestrine %s\n", KESTRINE_VERSION);
         return 0;
     }
-    const std::string dockName = command.dock.value_or("file");
-    if (dockName != "file") {
-        std::fprintf(stderr, "Kestrine: unknown dock '%s'\n%s", dockName.c_str(), CommandLine::usage().c_str());
-        return 2;
-    }
+    if (dockRequest.dock) command.dock = dockRequest.dock->name();
     if (!CommandSession::confirm(command)) return 1;
 
     // Another instance running? Then this start only asks it to show its window, or passes
-    // the command on to it.
+    // the command on to it. The dock is detected only when this process does the work.
     std::unique_ptr<SingleInstance> instance;
     try {
         instance = std::make_unique<SingleInstance>(SingleInstance::defaultDirectory());
@@ -148,9 +155,10 @@ int main(int argc, char** argv) {
     }
 
     // Commands that need no window do their work here, under the lock, and end.
-    const AppLocations locations = AppLocations::fromEnvironment();
+    const DockChoice dock = DockSelection::resolve(dockRequest, DockSelection::processEnvironment());
+    const AppLocations locations = AppLocations::fromEnvironment(dock);
     if (command.kind != Command::Kind::start && !command.needsWindows())
-        return CommandSession::runHere(command, locations, dockName, argc, argv);
+        return CommandSession::runHere(command, locations, argc, argv);
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kestrine"));
@@ -172,7 +180,7 @@ int main(int argc, char** argv) {
     if (PaintTrace::enabled()) trace = std::make_unique<PaintTrace>(*delegate);
 
     QObject::connect(instance.get(), &SingleInstance::reopenRequested, delegate.get(), &AppDelegate::showSettings);
-    instance->setCommandHandler(CommandSession::handler(*delegate, locations, dockName));
+    instance->setCommandHandler(CommandSession::handler(*delegate, locations));
     AppDelegate* running = delegate.get();
     const bool tracing = PaintTrace::enabled();
     // SIGTERM and SIGINT write pending Dock work at once, then end the program through the

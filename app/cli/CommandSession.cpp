@@ -60,20 +60,21 @@ int sendToRunning(const Command& command, SingleInstance& instance) {
     return print(CommandReply::decode(*reply));
 }
 
-int runHere(const Command& command, const AppLocations& locations, const std::string& dockName, int& argc, char** argv) {
+int runHere(const Command& command, const AppLocations& locations, int& argc, char** argv) {
     // For the string tables only: no display is opened.
     QCoreApplication application(argc, argv);
     std::unique_ptr<ControllerCommandTarget> target;
     try {
-        target = std::make_unique<ControllerCommandTarget>(locations, dockName);
+        target = std::make_unique<ControllerCommandTarget>(locations);
     } catch (const std::exception& error) {
         return print(CommandReply::failure(std::string("Kestrine: cannot read the presets: ") + error.what()));
     }
     return print(CommandRunner::run(command, *target));
 }
 
-SingleInstance::CommandHandler handler(AppDelegate& delegate, const AppLocations& locations, const std::string& dockName) {
+SingleInstance::CommandHandler handler(AppDelegate& delegate, const AppLocations& locations) {
     const std::string support = locations.supportDirectory.string();
+    const std::string dockName = locations.dock.name();
     return [&delegate, support, dockName](const std::string& request) {
         std::vector<std::string> arguments;
         try {
@@ -84,7 +85,8 @@ SingleInstance::CommandHandler handler(AppDelegate& delegate, const AppLocations
         const auto parsed = CommandLine::parse(arguments);
         if (const auto* error = std::get_if<UsageError>(&parsed)) return usageReply(error->message).encode();
         const Command& command = std::get<Command>(parsed);
-        if (command.dock && *command.dock != dockName)
+        const auto asked = command.dock ? DockChoice::parse(*command.dock) : std::nullopt;
+        if (command.dock && (!asked || asked->name() != dockName))
             return CommandReply::failure("Kestrine: the running instance manages the " + dockName +
                                          " dock; quit it to work on the " + *command.dock + " dock")
                 .encode();

@@ -23,12 +23,12 @@ bool confirm(const Command& command);
 /// 1 saying so when it does not answer.
 int sendToRunning(const Command& command, SingleInstance& instance);
 
-/// Carries out a command that needs no window in this process, over the files of the dock
-/// `dockName`; the caller holds the single-instance lock. Prints and returns the exit status.
-int runHere(const Command& command, const AppLocations& locations, const std::string& dockName, int& argc, char** argv);
+/// Carries out a command that needs no window in this process, over the files of the dock of
+/// `locations`; the caller holds the single-instance lock. Prints and returns the exit status.
+int runHere(const Command& command, const AppLocations& locations, int& argc, char** argv);
 
 /// The running instance's answer to commands of later starts.
-SingleInstance::CommandHandler handler(AppDelegate& delegate, const AppLocations& locations, const std::string& dockName);
+SingleInstance::CommandHandler handler(AppDelegate& delegate, const AppLocations& locations);
 
 /// Prints a reply and returns its status.
 int print(const CommandReply& reply);

@@ -5,19 +5,15 @@
 #include "app/HotKeyCenter.h"
 #include "app/Localization.h"
 #include "core/hotkey/JSONFileHotKeyStorage.h"
-#include "core/model/JSONFileStateStorage.h"
-#include "core/system/FileDockBackupStore.h"
-#include "core/system/PlistFileDockStore.h"
-#include "core/system/ProcessDockRestarter.h"
 
 namespace kestrine {
 
-ControllerCommandTarget::ControllerCommandTarget(const AppLocations& locations, std::string dockName)
-    : locations_(locations), dockName_(std::move(dockName)) {
-    controller_ = std::make_unique<DockController>(std::make_unique<PlistFileDockStore>(locations.dockDomainFile),
-                                                   std::make_unique<ProcessDockRestarter>(),
-                                                   std::make_unique<FileDockBackupStore>(locations.backupsDirectory(), 20),
-                                                   std::make_unique<JSONFileStateStorage>(locations.stateFile()));
+ControllerCommandTarget::ControllerCommandTarget(const AppLocations& locations) : locations_(locations) {
+    std::optional<std::string> unavailable;
+    DockPorts ports = makeDockPorts(locations, unavailable);
+    if (unavailable) throw std::runtime_error(*unavailable);
+    controller_ = std::make_unique<DockController>(std::move(ports.preferences), std::move(ports.restarter),
+                                                   std::move(ports.backups), std::move(ports.storage));
     controller_->bootstrap(Localization::tr("preset.default.name").toStdString(), "\U0001F3E0");
 }
 
@@ -39,7 +35,7 @@ void ControllerCommandTarget::showSettings() {
 
 CommandStatus ControllerCommandTarget::status() {
     CommandStatus status;
-    status.dock = dockName_;
+    status.dock = locations_.dock.name();
     status.running = false;
     status.shortcut = HotKeyCenter::displayText(JSONFileHotKeyStorage(locations_.hotKeyFile()).load()).toStdString();
     status.shortcutRegistered = false;

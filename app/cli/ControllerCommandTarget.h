@@ -14,7 +14,7 @@ namespace kestrine {
 class ControllerCommandTarget final : public CommandTarget {
 public:
     /// Loads and reconciles the state as a start of the application does; throws what that throws.
-    ControllerCommandTarget(const AppLocations& locations, std::string dockName);
+    explicit ControllerCommandTarget(const AppLocations& locations);
 
     std::vector<Preset> presets() override { return controller_->presets(); }
     std::string activePresetID() override { return controller_->activePresetID(); }
@@ -28,7 +28,6 @@ public:
 
 private:
     AppLocations locations_;
-    std::string dockName_;
     std::unique_ptr<DockController> controller_;
 };
 

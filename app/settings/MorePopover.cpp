@@ -60,21 +60,24 @@ MorePopover::MorePopover(AppModel& model, HotKeyCenter& center, QWidget* parent)
     column->setContentsMargins(padding, padding, padding, padding);
     const OverhangBoxLayout::Options fill{OverhangBoxLayout::Cross::fill, 0, false};
 
-    // Recents: on means the Dock's recent-applications section is hidden.
-    auto* recentsSection = new QWidget(this);
-    auto* recentsLayout = new OverhangBoxLayout(Qt::Vertical, sectionSpacing, recentsSection);
-    recents_ = new ToggleSwitch(Localization::tr("more.recents.title"),
-                                Typography::font(TextStyle::subheadline, QFont::DemiBold), Palette::Swatch::ink, recentsSection);
-    recents_->setSpread(true);
-    recentsLayout->addWidget(recents_, fill);
-    recentsLayout->addWidget(sectionBody(Localization::tr("more.recents.body"), recentsSection), fill);
-    column->addWidget(recentsSection, fill);
-    connect(recents_, &QAbstractButton::clicked, this, [this](bool hidden) {
-        model_.setRecentsHidden(hidden);
-        refresh();
-    });
+    // Recents: on means the Dock's recent-applications section is hidden. Docks without such a
+    // section (GNOME Shell, Plank) get no switch.
+    if (model_.supportsRecents()) {
+        auto* recentsSection = new QWidget(this);
+        auto* recentsLayout = new OverhangBoxLayout(Qt::Vertical, sectionSpacing, recentsSection);
+        recents_ = new ToggleSwitch(Localization::tr("more.recents.title"),
+                                    Typography::font(TextStyle::subheadline, QFont::DemiBold), Palette::Swatch::ink, recentsSection);
+        recents_->setSpread(true);
+        recentsLayout->addWidget(recents_, fill);
+        recentsLayout->addWidget(sectionBody(Localization::tr("more.recents.body"), recentsSection), fill);
+        column->addWidget(recentsSection, fill);
+        connect(recents_, &QAbstractButton::clicked, this, [this](bool hidden) {
+            model_.setRecentsHidden(hidden);
+            refresh();
+        });
 
-    column->addWidget(new Divider(this), fill);
+        column->addWidget(new Divider(this), fill);
+    }
 
     const KeyButtonStyle compact{.prominent = false, .compact = true, .active = false};
     auto section = [&](const QString& title, PaletteLabel* body, KeyButton* button) {
@@ -110,7 +113,7 @@ MorePopover::MorePopover(AppModel& model, HotKeyCenter& center, QWidget* parent)
 }
 
 void MorePopover::refresh() {
-    recents_->setChecked(model_.recentsHidden());
+    if (recents_) recents_->setChecked(model_.recentsHidden());
     quitBody_->setText(Localization::format("more.quit.body", HotKeyCenter::displayText(center_.spec())));
     if (layout()) setFixedHeight(layout()->heightForWidth(popoverWidth));
 }

@@ -30,6 +30,7 @@ public:
     // What the restore button asks for.
     std::function<void()> onRestore;
 
+    // Null when the dock has no recents section.
     ToggleSwitch* recentsSwitch() const { return recents_; }
     KeyButton* restoreButton() const { return restore_; }
     KeyButton* quitButton() const { return quit_; }

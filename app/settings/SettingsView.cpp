@@ -62,6 +62,11 @@ SettingsView::SettingsView(AppModel& model, LaunchAtLogin& loginItem, HotKeyCent
 
     header_ = new HeaderView(center, recorder, content_);
     column->addWidget(header_, fill);
+    // Which dock this run switches, just under the header.
+    dockLine_ = new PaletteLabel(dockDescription(model_.dock()), Typography::font(TextStyle::caption),
+                                 Palette::Swatch::inkSoft, content_);
+    dockLine_->setWrapping(true);
+    column->addWidget(dockLine_, OverhangBoxLayout::Options{OverhangBoxLayout::Cross::fill, dockLineGap - contentSpacing, false});
 
     shelfSection_ = new QWidget(content_);
     auto* shelfColumn = new OverhangBoxLayout(Qt::Vertical, shelfSpacing, shelfSection_);
@@ -106,6 +111,15 @@ ErrorBanner* SettingsView::errorBanner() const {
 
 PresetEditor* SettingsView::editorSheet() const {
     return sheet_;
+}
+
+QString SettingsView::dockDescription(const DockChoice& dock) {
+    switch (dock.kind) {
+    case DockChoice::Kind::file: return Localization::tr("dock.line.file");
+    case DockChoice::Kind::gnome: return Localization::tr("dock.line.gnome");
+    case DockChoice::Kind::plank: return Localization::format("dock.line.plank", QString::fromStdString(dock.plankDock));
+    }
+    return {};
 }
 
 void SettingsView::modelChanged() {

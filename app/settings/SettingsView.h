@@ -14,6 +14,7 @@ class QScrollArea;
 
 namespace kestrine {
 
+struct DockChoice;
 class AppModel;
 class DockShelfView;
 class ErrorBanner;
@@ -38,12 +39,17 @@ public:
     // Where the error banner's card sits: inset from the left and right edges, down from the top.
     static constexpr int bannerInset = 36;
     static constexpr int bannerTop = 40;
+    // Space between the header and the dock line under it.
+    static constexpr int dockLineGap = 10;
 
     SettingsView(AppModel& model, LaunchAtLogin& loginItem, HotKeyCenter& center, ShortcutRecorder& recorder,
                  QWidget* parent = nullptr);
     ~SettingsView() override;
 
     HeaderView* header() const { return header_; }
+    // The line under the header naming the dock being switched.
+    PaletteLabel* dockLine() const { return dockLine_; }
+    static QString dockDescription(const DockChoice& dock);
     // The shelf section (shelf header, shelf and hint); hidden while there is no active preset.
     QWidget* shelfSection() const { return shelfSection_; }
     ShelfHeader* shelfHeader() const { return shelfHeader_; }
@@ -77,6 +83,7 @@ private:
     QScrollArea* scroll_ = nullptr;
     QWidget* content_ = nullptr;
     HeaderView* header_ = nullptr;
+    PaletteLabel* dockLine_ = nullptr;
     QWidget* shelfSection_ = nullptr;
     ShelfHeader* shelfHeader_ = nullptr;
     DockShelfView* shelf_ = nullptr;

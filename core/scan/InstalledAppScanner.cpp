@@ -207,18 +207,22 @@ std::vector<PresetApp> InstalledAppScanner::scan(std::stop_token stop) const {
             }
         }
         if (stop.stop_requested()) return {}; // a stop during the last bundle
-        // Listing order is already close to name order, which a merge sort turns into far
-        // fewer (costly) collator comparisons than a quicksort.
-        NameCollator collator;
-        std::stable_sort(apps.begin(), apps.end(), [&collator](const PresetApp& a, const PresetApp& b) {
-            int order = collator.compare(a.name, b.name);
-            return order != 0 ? order < 0 : a.id < b.id;
-        });
+        sortByName(apps);
         return apps;
     } catch (...) {
         // Only resource exhaustion gets here; the scan reports nothing rather than fail.
         return {};
     }
+}
+
+void InstalledAppScanner::sortByName(std::vector<PresetApp>& apps) {
+    // Listing order is already close to name order, which a merge sort turns into far
+    // fewer (costly) collator comparisons than a quicksort.
+    NameCollator collator;
+    std::stable_sort(apps.begin(), apps.end(), [&collator](const PresetApp& a, const PresetApp& b) {
+        int order = collator.compare(a.name, b.name);
+        return order != 0 ? order < 0 : a.id < b.id;
+    });
 }
 
 std::string InstalledAppScanner::defaultDisplayName(const fs::path& bundle, const plist::Dictionary& info) {

@@ -33,6 +33,10 @@ struct InstalledAppScanner {
     /// each root, before each bundle and once more before sorting.
     std::vector<PresetApp> scan(std::stop_token stop = {}) const;
 
+    /// The scan's order: by name in the user's locale (case ignored, digits by numeric
+    /// value), ties by id. Also used for applications found by other means.
+    static void sortByName(std::vector<PresetApp>& apps);
+
     /// The bundle's last path component without a trailing ".app" (any case); when that is
     /// empty, the first non-empty string of "CFBundleDisplayName" and "CFBundleName";
     /// otherwise the last path component without its extension.

@@ -30,6 +30,10 @@ public:
     /// Puts a snapshot back: both arrays set or removed as the snapshot has them,
     /// "show-recents" set only when the snapshot holds a boolean for it.
     virtual void restore(const plist::Dictionary& snapshot) = 0;
+
+    /// Whether the dock has a recent-applications section that setShowRecents() controls.
+    /// Docks without one read no value and ignore writes.
+    virtual bool supportsRecents() const { return true; }
 };
 
 } // namespace kestrine
