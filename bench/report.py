@@ -41,6 +41,8 @@ MEASURES = [
     Measure("BM_Scan", "Scan 1,000 bundles", floor="BM_ListAndReadFloor", within=2),
     Measure("StartToSettingsWindowShown", "Start → settings window shown", limit=400 * MILLI),
     Measure("ShortcutToPanelShown", "Shortcut → panel shown", limit=50 * MILLI),
+    Measure("CommandActivateOnGnomeDock", "kestrine activate → exit (GNOME dock, running)",
+            floor="GsettingsSetFavorites", within=1),
     Measure("ResidentMemoryWith300Icons", "Resident memory, 300 icons", limit=80,
             counter="VmRSS_MB", unit="MB"),
     # Where state load and save time goes; no target of their own.

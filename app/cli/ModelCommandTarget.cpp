@@ -26,6 +26,9 @@ void ModelCommandTarget::checked(Action&& action) {
 }
 
 std::vector<Preset> ModelCommandTarget::presets() {
+    if (delegate_.model().isInert())
+        throw std::runtime_error(
+            delegate_.model().errorMessage().value_or(QStringLiteral("the presets could not be read")).toStdString());
     delegate_.model().refreshPresets();
     return delegate_.model().presets();
 }

@@ -4,6 +4,7 @@
 #include "app/ShortcutText.h"
 #include "app/Localization.h"
 #include "app/ShortcutRecorder.h"
+#include "app/settings/WaylandShortcutNote.h"
 #include "app/layout/LayoutOverhang.h"
 #include "app/style/KeyButton.h"
 #include "app/style/KeyCap.h"
@@ -104,6 +105,11 @@ ShortcutRow::ShortcutRow(HotKeyCenter& center, ShortcutRecorder& recorder, QWidg
     message_ = new PaletteLabel(QString(), Typography::font(TextStyle::caption), Palette::Swatch::danger, this);
     message_->setWrapping(true);
     column->addWidget(message_, {});
+
+    // On Wayland the desktop's own keyboard settings run the panel instead.
+    const auto environment = WaylandShortcutNote::processEnvironment();
+    if (WaylandShortcutNote::isWaylandSession(environment))
+        column->addWidget(new WaylandShortcutNote(center_, environment, this), {});
 
     connect(&center_, &HotKeyCenter::changed, this, &ShortcutRow::refresh);
     connect(&recorder_, &ShortcutRecorder::changed, this, &ShortcutRow::refresh);

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -38,7 +40,7 @@ protected:
         const fs::path out = sandbox.root / "cmd.out", err = sandbox.root / "cmd.err";
         fs::remove(out);
         fs::remove(err);
-        Process process(KESTRINE_EXECUTABLE, arguments, sandbox.environment({"KESTRINE_TRACE_STARTUP="}), out, err);
+        Process process(KESTRINE_EXECUTABLE, arguments, sandbox.environment({"KESTRINE_TRACE_STARTUP=", "XDG_CURRENT_DESKTOP="}), out, err);
         Run run;
         if (!process.waitForExit(20s)) return run;
         for (int code = 0; code < 256; ++code)
@@ -95,7 +97,7 @@ TEST_F(CommandLine, WrongUsageExitsWithTwoAndTheUsageAndTouchesNothing) {
         {{"export", "-o"}, "-o needs a file name"},
         {{"status", "extra"}, "status takes no argument 'extra'"},
         {{"--dock"}, "--dock needs a dock name"},
-        {{"--dock=nonsense", "list"}, "unknown dock 'nonsense'"},
+        {{"--dock=nonsense", "list"}, "unknown dock \"nonsense\""},
         {{"--login-item", "list"}, "takes no command"},
     };
     for (const Case& c : cases) {
@@ -252,7 +254,7 @@ TEST_F(CommandLine, WithAnInstanceRunningItAnswersAndItsWindowsFollow) {
     writeTwoPresets(box);
     // "panel" with none running starts the application and shows the panel.
     const fs::path log = box.root / "app.err";
-    Process app(KESTRINE_EXECUTABLE, {"panel"}, box.environment(), std::nullopt, log);
+    Process app(KESTRINE_EXECUTABLE, {"panel"}, box.environment({"XDG_CURRENT_DESKTOP="}), std::nullopt, log);
     ASSERT_TRUE(waitUntil([&] { return readText(log).find("kestrine-trace panel-shown") != std::string::npos; }))
         << readText(log);
     auto visible = [&] {
@@ -287,6 +289,9 @@ TEST_F(CommandLine, WithAnInstanceRunningItAnswersAndItsWindowsFollow) {
     EXPECT_EQ(kestrine({"settings"}).code, 0);
     EXPECT_TRUE(waitUntil([&] { return !visible().empty(); })) << "the settings window shows";
     EXPECT_EQ(kestrine({"--dock=file", "list"}).code, 0);
+    const Run otherDock = kestrine({"--dock=gnome", "list"});
+    EXPECT_EQ(otherDock.code, 1);
+    EXPECT_NE(otherDock.err.find("manages the file dock"), std::string::npos) << otherDock.err;
     EXPECT_EQ(kestrine({"frobnicate"}).code, 2);
 
     app.signal(SIGTERM);

@@ -23,7 +23,8 @@ const QStringList kKeys = {
     "footer.login.approval", "footer.login.open", "footer.login.unavailable", "footer.more", "hero.hotkey",
     "hero.tagline", "hotkey.change", "hotkey.error.inUse", "hotkey.error.needsModifier",
     "hotkey.error.startFailed", "hotkey.error.unsupported", "hotkey.recording", "hotkey.recording.help",
-    "hotkey.reset", "login.error.failed", "login.error.notBundle", "menu.close", "menu.quit", "menu.window",
+    "hotkey.reset", "hotkey.wayland.body", "hotkey.wayland.copy", "hotkey.wayland.gnomeAdd",
+    "hotkey.wayland.gnomeName", "hotkey.wayland.gnomeRemove", "login.error.failed", "login.error.notBundle", "menu.close", "menu.quit", "menu.window",
     "mini.a11y.active", "mini.empty", "mini.hint", "more.quit.body", "more.quit.button", "more.quit.title",
     "more.recents.body", "more.recents.title", "more.restore.body", "more.restore.button", "more.restore.title",
     "preset.apps.one", "preset.apps.other", "preset.current", "preset.default.name", "preset.delete.confirm",
@@ -36,7 +37,7 @@ const QStringList kKeys = {
 // Keys whose text is a format, with the number of arguments it takes.
 const std::map<QString, int> kFormats = {
     {"editor.selected", 1},   {"error.generic", 1},      {"error.start", 1},
-    {"hotkey.error.inUse", 1}, {"hotkey.error.startFailed", 1}, {"login.error.failed", 1},
+    {"hotkey.error.inUse", 1}, {"hotkey.error.startFailed", 1}, {"hotkey.wayland.body", 1}, {"login.error.failed", 1},
     {"mini.a11y.active", 1},  {"mini.hint", 1},          {"more.quit.body", 1},
     {"preset.apps.other", 1}, {"preset.delete.title", 1},
 };

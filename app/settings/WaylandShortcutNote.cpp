@@ -1,0 +1,96 @@
+#include "app/settings/WaylandShortcutNote.h"
+
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QStandardPaths>
+
+#include <cstdlib>
+
+#include "app/HotKeyCenter.h"
+#include "app/Localization.h"
+#include "app/platform/linux/gnome/GnomeCustomShortcut.h"
+#include "app/style/KeyButton.h"
+#include "app/style/OverhangBoxLayout.h"
+#include "app/style/PaletteLabel.h"
+#include "app/style/Typography.h"
+#include "core/hotkey/LinuxKeyNames.h"
+
+namespace kestrine {
+
+bool WaylandShortcutNote::isWaylandSession(const EnvironmentLookup& environment) {
+    const auto type = environment("XDG_SESSION_TYPE");
+    const auto display = environment("WAYLAND_DISPLAY");
+    return (type && *type == "wayland") || (display && !display->empty());
+}
+
+bool WaylandShortcutNote::isGnome(const EnvironmentLookup& environment) {
+    const auto desktop = environment("XDG_CURRENT_DESKTOP");
+    if (!desktop) return false;
+    // A colon-separated list such as "ubuntu:GNOME".
+    const QStringList names = QString::fromStdString(*desktop).split(u':');
+    return names.contains(QStringLiteral("GNOME"), Qt::CaseInsensitive) && GnomeCustomShortcut::isAvailable();
+}
+
+WaylandShortcutNote::EnvironmentLookup WaylandShortcutNote::processEnvironment() {
+    return [](const std::string& name) -> std::optional<std::string> {
+        const char* value = std::getenv(name.c_str());
+        return value ? std::optional<std::string>(value) : std::nullopt;
+    };
+}
+
+QString WaylandShortcutNote::panelCommand() {
+    const QString self = QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath();
+    const QString onPath = QStandardPaths::findExecutable(QStringLiteral("kestrine"));
+    if (!onPath.isEmpty() && QFileInfo(onPath).canonicalFilePath() == self) return QStringLiteral("kestrine panel");
+    return self + QStringLiteral(" panel");
+}
+
+WaylandShortcutNote::WaylandShortcutNote(HotKeyCenter& center, const EnvironmentLookup& environment, QWidget* parent)
+    : QWidget(parent), center_(center) {
+    auto* column = new OverhangBoxLayout(Qt::Vertical, 6, this);
+    column->setPaddingAndRoom(this, QMargins());
+    body_ = new PaletteLabel(Localization::format("hotkey.wayland.body", panelCommand()), Typography::font(TextStyle::caption),
+                             Palette::Swatch::inkSoft, this);
+    body_->setWrapping(true);
+    column->addWidget(body_, {});
+
+    auto* buttons = new QWidget(this);
+    auto* row = new OverhangBoxLayout(Qt::Horizontal, 6, buttons);
+    row->setPaddingAndRoom(buttons, QMargins());
+    const KeyButtonStyle compact{.prominent = false, .compact = true, .active = false};
+    copy_ = new KeyButton(Localization::tr("hotkey.wayland.copy"), compact, buttons);
+    row->addWidget(copy_, {});
+    connect(copy_, &QAbstractButton::clicked, this, [] { QGuiApplication::clipboard()->setText(panelCommand()); });
+    if (isGnome(environment)) {
+        gnome_ = new KeyButton(QString(), compact, buttons);
+        row->addWidget(gnome_, {});
+        connect(gnome_, &QAbstractButton::clicked, this, [this] {
+            if (GnomeCustomShortcut::current())
+                GnomeCustomShortcut::remove();
+            else
+                GnomeCustomShortcut::add({Localization::tr("hotkey.wayland.gnomeName").toStdString(),
+                                          panelCommand().toStdString(), LinuxKeyNames::accelerator(center_.spec())});
+            refresh();
+        });
+        // A changed shortcut follows into GNOME's binding once it has been added.
+        connect(&center_, &HotKeyCenter::changed, this, [this] {
+            if (auto current = GnomeCustomShortcut::current()) {
+                current->binding = LinuxKeyNames::accelerator(center_.spec());
+                GnomeCustomShortcut::add(*current);
+            }
+        });
+    }
+    column->addWidget(buttons, {});
+    refresh();
+}
+
+void WaylandShortcutNote::refresh() {
+    if (gnome_)
+        gnome_->setText(Localization::tr(GnomeCustomShortcut::current() ? "hotkey.wayland.gnomeRemove"
+                                                                         : "hotkey.wayland.gnomeAdd"));
+    updateGeometry();
+}
+
+}  // namespace kestrine
