@@ -56,7 +56,7 @@ protected:
         QIcon::setThemeName(savedTheme);
     }
 
-    testing::TempFolder root;
+    kestrine::testing::TempFolder root;
     QStringList savedPaths;
     QString savedTheme;
 };
