@@ -6,6 +6,7 @@
 #include <QImageReader>
 #include <QPainter>
 
+#include "app/platform/linux/DesktopEntries.h"
 #include "core/plist/PlistCoding.h"
 #include "core/scan/IconSizing.h"
 #include "core/support/AtomicFile.h"
@@ -30,6 +31,43 @@ QString bundleIconFile(const QString& bundlePath) {
     } catch (const std::exception&) {
         return {};
     }
+}
+
+// The largest image of a (possibly multi-resolution) image file.
+QImage largestImage(const QString& file) {
+    QImageReader reader(file);
+    QImage best;
+    for (int i = 0; i < std::max(reader.imageCount(), 1); ++i) {
+        if (i > 0 && !reader.jumpToImage(i)) break;
+        QImage candidate = reader.read();
+        if (!candidate.isNull() && candidate.width() > best.width()) best = candidate;
+    }
+    return best;
+}
+
+// The icon a desktop entry names: an absolute image path, or a name looked up in the user's
+// icon theme, then hicolor (Qt's theme lookup), then the legacy pixmaps folder.
+QImage desktopEntryIcon(const QString& desktopFile, int side) {
+    const auto value = DesktopEntries::iconName(desktopFile.toStdString());
+    if (!value) return {};
+    const QString icon = QString::fromStdString(*value);
+    if (QFileInfo(icon).isAbsolute()) return QFileInfo(icon).isFile() ? largestImage(icon) : QImage();
+    QString name = icon;
+    // Some entries give a file name ("app.png") where a theme name belongs.
+    for (const char* suffix : {".png", ".svg", ".xpm"})
+        if (name.endsWith(QLatin1String(suffix))) name.chop(4);
+    QIcon themed = QIcon::fromTheme(name);
+    if (themed.isNull() && QIcon::themeName().isEmpty()) {
+        // Without a desktop's theme setting, the default theme of GNOME, which inherits hicolor.
+        QIcon::setThemeName("Adwaita");
+        themed = QIcon::fromTheme(name);
+    }
+    if (!themed.isNull()) return themed.pixmap(QSize(side, side)).toImage();
+    for (const char* suffix : {".png", ".svg", ".xpm"}) {
+        const QString file = "/usr/share/pixmaps/" + name + suffix;
+        if (QFileInfo::exists(file)) return largestImage(file);
+    }
+    return {};
 }
 
 QImage genericIcon(int side) {
@@ -60,19 +98,11 @@ IconStore::IconStore() = default;
 
 QImage IconStore::render(const QString& path, int side) {
     QImage source;
-    if (!path.isEmpty() && QFileInfo::exists(path)) {
-        const QString file = bundleIconFile(path);
-        if (!file.isEmpty()) {
-            QImageReader reader(file);
-            // Multi-resolution files: take the largest image the file holds.
-            QImage best;
-            for (int i = 0; i < std::max(reader.imageCount(), 1); ++i) {
-                if (i > 0 && !reader.jumpToImage(i)) break;
-                QImage candidate = reader.read();
-                if (!candidate.isNull() && candidate.width() > best.width()) best = candidate;
-            }
-            source = best;
-        }
+    if (!path.isEmpty() && QFileInfo(path).isFile() && path.endsWith(QLatin1String(".desktop"))) {
+        source = desktopEntryIcon(path, side);
+    } else if (!path.isEmpty() && QFileInfo::exists(path)) {
+        // Multi-resolution files: take the largest image the file holds.
+        if (const QString file = bundleIconFile(path); !file.isEmpty()) source = largestImage(file);
     }
     if (source.isNull()) return genericIcon(side);
 

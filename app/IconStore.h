@@ -29,8 +29,10 @@ public:
     /// How many icons have been rendered (not served from the cache) so far.
     int renderCount() const { return renders_; }
 
-    /// The icon of the bundle at `path`: its CFBundleIconFile from Contents/Resources when
-    /// Qt can read it, else the theme's generic application icon; drawn at side x side pixels.
+    /// The icon of the application at `path`, drawn at side x side pixels: for a desktop entry
+    /// (a ".desktop" file) the image its Icon names (an absolute path, or a name in the icon
+    /// theme); for a bundle its CFBundleIconFile from Contents/Resources; when Qt cannot read
+    /// that, the theme's generic application icon.
     static QImage render(const QString& path, int side);
 
 private:

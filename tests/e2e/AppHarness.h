@@ -194,13 +194,15 @@ public:
     fs::path onboardingFile() const { return support() / "onboarding.json"; }
     fs::path backups() const { return support() / "Backups"; }
 
-    /// This process's environment with the sandbox's folders, start-up tracing and the X11
-    /// platform plugin; `overrides` ("NAME=value") replace variables of the same name.
+    /// This process's environment with the sandbox's folders, start-up tracing, the X11
+    /// platform plugin and the Dock preferences file as the dock (whatever desktop the tests
+    /// run on); `overrides` ("NAME=value") replace variables of the same name.
     std::vector<std::string> environment(const std::vector<std::string>& overrides = {}) const {
         std::map<std::string, std::string> values{
             {"HOME", home().string()},          {"XDG_DATA_HOME", dataHome().string()},
             {"XDG_CONFIG_HOME", configHome().string()}, {"XDG_RUNTIME_DIR", runtime().string()},
-            {"KESTRINE_TRACE_STARTUP", "1"},     {"QT_QPA_PLATFORM", "xcb"}};
+            {"KESTRINE_TRACE_STARTUP", "1"},     {"QT_QPA_PLATFORM", "xcb"},
+            {"KESTRINE_DOCK", "file"}};
         for (const std::string& entry : overrides) {
             const auto eq = entry.find('=');
             values[entry.substr(0, eq)] = eq == std::string::npos ? std::string() : entry.substr(eq + 1);

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cctype>
 #include <fstream>
-#include <iterator>
 #include <vector>
 
 namespace kestrine::DockDetection {
@@ -15,8 +14,9 @@ namespace {
 
 std::string readSmallFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
-    std::string text;
-    std::copy_n(std::istreambuf_iterator<char>(in), 64 * 1024, std::back_inserter(text));
+    std::string text(64 * 1024, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(in.gcount()));
     return text;
 }
 

@@ -13,6 +13,11 @@
 using namespace kestrine;
 namespace fs = std::filesystem;
 
+namespace kestrine {
+// Failures name the dock instead of dumping its bytes.
+inline void PrintTo(const DockChoice& dock, std::ostream* out) { *out << dock.name(); }
+} // namespace kestrine
+
 namespace {
 
 AppPaths::EnvironmentLookup environmentOf(std::map<std::string, std::string> values) {
@@ -120,14 +125,14 @@ TEST(DockDetectionTest, FindsTheUsersRunningPlankAndTheDockItWasStartedFor) {
         {"bash", {"bash", "-c", "plank"}, std::nullopt},
     };
     for (const auto& row : rows) {
-        testing::TempFolder proc;
+        kestrine::testing::TempFolder proc;
         addProcess(proc.path(), "1", "systemd", {"/sbin/init"});
         addProcess(proc.path(), "4242", row.comm, row.argv);
         fs::create_directories(proc.path() / "self");
         EXPECT_EQ(DockDetection::runningPlank(::getuid(), proc.path()), row.expected) << row.comm;
     }
     // Another user's Plank is not this user's dock.
-    testing::TempFolder proc;
+    kestrine::testing::TempFolder proc;
     addProcess(proc.path(), "77", "plank", {"plank"});
     EXPECT_EQ(DockDetection::runningPlank(::getuid() + 1, proc.path()), std::nullopt);
     EXPECT_EQ(DockDetection::runningPlank(::getuid(), proc.path() / "missing"), std::nullopt);

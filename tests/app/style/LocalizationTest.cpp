@@ -15,10 +15,12 @@ namespace {
 
 // Every localisation key the application uses.
 const QStringList kKeys = {
-    "app.name", "banner.dismiss", "common.cancel", "editor.clear", "editor.create.note", "editor.fromDock",
+    "app.name", "banner.dismiss", "common.cancel", "dock.line.file", "dock.line.gnome", "dock.line.plank",
+    "editor.clear", "editor.create.note", "editor.fromDock",
     "editor.fromDock.help", "editor.inDock", "editor.name.placeholder", "editor.nameTaken", "editor.noResults",
     "editor.save", "editor.search", "editor.search.clear", "editor.selected", "editor.title.add",
-    "editor.title.create", "editor.title.details", "error.cannotDeleteDefault", "error.dockWrite",
+    "editor.title.create", "editor.title.details", "error.cannotDeleteDefault", "error.dockRefused",
+    "error.dockUnavailable", "error.dockWrite",
     "error.emptyName", "error.generic", "error.noBackup", "error.presetNotFound", "error.start", "footer.login",
     "footer.login.approval", "footer.login.open", "footer.login.unavailable", "footer.more", "hero.hotkey",
     "hero.tagline", "hotkey.change", "hotkey.error.inUse", "hotkey.error.needsModifier",

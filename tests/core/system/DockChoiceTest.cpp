@@ -5,6 +5,11 @@
 using namespace kestrine;
 namespace fs = std::filesystem;
 
+namespace kestrine {
+// Failures name the dock instead of dumping its bytes.
+inline void PrintTo(const DockChoice& dock, std::ostream* out) { *out << dock.name(); }
+} // namespace kestrine
+
 namespace {
 
 struct ParseRow {
