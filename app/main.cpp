@@ -196,7 +196,9 @@ int main(int argc, char** argv) {
         if (tracing) PaintTrace::line(wrote ? "quit-flush wrote" : "quit-flush idle");
     });
 
-    delegate->finishLaunching(command.loginItem);
+    // "kestrine panel" (a desktop shortcut under Wayland) opens the settings window at start
+    // only as the login item does: before the user has seen it once.
+    delegate->finishLaunching(command.loginItem || command.kind == Command::Kind::panel);
     // "kestrine panel" or "kestrine settings" with no instance running: started, now do it.
     if (command.kind == Command::Kind::panel) delegate->togglePanel();
     if (command.kind == Command::Kind::settings) delegate->showSettings();

@@ -17,7 +17,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # killall restarts the file dock; the xcb platform plugin is loaded, not linked.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "psmisc, qt6-qpa-plugins")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-color-emoji, hicolor-icon-theme, bash-completion")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libqt6svg6, fonts-noto-color-emoji, hicolor-icon-theme, bash-completion")
 # The package needs the program only; "install" does not build the tests and benchmarks first.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 include(CPack)

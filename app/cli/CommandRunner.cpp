@@ -135,7 +135,8 @@ CommandReply importPresets(const Command& command, CommandTarget& target) {
         // counts as taken once it has been added.
         preset.name = PresetExchange::freeName(preset.name, [&](const std::string& name) { return target.isNameTaken(name); });
         target.addPreset(preset);
-        output += "Imported " + preset.name + " (" + std::to_string(preset.apps.size()) + " apps)\n";
+        const std::size_t count = preset.apps.size();
+        output += "Imported " + preset.name + " (" + std::to_string(count) + (count == 1 ? " app)\n" : " apps)\n");
     }
     return {0, output, {}};
 }

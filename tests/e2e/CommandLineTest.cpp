@@ -18,7 +18,7 @@ using nlohmann::json;
 
 namespace {
 
-struct Run {
+struct Outcome {
     int code = -1;
     std::string out, err;
 };
@@ -35,13 +35,13 @@ protected:
                        appTile("com.example.beta", 12, "/Applications/beta.app")});
     }
 
-    Run kestrine(const std::vector<std::string>& arguments, Sandbox* in = nullptr) {
+    Outcome kestrine(const std::vector<std::string>& arguments, Sandbox* in = nullptr) {
         Sandbox& sandbox = in ? *in : box;
         const fs::path out = sandbox.root / "cmd.out", err = sandbox.root / "cmd.err";
         fs::remove(out);
         fs::remove(err);
         Process process(KESTRINE_EXECUTABLE, arguments, sandbox.environment({"KESTRINE_TRACE_STARTUP=", "XDG_CURRENT_DESKTOP="}), out, err);
-        Run run;
+        Outcome run;
         if (!process.waitForExit(20s)) return run;
         for (int code = 0; code < 256; ++code)
             if (process.exitedWith(code)) run.code = code;
@@ -74,7 +74,7 @@ protected:
     }
 
     json list(Sandbox* in = nullptr) {
-        const Run run = kestrine({"list", "--json"}, in);
+        const Outcome run = kestrine({"list", "--json"}, in);
         EXPECT_EQ(run.code, 0) << run.err;
         return json::parse(run.out, nullptr, false);
     }
@@ -102,7 +102,7 @@ TEST_F(CommandLine, WrongUsageExitsWithTwoAndTheUsageAndTouchesNothing) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments.front());
-        const Run run = kestrine(c.arguments);
+        const Outcome run = kestrine(c.arguments);
         EXPECT_EQ(run.code, 2);
         EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
         EXPECT_NE(run.err.find("Usage: kestrine"), std::string::npos);
@@ -134,14 +134,16 @@ TEST_F(CommandLine, WithNoInstanceRunningCommandsWorkOnTheFilesAndEnd) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.preset);
-        const Run run = kestrine({"activate", c.preset});
+        const Outcome run = kestrine({"activate", c.preset});
         EXPECT_EQ(run.code, c.code) << run.err;
         EXPECT_EQ(dockIDs(box), c.dock);
-        if (!c.says.empty()) EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
+        if (!c.says.empty()) {
+            EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
+        }
     }
     EXPECT_EQ(list()[1]["active"], true);
 
-    const Run status = kestrine({"status", "--json"});
+    const Outcome status = kestrine({"status", "--json"});
     ASSERT_EQ(status.code, 0) << status.err;
     const json s = json::parse(status.out);
     EXPECT_EQ(s["activePreset"], "Work");
@@ -152,7 +154,7 @@ TEST_F(CommandLine, WithNoInstanceRunningCommandsWorkOnTheFilesAndEnd) {
     // Restore asks first; with no answer (standard input is empty) nothing is restored.
     EXPECT_EQ(kestrine({"restore-original"}).code, 1);
     EXPECT_EQ(dockIDs(box), std::vector<std::string>{"com.example.beta"});
-    const Run restored = kestrine({"restore-original", "--yes"});
+    const Outcome restored = kestrine({"restore-original", "--yes"});
     EXPECT_EQ(restored.code, 0) << restored.err;
     EXPECT_EQ(dockIDs(box), (std::vector<std::string>{"com.example.alpha", "com.example.beta"}));
     EXPECT_EQ(list()[0]["active"], true);
@@ -166,13 +168,13 @@ TEST_F(CommandLine, ExportThenImportIntoAFreshInstallationGivesTheSamePresets) {
     EXPECT_EQ(exported["format"], "kestrine-presets");
     EXPECT_FALSE(exported.dump().find("storedTiles") != std::string::npos);
     // Named presets only; to standard output without -o.
-    const Run one = kestrine({"export", "work"});
+    const Outcome one = kestrine({"export", "work"});
     ASSERT_EQ(one.code, 0);
     EXPECT_EQ(json::parse(one.out)["presets"], json::array({exported["presets"][1]}));
 
     Sandbox fresh;
     fresh.writeDock({appTile("com.example.gamma", 21, "/Applications/gamma.app")});
-    const Run imported = kestrine({"import", file.string()}, &fresh);
+    const Outcome imported = kestrine({"import", file.string()}, &fresh);
     ASSERT_EQ(imported.code, 0) << imported.err;
     const json state = json::parse(readText(fresh.stateFile()));
     // The fresh default preset (its own Dock), then the two imported; taken names are numbered.
@@ -217,7 +219,7 @@ TEST_F(CommandLine, ABadFileIsRefusedWithNothingChanged) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         writeFileAtomically(file, c.text);
-        const Run run = kestrine({"import", file.string()});
+        const Outcome run = kestrine({"import", file.string()});
         EXPECT_EQ(run.code, 1);
         EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
         EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << "one line: " << run.err;
@@ -239,7 +241,7 @@ TEST_F(CommandLine, AnInstanceThatDoesNotAnswerEndsTheCommandWithOne) {
     ASSERT_EQ(::bind(server, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
     ASSERT_EQ(::listen(server, 4), 0);
 
-    const Run run = kestrine({"list"});
+    const Outcome run = kestrine({"list"});
     EXPECT_EQ(run.code, 1);
     EXPECT_NE(run.err.find("did not answer"), std::string::npos) << run.err;
     ::close(server);
@@ -267,7 +269,7 @@ TEST_F(CommandLine, WithAnInstanceRunningItAnswersAndItsWindowsFollow) {
     EXPECT_EQ(kestrine({"panel"}).code, 0);
     EXPECT_TRUE(waitUntil([&] { return visible().empty(); }));
 
-    const Run activated = kestrine({"activate", "Work"});
+    const Outcome activated = kestrine({"activate", "Work"});
     EXPECT_EQ(activated.code, 0) << activated.err;
     // Written before the command ended: no waiting for the debounce.
     EXPECT_EQ(dockIDs(box), std::vector<std::string>{"com.example.beta"});
@@ -275,7 +277,7 @@ TEST_F(CommandLine, WithAnInstanceRunningItAnswersAndItsWindowsFollow) {
     EXPECT_EQ(list()[1]["active"], true);
     EXPECT_NE(kestrine({"activate", "Nope"}).err.find("there are: 1 My Dock, 2 Work"), std::string::npos);
 
-    const Run status = kestrine({"status", "--json"});
+    const Outcome status = kestrine({"status", "--json"});
     ASSERT_EQ(status.code, 0);
     EXPECT_EQ(json::parse(status.out)["running"], true);
     EXPECT_EQ(json::parse(status.out)["shortcut"]["registered"], true);
@@ -289,7 +291,7 @@ TEST_F(CommandLine, WithAnInstanceRunningItAnswersAndItsWindowsFollow) {
     EXPECT_EQ(kestrine({"settings"}).code, 0);
     EXPECT_TRUE(waitUntil([&] { return !visible().empty(); })) << "the settings window shows";
     EXPECT_EQ(kestrine({"--dock=file", "list"}).code, 0);
-    const Run otherDock = kestrine({"--dock=gnome", "list"});
+    const Outcome otherDock = kestrine({"--dock=gnome", "list"});
     EXPECT_EQ(otherDock.code, 1);
     EXPECT_NE(otherDock.err.find("manages the file dock"), std::string::npos) << otherDock.err;
     EXPECT_EQ(kestrine({"frobnicate"}).code, 2);

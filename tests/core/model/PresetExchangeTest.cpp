@@ -12,10 +12,11 @@ TEST(PresetExchange, EncodedPresetsDecodeToTheSameNamesEmojiAndApps) {
                                       PresetApp("url:file:///opt/x.app/", "", "")}, true};
     Preset plain{"id-2", "Plain", std::nullopt, {}, false};
     Preset blankEmoji{"id-3", "Blank", std::string(), {}, false};
-    const auto decoded = PresetExchange::decode(PresetExchange::encode({work, plain, blankEmoji}));
+    const std::vector<Preset> sources{work, plain, blankEmoji};
+    const auto decoded = PresetExchange::decode(PresetExchange::encode(sources));
     ASSERT_EQ(decoded.size(), 3u);
     for (std::size_t i = 0; i < 3; ++i) {
-        const Preset& source = std::vector<Preset>{work, plain, blankEmoji}[i];
+        const Preset& source = sources[i];
         EXPECT_EQ(decoded[i].name, source.name);
         EXPECT_EQ(decoded[i].apps, source.apps);
         EXPECT_TRUE(decoded[i].id.empty()) << "ids belong to one installation";
