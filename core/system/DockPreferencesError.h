@@ -1,6 +1,7 @@
 #pragma once
 
 #include <stdexcept>
+#include <string>
 
 namespace kestrine {
 
@@ -9,10 +10,14 @@ class DockPreferencesError : public std::runtime_error {
 public:
     enum class Code { synchronizeFailed };
 
-    explicit DockPreferencesError(Code code)
-        : std::runtime_error("the Dock preferences could not be written"), code_(code) {}
+    /// `detail`, when given, says why; it joins the message and not the comparison.
+    explicit DockPreferencesError(Code code, const std::string& detail = {})
+        : std::runtime_error("the Dock preferences could not be written" + (detail.empty() ? "" : ": " + detail)),
+          code_(code) {}
 
-    static DockPreferencesError synchronizeFailed() { return DockPreferencesError(Code::synchronizeFailed); }
+    static DockPreferencesError synchronizeFailed(const std::string& detail = {}) {
+        return DockPreferencesError(Code::synchronizeFailed, detail);
+    }
 
     Code code() const { return code_; }
 
