@@ -263,9 +263,7 @@ TEST_F(PlistFileDockStoreTest, OtherKeysOfEveryKindAreWrittenBackUnchangedOrTheW
     };
     const Case cases[] = {
         {"UID", Value(plist::Uid{7}), {}, {}, true},
-        {"large UID", Value(plist::Uid{0xFFFFFFFFu}), {}, {}, true},
         {"date in 2100", Value(plist::Date{3137229296.0}), {}, {}, true},
-        {"date in 1900", Value(plist::Date{-3187296000.0}), {}, {}, true},
         {"date in 1500", Value(plist::Date{-15778800000.0}), {}, {}, true},
         {"date in 2100 and a half second", Value(plist::Date{1.5}), dateBytes(1.5), dateBytes(3137229296.5), false},
         {"string holding U+0000", Value("ab\x01" "cd"), "ab\x01" "cd", std::string("ab\0cd", 5), false},
@@ -281,10 +279,7 @@ TEST_F(PlistFileDockStoreTest, OtherKeysOfEveryKindAreWrittenBackUnchangedOrTheW
 
         if (c.writable) {
             store.setShowRecents(false);
-            const Dictionary after = readDictionary(file);
-            EXPECT_EQ(after.at("other"), c.value);
-            EXPECT_EQ(after.at("other").type(), c.value.type());
-            EXPECT_EQ(after.at("show-recents"), Value(false));
+            EXPECT_EQ(readDictionary(file), (Dictionary{{"other", c.value}, {"show-recents", Value(false)}}));
         } else {
             try {
                 store.setShowRecents(false);
