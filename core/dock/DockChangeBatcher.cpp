@@ -21,7 +21,11 @@ void DockChangeBatcher::activate(const std::string& presetID) {
 }
 
 std::optional<ApplyResult> DockChangeBatcher::flush() {
-    if (!hasPending_) return std::nullopt;
+    if (!hasPending_) {
+        // A Dock written by a call that then failed still owes its restart.
+        if (controller_->restartOwed()) return controller_->restartIfOwed();
+        return std::nullopt;
+    }
     ApplyResult result = controller_->applyActivePreset();
     hasPending_ = false;
     return result;

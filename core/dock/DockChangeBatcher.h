@@ -26,7 +26,8 @@ public:
     /// Stores the active id; pending when the active preset changed.
     void activate(const std::string& presetID);
     void markPending() { hasPending_ = true; }
-    /// Applies the active preset when something is pending; nothing otherwise.
+    /// Applies the active preset when something is pending; otherwise only a restart that
+    /// the Dock still owes (DockController::restartIfOwed), or nothing.
     std::optional<ApplyResult> flush();
     /// Forgets pending work without touching the Dock.
     void resync() { hasPending_ = false; }

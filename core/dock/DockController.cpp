@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "core/dock/DockPlanner.h"
+#include "core/dock/OriginalDockUnreadableError.h"
 #include "core/model/PresetApps.h"
 #include "core/support/UUID.h"
 #include "core/support/Unicode.h"
@@ -67,14 +68,14 @@ std::size_t DockController::indexOf(const std::string& presetID) const {
     throw PresetError::notFound();
 }
 
-std::vector<DockTile> DockController::keptTiles(const DockPlan& plan) const {
-    // The tiles this plan takes out of the Dock, then the tiles stored earlier that are
+std::vector<DockTile> DockController::keptTiles(std::vector<DockTile> taken, const std::vector<DockTile>& shown) const {
+    // The tiles this write takes out of the Dock, then the tiles stored earlier that are
     // still not in the Dock: a tile stays stored until the Dock shows it again. Dropping
     // the earlier ones would lose them for good whenever a later apply removes nothing
     // (an application known only by its label cannot be rebuilt at all).
-    std::vector<DockTile> kept = plan.stored;
-    std::set<std::string> seen = identities(plan.tiles);
-    for (const auto& tile : plan.stored)
+    std::vector<DockTile> kept = std::move(taken);
+    std::set<std::string> seen = identities(shown);
+    for (const auto& tile : kept)
         if (auto id = tile.identity()) seen.insert(*id);
     for (const auto& tile : state_.storedTiles) {
         auto id = tile.identity();
@@ -237,21 +238,30 @@ ApplyResult DockController::apply(const std::vector<PresetApp>& apps) {
         raw.reserve(plan.tiles.size());
         for (const auto& tile : plan.tiles) raw.push_back(tile.raw());
         preferences_->setPersistentApps(raw);
+        restartOwed_ = true;
     }
-    std::vector<DockTile> stored = keptTiles(plan);
+    std::vector<DockTile> stored = keptTiles(plan.stored, plan.tiles);
     // A state that an earlier save failed to write is saved with the next apply, even when
     // the plan changes nothing: the tiles taken out of the Dock then may live only in memory.
     if (stored != state_.storedTiles || unsaved_) {
         state_.storedTiles = std::move(stored);
         save();
     }
-    if (plan.changed) restarter_->restart();
-    return ApplyResult{plan.changed, plan.changed};
+    // Also a restart that an earlier write still owes: a Dock that already matches was
+    // written by a call that then failed, and has not reread its preferences since.
+    return ApplyResult{plan.changed, restartIfOwed().restarted};
+}
+
+ApplyResult DockController::restartIfOwed() {
+    if (!restartOwed_) return {};
+    restarter_->restart();
+    restartOwed_ = false;
+    return ApplyResult{false, true};
 }
 
 ApplyResult DockController::applyActivePreset() {
     auto preset = state_.preset(activePresetID());
-    if (!preset) return {};
+    if (!preset) return restartIfOwed();
     return apply(preset->apps);
 }
 
@@ -278,18 +288,39 @@ ApplyResult DockController::setRecentsVisible(bool visible) {
     if (recentsVisible() == visible) return {};
     backups_->saveBackup(preferences_->snapshot());
     preferences_->setShowRecents(visible);
-    restarter_->restart();
+    restartOwed_ = true;
+    restartIfOwed();
     return ApplyResult{true, true};
 }
 
 bool DockController::restoreOriginal() {
     auto original = backups_->loadOriginal();
     if (!original) return false;
-    backups_->saveBackup(preferences_->snapshot());
+    // An original taken while the Dock's preferences could not be read holds no Dock:
+    // putting it back would empty the Dock.
+    if (auto it = original->find(DockPreferencesStore::unreadableFileKey); it != original->end()) {
+        const std::string* kept = it->second.string();
+        throw OriginalDockUnreadableError(kept ? *kept : std::string());
+    }
+    const plist::Dictionary snapshot = preferences_->snapshot();
+    backups_->saveBackup(snapshot);
     preferences_->restore(*original);
+    restartOwed_ = true;
+
+    // What the Dock shows and the original lacks stays at hand as stored tiles.
+    std::vector<DockTile> restored = backupTiles(*original).value_or(std::vector<DockTile>{});
+    const std::set<std::string> inOriginal = identities(restored);
+    std::vector<DockTile> taken;
+    std::set<std::string> seen;
+    for (auto& tile : backupTiles(snapshot).value_or(std::vector<DockTile>{})) {
+        auto id = tile.identity();
+        if (id && !inOriginal.count(*id) && seen.insert(*id).second) taken.push_back(std::move(tile));
+    }
+    // Earlier stored tiles all stay, even those the original shows: the next apply sorts them.
+    state_.storedTiles = keptTiles(std::move(taken), {});
     state_.activePresetID = firstDefaultID();
     save();
-    restarter_->restart();
+    restartIfOwed();
     return true;
 }
 

@@ -23,7 +23,9 @@ namespace kestrine {
 /// throws, the error is passed on and the change stays in memory. Every Dock write runs
 /// in one order: snapshot of the Dock's preferences, backup of it, the write, the state
 /// save (where the operation saves), the Dock restart. The first failing step stops the
-/// operation; nothing is retried or rolled back.
+/// operation; nothing is rolled back. Once the Dock's preferences are written the Dock
+/// owes a restart until one succeeds: when the state save or the restart itself fails,
+/// the next apply (or `restartIfOwed`) restarts the Dock even if it has nothing to write.
 ///
 /// Not safe for concurrent use; the application calls it from its main thread.
 class DockController {
@@ -71,7 +73,8 @@ public:
     /// the Dock after a write. The stored tiles become the tiles this write takes out of
     /// the Dock together with the earlier stored tiles that the Dock still does not show.
     ApplyResult apply(const std::vector<PresetApp>& apps);
-    /// `apply` of the active preset's applications; nothing when no preset has that id.
+    /// `apply` of the active preset's applications; when no preset has that id, only an
+    /// owed restart.
     ApplyResult applyActivePreset();
     /// `updateApps`, then `applyActivePreset` when the preset is the active one.
     ApplyResult setApps(const std::string& presetID, const std::vector<PresetApp>& apps);
@@ -85,20 +88,32 @@ public:
     /// the value is already set.
     ApplyResult setRecentsVisible(bool visible);
     /// Puts back the Dock of the original backup and makes the default preset active.
-    /// False, with nothing done, when there is no original backup.
+    /// Applications the Dock shows and the original lacks become stored tiles, so that a
+    /// preset naming them gets their very tiles back. False, with nothing done, when there
+    /// is no original backup; throws OriginalDockUnreadableError, with nothing done, when
+    /// the original was taken while the Dock's preferences could not be read.
     bool restoreOriginal();
+
+    /// Whether the Dock's preferences were written and the Dock has not been restarted
+    /// since (a state save or the restart failed in between).
+    bool restartOwed() const { return restartOwed_; }
+    /// Restarts the Dock when a restart is owed: {false, true}; else nothing: {false, false}.
+    ApplyResult restartIfOwed();
 
 private:
     std::vector<DockTile> currentTiles();
     void save();
     std::size_t indexOf(const std::string& presetID) const; // throws notFound
     std::optional<std::string> firstDefaultID() const;
-    std::vector<DockTile> keptTiles(const DockPlan& plan) const;
+    /// `taken` (tiles just taken out of the Dock), then the earlier stored tiles that
+    /// neither `taken` nor `shown` holds.
+    std::vector<DockTile> keptTiles(std::vector<DockTile> taken, const std::vector<DockTile>& shown) const;
 
     std::unique_ptr<DockPreferencesStore> preferences_;
     std::unique_ptr<DockRestarter> restarter_;
     std::unique_ptr<DockBackupStore> backups_;
-    bool unsaved_ = false; // the last save of the state failed
+    bool unsaved_ = false;      // the last save of the state failed
+    bool restartOwed_ = false;  // the Dock's preferences changed since its last restart
     std::unique_ptr<StateStorage> storage_;
     AppState state_;
 };

@@ -94,8 +94,15 @@ std::string DockTile::displayName() const {
 }
 
 DockTile DockTile::make(const PresetApp& app) {
+    std::string urlString = fileURLString(app.path);
+    if (std::string_view(app.id).substr(0, 4) == "url:") {
+        // A path kept percent-encoded (its bytes are not UTF-8) came from this very URL;
+        // encoding it again would name another file.
+        auto url = parseURL(std::string_view(app.id).substr(4));
+        if (url && !url->pathDecoded && url->path == app.path) urlString = url->absoluteString;
+    }
     plist::Dictionary fileData{
-        {"_CFURLString", plist::Value(fileURLString(app.path))},
+        {"_CFURLString", plist::Value(std::move(urlString))},
         {"_CFURLStringType", plist::Value(15)},
     };
     plist::Dictionary data{

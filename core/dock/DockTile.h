@@ -44,7 +44,9 @@ public:
     std::optional<std::string> anchorKey() const;
     std::string displayName() const;
 
-    /// A fresh tile for an application the Dock has never shown.
+    /// A fresh tile for an application the Dock has never shown. Its URL is
+    /// fileURLString(app.path), except for an application known by a file URL whose path
+    /// had to stay percent-encoded: that URL itself, so the identity survives.
     static DockTile make(const PresetApp& app);
     /// "file://" + encoded absolute path + "/".
     static std::string fileURLString(const std::string& path);

@@ -1,6 +1,7 @@
 #include "core/hotkey/JSONFileHotKeyStorage.h"
 
 #include "core/support/AtomicFile.h"
+#include "core/support/JsonFile.h"
 
 #include <nlohmann/json.hpp>
 
@@ -59,10 +60,11 @@ std::optional<HotKeySpec> JSONFileHotKeyStorage::decode(std::string_view bytes) 
 
 HotKeySpec JSONFileHotKeyStorage::load() {
     try {
-        auto spec = decode(readFile(url));
+        auto bytes = readJSONFileIfExists(url);
+        auto spec = bytes ? decode(*bytes) : std::nullopt;
         if (spec && spec->isValid()) return *spec;
     } catch (...) {
-        // No file yet, or one that cannot be read: the default shortcut.
+        // A file that cannot be read, or something else in its place: the default shortcut.
     }
     return HotKeySpec::defaultSpec();
 }

@@ -1,6 +1,7 @@
 #include "core/launch/JSONFileOnboardingStorage.h"
 
 #include "core/support/AtomicFile.h"
+#include "core/support/JsonFile.h"
 
 #include <nlohmann/json.hpp>
 
@@ -8,12 +9,14 @@ namespace kestrine {
 
 bool JSONFileOnboardingStorage::hasSeenOnboarding() {
     try {
-        auto object = nlohmann::json::parse(readFile(url), nullptr, /*allow_exceptions=*/false);
+        auto bytes = readJSONFileIfExists(url);
+        if (!bytes) return false;
+        auto object = nlohmann::json::parse(*bytes, nullptr, /*allow_exceptions=*/false);
         if (!object.is_object()) return false;
         auto it = object.find("hasSeenOnboarding");
         return it != object.end() && it->is_boolean() && it->get<bool>();
     } catch (...) {
-        return false; // no file, or one that cannot be read
+        return false; // a file that cannot be read, or something else in its place
     }
 }
 

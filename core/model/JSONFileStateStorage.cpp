@@ -350,7 +350,7 @@ AppState JSONFileStateStorage::decode(const std::string& text, const std::string
 }
 
 AppState JSONFileStateStorage::load() {
-    auto text = readFileIfExists(url);
+    auto text = readJSONFileIfExists(url);
     if (!text) return AppState{};
     return decode(*text, url.filename().string());
 }

@@ -5,6 +5,8 @@
 #include <plist/plist.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <limits>
 #include <memory>
 
@@ -19,6 +21,73 @@ using Node = std::unique_ptr<void, NodeDeleter>;
 // The library keeps dates as whole seconds plus microseconds, both 32-bit.
 constexpr double kMinDateSeconds = -2147483648.0;
 constexpr double kMaxDateSeconds = 2147483647.0;
+
+// Seconds from 1970 to 2001, the property-list epoch.
+constexpr std::int64_t kEpoch2001 = 978307200;
+// Far beyond any date in a file (about 30 million years); keeps the calendar sums exact.
+constexpr double kMaxWholeDateSeconds = 1e15;
+
+// Days since 1970-01-01 of a proleptic Gregorian date, and back (H. Hinnant's algorithms).
+std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d) {
+    y -= m <= 2;
+    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const auto yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
+}
+
+void civilFromDays(std::int64_t z, std::int64_t& y, unsigned& m, unsigned& d) {
+    z += 719468;
+    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const auto doe = static_cast<unsigned>(z - era * 146097);
+    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const unsigned mp = (5 * doy + 2) / 153;
+    d = doy - (153 * mp + 2) / 5 + 1;
+    m = mp < 10 ? mp + 3 : mp - 9;
+    y = static_cast<std::int64_t>(yoe) + era * 400 + (m <= 2);
+}
+
+/// The library reads and writes a date beyond the 32-bit range of its date accessors only
+/// as XML text, in whole seconds ("2100-06-01T12:34:56Z"): these two carry such a date.
+std::int64_t wholeSecondsFromXML(plist_t node) {
+    char* out = nullptr;
+    std::uint32_t length = 0;
+    plist_to_xml(node, &out, &length);
+    if (!out) throw PlistError("date could not be read");
+    std::string xml(out, length);
+    plist_to_xml_free(out);
+    auto open = xml.find("<date>");
+    long long year = 0;
+    unsigned month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    if (open == std::string::npos ||
+        std::sscanf(xml.c_str() + open + 6, "%lld-%u-%uT%u:%u:%uZ", &year, &month, &day, &hour, &minute, &second) != 6)
+        throw PlistError("date could not be read");
+    return (daysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second) - kEpoch2001;
+}
+
+plist_t wideDateNode(std::int64_t secondsSince2001) {
+    const std::int64_t unix = secondsSince2001 + kEpoch2001;
+    std::int64_t days = unix / 86400, rest = unix % 86400;
+    if (rest < 0) {
+        rest += 86400;
+        days -= 1;
+    }
+    std::int64_t year = 0;
+    unsigned month = 0, day = 0;
+    civilFromDays(days, year, month, day);
+    char xml[160];
+    std::snprintf(xml, sizeof xml, "<plist version=\"1.0\"><date>%04lld-%02u-%02uT%02u:%02u:%02uZ</date></plist>",
+                  static_cast<long long>(year), month, day, static_cast<unsigned>(rest / 3600),
+                  static_cast<unsigned>(rest / 60 % 60), static_cast<unsigned>(rest % 60));
+    plist_t node = nullptr;
+    plist_from_xml(xml, static_cast<std::uint32_t>(std::strlen(xml)), &node);
+    Node owner(node);
+    if (!node || plist_get_node_type(node) != PLIST_DATE || wholeSecondsFromXML(node) != secondsSince2001)
+        throw PlistError("date out of range");
+    return owner.release();
+}
 
 // Strings must be well-formed UTF-8 (the binary format's one-byte strings are ASCII);
 // anything else would not survive being written again.
@@ -62,7 +131,11 @@ plist_t toNode(const Value& value) {
     switch (value.type()) {
     case Value::Type::String:
         if (!isValidUTF8(*value.string())) throw PlistError("string is not valid UTF-8");
+        if (value.string()->find('\0') != std::string::npos)
+            throw PlistError("a string holding U+0000 cannot be written without cutting it");
         return plist_new_string(value.string()->c_str());
+    case Value::Type::Uid:
+        return plist_new_uid(value.uid()->value);
     case Value::Type::Integer:
         return plist_new_uint(static_cast<std::uint64_t>(*value.signedInteger()));
     case Value::Type::Unsigned: {
@@ -79,8 +152,14 @@ plist_t toNode(const Value& value) {
         // carrying the same sign, so that any date read from a file writes out unchanged.
         double t = value.date()->secondsSince2001;
         double whole = std::trunc(t);
-        if (!std::isfinite(t) || whole < kMinDateSeconds || whole > kMaxDateSeconds)
-            throw PlistError("date out of range");
+        if (!std::isfinite(t) || std::fabs(whole) > kMaxWholeDateSeconds) throw PlistError("date out of range");
+        if (whole < kMinDateSeconds || whole > kMaxDateSeconds) {
+            // Beyond about 68 years from 2001 the library takes only whole seconds.
+            if (whole != t)
+                throw PlistError("a date more than 68 years from 2001 with a fraction of a second cannot be "
+                                 "written without changing it");
+            return wideDateNode(static_cast<std::int64_t>(whole));
+        }
         auto sec = static_cast<std::int64_t>(whole);
         auto usec = std::llround((t - whole) * 1e6);
         if (usec >= 1000000) { sec += 1; usec -= 1000000; }
@@ -135,7 +214,7 @@ Value fromNode(plist_t node, int depth) {
     case PLIST_UID: {
         std::uint64_t u = 0;
         plist_get_uid_val(node, &u);
-        return Value(static_cast<std::int64_t>(u));
+        return Value(Uid{u});
     }
     case PLIST_REAL: {
         double d = 0;
@@ -161,6 +240,12 @@ Value fromNode(plist_t node, int depth) {
         // before 2001 the microseconds count away from zero. (A date less than a second before
         // 2001 comes back without its sign; the split cannot tell it apart.)
         double fraction = static_cast<double>(usec) / 1e6;
+        if (sec == std::numeric_limits<std::int32_t>::min()) {
+            // Its seconds do not fit the accessor (which then gives this value): the whole
+            // seconds come from the date's XML text, the fraction is still right.
+            const auto whole = static_cast<double>(wholeSecondsFromXML(node));
+            return Value(Date{whole < 0 ? whole - fraction : whole + fraction});
+        }
         return Value(Date{sec < 0 ? sec - fraction : sec + fraction});
     }
     case PLIST_DATA: {

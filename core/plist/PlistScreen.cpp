@@ -120,6 +120,42 @@ private:
 
 } // namespace
 
+const char* valueNotKeptWhole(std::string_view bytes) {
+    if (bytes.substr(0, 8) != "bplist00" || bytes.size() < 8 + 32) return nullptr;
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    const std::uint64_t size = bytes.size();
+    auto read = [&](std::uint64_t at, unsigned width) {
+        std::uint64_t value = 0;
+        for (unsigned i = 0; i < width; ++i) value = value << 8 | data[at + i];
+        return value;
+    };
+    const std::uint64_t trailer = size - 32;
+    const unsigned offsetSize = data[trailer + 6];
+    const std::uint64_t count = read(trailer + 8, 8), table = read(trailer + 24, 8);
+    if (offsetSize < 1 || offsetSize > 8 || table > trailer || count > (trailer - table) / offsetSize) return nullptr;
+    // Every object of the table, referenced or not: a cheap pass over what is mostly data.
+    for (std::uint64_t i = 0; i < count; ++i) {
+        const std::uint64_t offset = read(table + i * offsetSize, offsetSize);
+        if (offset >= trailer) continue;
+        const unsigned type = data[offset] >> 4;
+        if (type != 0x5 && type != 0x6) continue;
+        std::uint64_t length = data[offset] & 0xF, start = offset + 1;
+        if (length == 0xF) {
+            if (offset + 2 > trailer || data[offset + 1] >> 4 != 0x1) continue;
+            const unsigned width = 1u << (data[offset + 1] & 0xF);
+            if (width > 8 || offset + 2 + width > trailer) continue;
+            length = read(offset + 2, width);
+            start = offset + 2 + width;
+        }
+        const std::uint64_t unit = type == 0x6 ? 2 : 1;
+        if (length > (trailer - start) / unit) continue;
+        for (std::uint64_t k = 0; k < length; ++k)
+            if (data[start + k * unit] == 0 && (unit == 1 || data[start + k * unit + 1] == 0))
+                return "a string holding U+0000";
+    }
+    return nullptr;
+}
+
 bool isSafeToParse(std::string_view bytes) {
     if (bytes.substr(0, 6) == "bplist") return BinaryScreen(bytes).safe();
     return xmlIsSafe(bytes);

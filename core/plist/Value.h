@@ -17,15 +17,22 @@ struct Date {
     friend bool operator==(const Date&, const Date&) = default;
 };
 
+/// A keyed-archive object reference (the binary format's UID), kept apart from integers
+/// so that it is written back as a UID.
+struct Uid {
+    std::uint64_t value = 0;
+    friend bool operator==(const Uid&, const Uid&) = default;
+};
+
 using Data = std::vector<std::uint8_t>;
 using Array = std::vector<Value>;
 using Dictionary = std::map<std::string, Value>;
 
 /// One property-list value: string, signed or unsigned 64-bit integer, real,
-/// boolean, date, data, array or dictionary with string keys.
+/// boolean, date, data, array, dictionary with string keys, or UID.
 class Value {
 public:
-    enum class Type { String, Integer, Unsigned, Real, Boolean, Date, Data, Array, Dictionary };
+    enum class Type { String, Integer, Unsigned, Real, Boolean, Date, Data, Array, Dictionary, Uid };
 
     Value() : v_(std::string()) {}
     Value(std::string s) : v_(std::move(s)) {}
@@ -39,6 +46,7 @@ public:
     Value(plist::Data d) : v_(std::move(d)) {}
     Value(plist::Array a) : v_(std::move(a)) {}
     Value(plist::Dictionary d) : v_(std::move(d)) {}
+    Value(plist::Uid u) : v_(u) {}
 
     Type type() const { return static_cast<Type>(v_.index()); }
 
@@ -51,6 +59,7 @@ public:
     bool isData() const { return type() == Type::Data; }
     bool isArray() const { return type() == Type::Array; }
     bool isDictionary() const { return type() == Type::Dictionary; }
+    bool isUid() const { return type() == Type::Uid; }
 
     /// Typed access; nullptr when the value holds another type.
     const std::string* string() const { return std::get_if<std::string>(&v_); }
@@ -59,6 +68,7 @@ public:
     const plist::Data* data() const { return std::get_if<plist::Data>(&v_); }
     const plist::Array* array() const { return std::get_if<plist::Array>(&v_); }
     const plist::Dictionary* dictionary() const { return std::get_if<plist::Dictionary>(&v_); }
+    const plist::Uid* uid() const { return std::get_if<plist::Uid>(&v_); }
     plist::Array* array() { return std::get_if<plist::Array>(&v_); }
     plist::Dictionary* dictionary() { return std::get_if<plist::Dictionary>(&v_); }
     std::optional<std::int64_t> signedInteger() const;   // integers only, unsigned reinterpreted when it fits
@@ -76,7 +86,7 @@ public:
 
 private:
     std::variant<std::string, std::int64_t, std::uint64_t, double, bool, plist::Date, plist::Data, plist::Array,
-                 plist::Dictionary>
+                 plist::Dictionary, plist::Uid>
         v_;
 };
 

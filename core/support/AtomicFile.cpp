@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <random>
@@ -27,8 +28,25 @@ std::string temporarySuffix() {
 
 } // namespace
 
+fs::path resolvedWriteTarget(const fs::path& path) {
+    fs::path target = path;
+    // As many links as the kernel follows in one path before it reports a loop.
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat info {};
+        if (::lstat(target.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return target;
+        std::error_code ec;
+        fs::path link = fs::read_symlink(target, ec);
+        if (ec) throw fs::filesystem_error("cannot read symbolic link", target, ec);
+        target = link.is_absolute() ? link : target.parent_path() / link;
+    }
+    fail("too many levels of symbolic links", path, ELOOP);
+}
+
 void writeFileAtomically(const fs::path& path, std::string_view bytes) {
-    fs::path folder = path.parent_path();
+    // Through a link to the file it names, so that a settings file kept elsewhere (a
+    // dotfiles folder) is updated there and the link stays.
+    const fs::path target = resolvedWriteTarget(path);
+    fs::path folder = target.parent_path();
     if (!folder.empty()) {
         std::error_code ec;
         fs::create_directories(folder, ec);
@@ -39,7 +57,7 @@ void writeFileAtomically(const fs::path& path, std::string_view bytes) {
     fs::path temporary;
     int fd = -1;
     for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-        temporary = path;
+        temporary = target;
         temporary += temporarySuffix();
         fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
         if (fd < 0 && errno != EEXIST) break;
@@ -51,6 +69,15 @@ void writeFileAtomically(const fs::path& path, std::string_view bytes) {
         ::unlink(temporary.c_str());
         fail(what, path, error);
     };
+    // The replacement keeps the permissions of the file it replaces (a file the user made
+    // private stays private), and its owner and group where the process may set them.
+    struct stat existing {};
+    if (::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
+        if (::fchmod(fd, existing.st_mode & 07777) != 0) abandon("cannot set permissions");
+        if (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid()) {
+            [[maybe_unused]] int ignored = ::fchown(fd, existing.st_uid, existing.st_gid);
+        }
+    }
     const char* p = bytes.data();
     std::size_t left = bytes.size();
     while (left > 0) {
@@ -68,7 +95,7 @@ void writeFileAtomically(const fs::path& path, std::string_view bytes) {
         ::unlink(temporary.c_str());
         fail("cannot close file", path, error);
     }
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+    if (::rename(temporary.c_str(), target.c_str()) != 0) {
         int error = errno;
         ::unlink(temporary.c_str());
         fail("cannot replace file", path, error);
@@ -83,9 +110,10 @@ void writeFileAtomically(const fs::path& path, std::string_view bytes) {
     }
 }
 
-std::string readFile(const fs::path& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) fail("cannot open file", path, errno);
+namespace {
+
+/// Reads `fd` to its end and closes it; more than `maxBytes` fails with EFBIG.
+std::string readAndClose(int fd, const fs::path& path, std::size_t maxBytes) {
     std::string out;
     char buffer[65536];
     for (;;) {
@@ -97,10 +125,22 @@ std::string readFile(const fs::path& path) {
             fail("cannot read file", path, error);
         }
         if (n == 0) break;
+        if (static_cast<std::size_t>(n) > maxBytes - out.size()) {
+            ::close(fd);
+            fail("file too large", path, EFBIG);
+        }
         out.append(buffer, static_cast<std::size_t>(n));
     }
     ::close(fd);
     return out;
+}
+
+} // namespace
+
+std::string readFile(const fs::path& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) fail("cannot open file", path, errno);
+    return readAndClose(fd, path, std::string().max_size());
 }
 
 std::optional<std::string> readFileIfExists(const fs::path& path) {
@@ -110,6 +150,30 @@ std::optional<std::string> readFileIfExists(const fs::path& path) {
         return std::nullopt;
     }
     return readFile(path);
+}
+
+std::optional<std::string> readRegularFileIfExists(const fs::path& path, std::size_t maxBytes) {
+    // Without O_NONBLOCK, opening a FIFO waits for a writer that may never come.
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        if (errno == ENOENT) return std::nullopt;
+        fail("cannot open file", path, errno);
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        int error = errno;
+        ::close(fd);
+        fail("cannot inspect file", path, error);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        ::close(fd);
+        fail("not a regular file", path, EINVAL);
+    }
+    if (static_cast<std::uint64_t>(info.st_size) > maxBytes) {
+        ::close(fd);
+        fail("file too large", path, EFBIG);
+    }
+    return readAndClose(fd, path, maxBytes);
 }
 
 } // namespace kestrine

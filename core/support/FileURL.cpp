@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 
 namespace kestrine {
@@ -55,6 +56,26 @@ std::optional<std::string> percentDecode(std::string_view text) {
         i += 2;
     }
     return out;
+}
+
+bool isValidUTF8(std::string_view s) {
+    std::size_t i = 0;
+    while (i < s.size()) {
+        auto c = static_cast<unsigned char>(s[i]);
+        int extra = c < 0x80 ? 0 : (c >> 5) == 0x6 ? 1 : (c >> 4) == 0xE ? 2 : (c >> 3) == 0x1E ? 3 : -1;
+        if (extra < 0 || s.size() - i <= static_cast<std::size_t>(extra)) return false;
+        std::uint32_t cp = extra == 0 ? c : extra == 1 ? (c & 0x1F) : extra == 2 ? (c & 0x0F) : (c & 0x07);
+        for (int k = 1; k <= extra; ++k) {
+            auto next = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
+            if ((next & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (next & 0x3F);
+        }
+        if ((extra == 1 && cp < 0x80) || (extra == 2 && cp < 0x800) || (extra == 3 && cp < 0x10000) ||
+            (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF)
+            return false;
+        i += static_cast<std::size_t>(extra) + 1;
+    }
+    return true;
 }
 
 std::string directoryFileURLString(std::string_view path) {
@@ -123,7 +144,10 @@ std::optional<ParsedURL> parseURL(std::string_view text) {
     std::string_view rawPath = rest.substr(0, end == std::string_view::npos ? rest.size() : end);
     auto decoded = percentDecode(rawPath);
     if (!decoded) return std::nullopt;
-    std::string path = std::move(*decoded);
+    // Bytes that are not UTF-8 cannot be shown or stored as text (the state file is
+    // UTF-8): such a path stays as written, which is ASCII and decodes to the same bytes.
+    url.pathDecoded = isValidUTF8(*decoded);
+    std::string path = url.pathDecoded ? std::move(*decoded) : std::string(rawPath);
     while (path.size() > 1 && path.back() == '/') path.pop_back();
     url.path = std::move(path);
     return url;

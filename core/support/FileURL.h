@@ -14,6 +14,10 @@ std::string percentEncodePath(std::string_view path);
 /// Inverse of percentEncodePath; nothing when a "%" is not followed by two hex digits.
 std::optional<std::string> percentDecode(std::string_view text);
 
+/// Whether `bytes` are well-formed UTF-8 (no overlong forms, surrogates or values beyond
+/// U+10FFFF).
+bool isValidUTF8(std::string_view bytes);
+
 /// The absolute string of a file URL for `path` taken as a directory: "file://", the
 /// encoded absolute path and a trailing slash. "/Applications/Foo Bar.app" gives
 /// "file:///Applications/Foo%20Bar.app/". A relative path is taken relative to the
@@ -24,7 +28,11 @@ std::string directoryFileURLString(std::string_view path);
 struct ParsedURL {
     std::string absoluteString; // the text as given
     std::string scheme;         // lower-cased; empty for a relative reference
-    std::string path;           // percent-decoded path, trailing slash removed (except "/")
+    /// The path, trailing slash removed (except "/"): percent-decoded, unless the decoded
+    /// bytes are not UTF-8 ("%FF"); then it stays percent-encoded as written, so that it
+    /// is still text and names the same file without doubt.
+    std::string path;
+    bool pathDecoded = true; // false when `path` is kept percent-encoded
 
     /// Last path component ("Safari.app"), empty when the path is empty or "/".
     std::string lastPathComponent() const;

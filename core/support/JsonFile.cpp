@@ -1,5 +1,7 @@
 #include "core/support/JsonFile.h"
 
+#include "core/support/AtomicFile.h"
+
 namespace kestrine {
 
 nlohmann::json parseJSON(const std::string& text, const std::string& what) {
@@ -8,6 +10,10 @@ nlohmann::json parseJSON(const std::string& text, const std::string& what) {
     } catch (const nlohmann::json::parse_error& e) {
         throw JSONFormatError(what + ": malformed JSON at byte " + std::to_string(e.byte) + ": " + e.what());
     }
+}
+
+std::optional<std::string> readJSONFileIfExists(const std::filesystem::path& path, std::size_t maxBytes) {
+    return readRegularFileIfExists(path, maxBytes);
 }
 
 } // namespace kestrine

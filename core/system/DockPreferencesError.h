@@ -19,7 +19,9 @@ public:
     explicit DockPreferencesError(Code code, std::string detail = {})
         : std::runtime_error(message(code, detail)), code_(code), detail_(std::move(detail)) {}
 
-    static DockPreferencesError synchronizeFailed() { return DockPreferencesError(Code::synchronizeFailed); }
+    static DockPreferencesError synchronizeFailed(std::string detail = {}) {
+        return DockPreferencesError(Code::synchronizeFailed, std::move(detail));
+    }
     static DockPreferencesError unavailable(std::string detail) {
         return DockPreferencesError(Code::unavailable, std::move(detail));
     }
@@ -28,12 +30,11 @@ public:
     }
 
     Code code() const { return code_; }
-    /// A human-readable account of what is missing or refused; empty for synchronizeFailed.
+    /// A human-readable account of what is missing, refused or failed; may be empty.
     const std::string& detail() const { return detail_; }
 
-    friend bool operator==(const DockPreferencesError& a, const DockPreferencesError& b) {
-        return a.code_ == b.code_ && a.detail_ == b.detail_;
-    }
+    /// Errors compare by kind; the detail only explains.
+    friend bool operator==(const DockPreferencesError& a, const DockPreferencesError& b) { return a.code_ == b.code_; }
 
 private:
     static std::string message(Code code, const std::string& detail) {

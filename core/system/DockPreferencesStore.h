@@ -14,6 +14,12 @@ namespace kestrine {
 /// change could not be stored.
 class DockPreferencesStore {
 public:
+    /// Set in a snapshot taken while the preferences could not be read (they hold
+    /// something, but not a property list this program can read): a string naming where
+    /// the unreadable preferences are kept. Such a snapshot holds no Dock; `restore`
+    /// ignores the key.
+    static constexpr const char* unreadableFileKey = "kestrine-unreadable-file";
+
     virtual ~DockPreferencesStore() = default;
 
     /// The entries of "persistent-apps" in Dock order; empty when the key is missing or is
@@ -25,7 +31,8 @@ public:
     virtual std::optional<bool> showRecents() = 0;
     virtual void setShowRecents(bool visible) = 0;
     /// "persistent-apps" and "persistent-others" when present, unchanged, and
-    /// "show-recents" always (true when missing or not a boolean).
+    /// "show-recents" always (true when missing or not a boolean); `unreadableFileKey`
+    /// too when the preferences could not be read.
     virtual plist::Dictionary snapshot() = 0;
     /// Puts a snapshot back: both arrays set or removed as the snapshot has them,
     /// "show-recents" set only when the snapshot holds a boolean for it.

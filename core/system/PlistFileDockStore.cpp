@@ -50,7 +50,7 @@ std::optional<plist::Value> PlistFileDockStore::read(const char* key) {
 }
 
 void PlistFileDockStore::synchronizeOrThrow() {
-    if (!domain_.synchronize()) throw DockPreferencesError::synchronizeFailed();
+    if (!domain_.synchronize()) throw DockPreferencesError::synchronizeFailed(domain_.lastError());
 }
 
 std::vector<plist::Dictionary> PlistFileDockStore::persistentApps() {
@@ -94,6 +94,9 @@ plist::Dictionary PlistFileDockStore::snapshot() {
     }
     auto recents = domain_.copyValue(showRecentsKey);
     snapshot.emplace(showRecentsKey, plist::Value(recents && recents->boolean() ? *recents->boolean() : true));
+    // Preferences that cannot be read are not an empty Dock: say where they are kept, so
+    // that this snapshot is never taken for the Dock and put back.
+    if (auto kept = domain_.unreadableFile()) snapshot.emplace(unreadableFileKey, plist::Value(kept->string()));
     return snapshot;
 }
 

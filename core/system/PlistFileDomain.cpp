@@ -1,6 +1,7 @@
 #include "core/system/PlistFileDomain.h"
 
 #include "core/plist/PlistCoding.h"
+#include "core/plist/PlistScreen.h"
 #include "core/support/AtomicFile.h"
 
 namespace kestrine {
@@ -28,12 +29,14 @@ void PlistFileDomain::reread() {
         bytes = readFileIfExists(file_);
     } catch (const fs::filesystem_error&) {
         state_ = FileState::inaccessible;
+        notKeptWhole_ = nullptr;
         bytes_.clear();
         disk_.clear();
         return;
     }
     if (!bytes) {
         state_ = FileState::missing;
+        notKeptWhole_ = nullptr;
         bytes_.clear();
         disk_.clear();
         return;
@@ -43,6 +46,8 @@ void PlistFileDomain::reread() {
 
     bytes_ = std::move(*bytes);
     disk_.clear();
+    keptCopy_.reset();
+    notKeptWhole_ = plist::valueNotKeptWhole(bytes_);
     state_ = FileState::unreadable;
     try {
         auto value = plist::parse(bytes_);
@@ -54,17 +59,26 @@ void PlistFileDomain::reread() {
     }
 }
 
-void PlistFileDomain::keepUnreadableCopy(const std::string& bytes) const {
-    if (bytes.empty()) return; // an empty file holds nothing worth keeping
+fs::path PlistFileDomain::keepUnreadableCopy() {
+    if (keptCopy_) return *keptCopy_;
     std::string base = file_.filename().string() + ".unreadable-" + localTimeStamp(clock_());
     for (int attempt = 1;; ++attempt) {
         fs::path copy = file_.parent_path() / (attempt == 1 ? base : base + "-" + std::to_string(attempt));
         auto existing = readFileIfExists(copy);
-        if (!existing) {
-            writeFileAtomically(copy, bytes);
-            return;
-        }
-        if (*existing == bytes) return; // already kept
+        if (!existing) writeFileAtomically(copy, bytes_);
+        else if (*existing != bytes_) continue;
+        keptCopy_ = copy;
+        return copy;
+    }
+}
+
+std::optional<fs::path> PlistFileDomain::unreadableFile() {
+    if (state_ == FileState::inaccessible) return file_;
+    if (state_ != FileState::unreadable || bytes_.empty()) return std::nullopt;
+    try {
+        return keepUnreadableCopy();
+    } catch (const std::exception&) {
+        return file_;
     }
 }
 
@@ -75,7 +89,10 @@ bool PlistFileDomain::synchronize() {
     auto pending = std::move(pending_);
     pending_.clear();
     // Whatever cannot be read must not be written over.
-    if (state_ == FileState::inaccessible) return false;
+    if (state_ == FileState::inaccessible) {
+        lastError_ = file_.string() + " cannot be read, so it is not written over";
+        return false;
+    }
 
     plist::Dictionary merged = disk_;
     for (auto& [key, value] : pending) {
@@ -84,13 +101,21 @@ bool PlistFileDomain::synchronize() {
     }
     bool unchanged = state_ == FileState::readable ? merged == disk_ : state_ == FileState::missing && merged.empty();
     if (unchanged) return true;
+    if (notKeptWhole_) {
+        lastError_ = file_.string() + " holds " + notKeptWhole_ +
+                     ", which cannot be written back unchanged; the file is left as it is";
+        return false;
+    }
 
     try {
         std::string bytes = plist::toBinary(plist::Value(merged));
-        if (state_ == FileState::unreadable) keepUnreadableCopy(bytes_);
+        // An empty file holds nothing worth keeping.
+        if (state_ == FileState::unreadable && !bytes_.empty()) keepUnreadableCopy();
         writeFileAtomically(file_, bytes);
         bytes_ = std::move(bytes);
-    } catch (const std::exception&) {
+        keptCopy_.reset();
+    } catch (const std::exception& error) {
+        lastError_ = file_.string() + ": " + error.what();
         return false;
     }
     disk_ = std::move(merged);

@@ -23,7 +23,8 @@ namespace kestrine {
 /// dictionary at the top reads as an empty domain too; before a write replaces it, its
 /// bytes are kept beside it as "<name>.unreadable-<time stamp>". A file that cannot be
 /// read at all (permissions, a folder in its place) also reads as empty, but is never
-/// written over.
+/// written over. A file holding a value that would not be written back unchanged (a
+/// string holding U+0000) is never written over either: `synchronize` refuses.
 class PlistFileDomain {
 public:
     explicit PlistFileDomain(std::filesystem::path file, WallClock clock = systemNow);
@@ -46,19 +47,32 @@ public:
 
     bool hasPendingChanges() const { return !pending_.empty(); }
 
+    /// Why the last `synchronize` that returned false did not store its changes.
+    const std::string& lastError() const { return lastError_; }
+
+    /// When the file as last read holds something that is not a readable domain: where its
+    /// bytes are kept (the copy beside it, made now if it was not made yet), or the file
+    /// itself when it cannot be read at all or no copy can be made. Nothing when the file
+    /// is readable, empty or missing.
+    std::optional<std::filesystem::path> unreadableFile();
+
 private:
     enum class FileState { missing, readable, unreadable, inaccessible };
 
     /// Rereads the file into `disk_`; parses only when its bytes differ from the last
     /// ones seen.
     void reread();
-    void keepUnreadableCopy(const std::string& bytes) const;
+    /// Keeps `bytes_` beside the file once; returns where. Throws when it cannot.
+    std::filesystem::path keepUnreadableCopy();
 
     std::filesystem::path file_;
     WallClock clock_;
     FileState state_ = FileState::missing;
     std::string bytes_;       // the file's bytes as last read or written
     plist::Dictionary disk_;  // its content; empty unless readable
+    std::optional<std::filesystem::path> keptCopy_; // where unreadable `bytes_` were kept
+    const char* notKeptWhole_ = nullptr;            // what in `bytes_` a rewrite would change
+    std::string lastError_;
     std::map<std::string, std::optional<plist::Value>> pending_;
 };
 

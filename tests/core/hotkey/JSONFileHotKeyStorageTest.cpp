@@ -1,7 +1,11 @@
 #include "core/hotkey/JSONFileHotKeyStorage.h"
 
 #include "core/support/AtomicFile.h"
+#include "core/launch/JSONFileOnboardingStorage.h"
+#include "tests/core/support/InChild.h"
 #include "tests/core/support/TempFolder.h"
+
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -111,6 +115,17 @@ TEST_F(JSONFileHotKeyStorageTest, SaveReportsFailuresAndWritesNothing) {
     EXPECT_THROW(occupied.save(HotKeySpec::defaultSpec()), fs::filesystem_error);
     EXPECT_EQ(occupied.load(), HotKeySpec::defaultSpec());
     EXPECT_TRUE(fs::is_directory(file()));
+}
+
+// The shortcut and onboarding files share the reading helper: a FIFO in their place gives
+// their defaults at once instead of waiting for a writer.
+TEST_F(JSONFileHotKeyStorageTest, AFIFOInPlaceGivesTheDefaultsWithoutBlocking) {
+    ASSERT_EQ(::mkfifo(file().c_str(), 0600), 0);
+    auto outcome = kestrine::testing::runInChild([&] {
+        if (JSONFileHotKeyStorage(file()).load() != HotKeySpec::defaultSpec()) ::_exit(2);
+        if (JSONFileOnboardingStorage(file()).hasSeenOnboarding()) ::_exit(3);
+    });
+    EXPECT_EQ(outcome, kestrine::testing::ChildOutcome::returned);
 }
 
 } // namespace

@@ -3,7 +3,10 @@
 #include "core/plist/Base64.h"
 #include "core/plist/PlistCoding.h"
 #include "core/support/AtomicFile.h"
+#include "tests/core/support/InChild.h"
 #include "tests/core/support/TempFolder.h"
+
+#include <sys/stat.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -47,6 +50,19 @@ TEST_F(StorageTest, MissingFileAndEmptyObjectBothLoadAsTheEmptyStateOtherReadErr
     std::filesystem::remove(file);
     std::filesystem::create_directories(file); // a folder where the file should be
     EXPECT_THROW(storage.load(), std::filesystem::filesystem_error);
+    // A FIFO is refused at once; reading it would wait for a writer that never comes.
+    std::filesystem::remove(file);
+    ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+    EXPECT_EQ(kestrine::testing::runInChild([&] {
+                  try {
+                      storage.load();
+                  } catch (const std::filesystem::filesystem_error&) {
+                      throw;
+                  } catch (...) {
+                      ::_exit(2);
+                  }
+              }),
+              kestrine::testing::ChildOutcome::threw);
 }
 
 TEST_F(StorageTest, WritesOnlyPresentOptionalsAndAnEmptyEmojiAsItIs) {

@@ -34,9 +34,22 @@ TEST(PlistCoding, BinaryAndXMLRoundTripEveryType) {
 TEST(PlistCoding, DatesBefore2001KeepTheirFractionThroughBinary) {
     for (double when : {-3600.25, -1.5, -3600.0000305, -86400.999999, 1.25, -2147483648.5, 2147483647.75})
         EXPECT_NEAR(parse(toBinary(Value(Date{when}))).date()->secondsSince2001, when, 1e-6) << when;
-    // Beyond what the format's 32-bit seconds hold: refused, never wrapped.
-    for (double when : {2147483648.0, -2147483649.0, 1e300})
+    // Beyond the library's 32-bit seconds: whole seconds go through its XML dates and come
+    // back exact; a fraction there, or a date past any calendar, is refused, never wrapped.
+    for (double when : {2147483648.0, -2147483649.0, 3137229296.0, -15778800000.0, 252423993599.0})
+        for (const auto& bytes : {toBinary(Value(Date{when})), toXML(Value(Date{when}))})
+            EXPECT_EQ(parse(bytes).date()->secondsSince2001, when) << std::setprecision(17) << when;
+    for (double when : {2147483648.5, -2147483649.25, 1e300})
         EXPECT_THROW(toBinary(Value(Date{when})), PlistError) << when;
+}
+
+TEST(PlistCoding, UIDsStayUIDsThroughBinary) {
+    const Value archive(Dictionary{{"$top", Value(Dictionary{{"root", Value(Uid{1})}})},
+                                   {"$objects", Value(Array{Value("$null"), Value(Uid{0xFFFFFFFFu})})}});
+    const Value read = parse(toBinary(archive));
+    EXPECT_EQ(read, archive);
+    EXPECT_EQ(read.find("$top")->find("root")->type(), Value::Type::Uid);
+    EXPECT_NE(Value(Uid{1}), Value(1));
 }
 
 TEST(PlistCoding, ADateReadFromAFileWritesBackUnchanged) {

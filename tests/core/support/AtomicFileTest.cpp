@@ -65,3 +65,42 @@ TEST(AtomicFile, ReadOnlyFolderKeepsTheOldFile) {
         EXPECT_EQ(entries(locked), 1u);
     });
 }
+
+TEST(AtomicFile, WritesThroughSymbolicLinksAndKeepsTheReplacedFilesPermissions) {
+    namespace fs = std::filesystem;
+    struct Case {
+        const char* link;       // the link at "settings/state.json"; empty: a plain file
+        const char* target;     // where the bytes must land
+        fs::perms mode;         // the target's mode before; none: it does not exist yet
+        std::size_t inDotfiles; // files in "dotfiles" afterwards (no temporary one)
+    };
+    const Case cases[] = {
+        {"", "settings/state.json", fs::perms(0600), 0},
+        {"../dotfiles/state.json", "dotfiles/state.json", fs::perms(0640), 1},
+        {"../dotfiles/hop.json", "dotfiles/real.json", fs::perms(0604), 2}, // hop.json links on
+        {"../dotfiles/new.json", "dotfiles/new.json", fs::perms::none, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.target);
+        TempFolder folder;
+        const fs::path file = folder / "settings/state.json", target = folder / c.target;
+        fs::create_directories(folder / "settings");
+        fs::create_directories(folder / "dotfiles");
+        if (c.mode != fs::perms::none) {
+            writeFileAtomically(target, "old");
+            fs::permissions(target, c.mode);
+        }
+        if (*c.link) fs::create_symlink(c.link, file);
+        if (target.filename() == "real.json") fs::create_symlink("real.json", folder / "dotfiles/hop.json");
+
+        writeFileAtomically(file, "new");
+
+        EXPECT_EQ(readFile(target), "new");
+        EXPECT_EQ(fs::is_symlink(file), *c.link != 0) << "a link stays a link";
+        if (c.mode != fs::perms::none) {
+            EXPECT_EQ(fs::status(target).permissions(), c.mode);
+        }
+        EXPECT_EQ(entries(folder / "settings"), 1u);
+        EXPECT_EQ(entries(folder / "dotfiles"), c.inDotfiles);
+    }
+}

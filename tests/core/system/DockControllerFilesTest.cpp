@@ -84,7 +84,7 @@ TEST_F(DockControllerFilesTest, ActivationRemovesTilesAndAnotherBringsThemBackBy
 
 // MARK: - Faults
 
-TEST_F(DockControllerFilesTest, StateThatCannotBeSavedLeavesTheDockWrittenAndUnrestarted) {
+TEST_F(DockControllerFilesTest, StateThatCannotBeSavedLeavesTheDockWrittenAndTheRestartOwed) {
     writeDictionary(domain, dockWith({appTile("a", 1), appTile("b", 2)}));
     auto c = controller();
     c->bootstrap("Home", "🏠");
@@ -100,11 +100,13 @@ TEST_F(DockControllerFilesTest, StateThatCannotBeSavedLeavesTheDockWrittenAndUnr
     EXPECT_EQ(tileIDs(c->state().storedTiles), Calls{"b"}) << "kept in memory";
 
     // Once the state can be saved again, retrying the same apply saves it although the
-    // Dock already matches: the tile taken out of the Dock reaches the file.
+    // Dock already matches: the tile taken out of the Dock reaches the file, and the Dock
+    // gets the restart it missed.
     fs::remove_all(stateFile);
     fs::rename(moved, stateFile);
     EXPECT_EQ(readFile(stateFile), stateBytes);
-    EXPECT_EQ(c->apply(apps({"a"})), ApplyResult{});
+    EXPECT_EQ(c->apply(apps({"a"})), (ApplyResult{false, true}));
+    EXPECT_EQ(*restarts, 1);
     EXPECT_EQ(tileIDs(savedState().storedTiles), Calls{"b"});
     EXPECT_EQ(historyCount(), 1u) << "nothing more is written to the Dock";
 }

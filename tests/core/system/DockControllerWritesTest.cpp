@@ -1,9 +1,12 @@
 // The controller's Dock writes over recording fakes: the order of the steps, and what a
 // failure at each step leaves behind.
 
+#include <functional>
+
 #include <gtest/gtest.h>
 
 #include "DockFixtures.h"
+#include "core/dock/DockChangeBatcher.h"
 
 using namespace kestrine;
 using namespace kestrine::testing;
@@ -249,4 +252,72 @@ TEST_F(DockControllerWritesTest, RestoreOriginalItsFailuresAndAbsence) {
     EXPECT_EQ(system->log.calls, Calls{"loadOriginal"});
     EXPECT_EQ(system->backups.size(), backups);
     EXPECT_EQ(system->dock, restored);
+}
+
+TEST_F(DockControllerWritesTest, AWriteWhoseRestartWasLostIsRestartedByTheNextApplyOrFlush) {
+    struct Case {
+        const char* write;   // the operation that writes the Dock and then fails
+        const char* failing; // the step after the write that fails
+    };
+    const Case writes[] = {{"apply", "save"}, {"recents", "restart"}, {"restore", "save"}};
+    const plist::Dictionary initialDock = system->dock;
+    const AppState initial = c->state();
+    for (const auto& [write, failing] : writes) {
+        for (const std::string retry : {"apply", "flush"}) {
+            SCOPED_TRACE(std::string(write) + " failing at " + failing + ", then " + retry);
+            system->dock = initialDock;
+            system->savedState = initial;
+            system->original = initialDock;
+            system->restarts = 0;
+            c = makeController(system);
+            DockChangeBatcher batcher(c);
+            system->log.clearFailures();
+            if (std::string(write) == "restore") {
+                c->apply(apps({"d", "a"})); // so that restoring changes the Dock
+                system->restarts = 0;
+            }
+            system->log.failOn(failing);
+            const std::function<void()> operations[] = {[&] { c->apply(apps({"d", "a"})); },
+                                                        [&] { c->setRecentsVisible(false); },
+                                                        [&] { c->restoreOriginal(); }};
+            const std::string which = write;
+            EXPECT_THROW(operations[which == "apply" ? 0 : which == "recents" ? 1 : 2](), FakeFailure);
+            EXPECT_EQ(system->restarts, 0);
+            system->log.clearFailures();
+
+            // The Dock already holds what was written; only the restart is owed.
+            const ApplyResult owed{false, true};
+            if (retry == "apply") {
+                const auto list = std::string(write) == "apply" ? apps({"d", "a"}) : c->dockApps();
+                EXPECT_EQ(c->apply(list), owed);
+                EXPECT_EQ(c->apply(list), (ApplyResult{false, false})) << "owed once";
+            } else {
+                EXPECT_EQ(batcher.flush(), owed);
+                EXPECT_FALSE(batcher.flush().has_value()) << "owed once";
+            }
+            EXPECT_EQ(system->restarts, 1);
+            EXPECT_FALSE(c->restartOwed());
+        }
+    }
+}
+
+TEST_F(DockControllerWritesTest, RestoringKeepsWhatTheOriginalLacksAsStoredTiles) {
+    // The original holds a, b, the spacer, c, d. A tile pinned since (e, with a blob only the
+    // Dock can make) and one known only by its label must come back unchanged.
+    plist::Dictionary labelOnly{{"tile-data", plist::Value(plist::Dictionary{{"file-label", plist::Value("Notes")}})}};
+    c->apply(apps({"a"}));
+    system->setDock({appTile("a", 1), appTile("e", 77), labelOnly});
+    c->restoreOriginal();
+    EXPECT_EQ(tileIDs(system->dockTiles()), (Calls{"a", "b", "?", "c", "d"}));
+    EXPECT_EQ(tileIDs(c->state().storedTiles), (Calls{"e", "label:Notes", "b", "c", "d"}))
+        << "new first; the earlier stored tiles stay";
+    EXPECT_EQ(tileIDs(system->savedState.storedTiles), tileIDs(c->state().storedTiles));
+
+    const std::string both = c->createPreset("Both", std::nullopt,
+                                             {app("e"), PresetApp("label:Notes", "", "Notes"), app("a")}).id;
+    c->activate(both);
+    auto tiles = system->dockTiles();
+    ASSERT_EQ(tileIDs(tiles), (Calls{"e", "label:Notes", "?", "a"}));
+    EXPECT_EQ(tiles[0].raw(), appTile("e", 77)) << "the very tile, not one made afresh";
+    EXPECT_EQ(tiles[1].raw(), labelOnly);
 }

@@ -17,6 +17,7 @@
 
 #include "DockFixtures.h"
 #include "SystemTestSupport.h"
+#include "core/dock/OriginalDockUnreadableError.h"
 #include "core/model/JSONFileStateStorage.h"
 #include "core/system/DockPreferencesError.h"
 #include "core/system/FileDockBackupStore.h"
@@ -268,8 +269,10 @@ TEST_F(FaultsTest, ReadOnlySupportFolderAfterTheDockWriteSavesTheTakenTileOnTheR
 
         setWritable(support, true);
         // The Dock already matches, so the retry writes nothing to it, but it saves the
-        // state that failed; activating the default preset then brings the tile back.
-        EXPECT_EQ(c->applyActivePreset(), (ApplyResult{false, false}));
+        // state that failed and gives the Dock the restart it missed; activating the
+        // default preset then brings the tile back.
+        EXPECT_EQ(c->applyActivePreset(), (ApplyResult{false, true}));
+        EXPECT_EQ(*restarts, 2);
         EXPECT_EQ(tileIDs(savedState().storedTiles), (Calls{"d", "c"}));
         expectStored(*c);
         c->updateApps(Preset::defaultID, apps({"a", "d"}));
@@ -510,4 +513,78 @@ TEST_F(FaultsTest, DockDomainKilledMidWriteHoldsOneWholeList) {
     PlistFileDockStore after(domain);
     after.setPersistentApps(few);
     EXPECT_EQ(readFile(domain), bytesWith(few));
+}
+
+// MARK: - Dock entries and preferences that are not what they should be
+
+TEST_F(FaultsTest, DockEntryWhoseURLIsNotUTF8KeepsTheStateSavable) {
+    struct Case {
+        const char* url;
+        const char* path;
+        const char* name;
+    };
+    const Case cases[] = {
+        {"file:///Applications/Caf%E9%20Bar.app/", "/Applications/Caf%E9%20Bar.app", "Caf%E9%20Bar"},
+        {"file:///Apps/%C0%AF.app/", "/Apps/%C0%AF.app", "%C0%AF"}, // an overlong "/"
+        {"file:///Applications/Caf%C3%A9.app/", "/Applications/Caf\u00e9.app", "Caf\u00e9"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.url);
+        fs::remove_all(home / "config");
+        fs::remove_all(home / "data");
+        const Dictionary odd{{"tile-type", Value("file-tile")},
+                             {"tile-data", Value(Dictionary{{"file-data", Value(Dictionary{{"_CFURLString", Value(c.url)},
+                                                                                           {"_CFURLStringType", Value(15)}})}})}};
+        auto k = started({appTile("a", 1), odd});
+        ASSERT_EQ(k->state().presets.size(), 1u);
+        expectStored(*k);
+        const PresetApp found = k->state().presets[0].apps.at(1);
+        EXPECT_EQ(found.id, std::string("url:") + c.url);
+        EXPECT_EQ(found.path, c.path);
+        EXPECT_EQ(found.name, c.name);
+        EXPECT_EQ(DockTile::make(found).identity(), found.id) << "a tile made afresh is the same entry";
+
+        // Taken out and put back: the very tile returns and the state saves throughout.
+        const std::string justA = k->createPreset("Just a", std::nullopt, apps({"a"})).id;
+        k->activate(justA);
+        k->activate(Preset::defaultID);
+        EXPECT_EQ(readDictionary(domain).at("persistent-apps"), Value(Array{Value(appTile("a", 1)), Value(odd)}));
+        expectStored(*k);
+    }
+}
+
+TEST_F(FaultsTest, OriginalTakenFromUnreadablePreferencesIsNeverRestoredAsAnEmptyDock) {
+    const std::string good = plist::toBinary(Value(dockWith({appTile("a", 1), appTile("b", 2)})));
+    struct Case {
+        const char* name;
+        std::string content;
+        bool refused;
+    };
+    const Case cases[] = {
+        {"truncated", good.substr(0, good.size() - 9), true},
+        {"array at the top", plist::toXML(Value(Array{Value(appTile("a", 1))})), true},
+        {"empty file: an empty Dock indeed", "", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(home / "config");
+        fs::remove_all(home / "data");
+        writeFileAtomically(domain, c.content);
+        auto k = controller();
+        k->bootstrap("Home", "🏠");
+        k->activate(k->createPreset("Mine", std::nullopt, apps({"x"})).id);
+        ASSERT_EQ(dockIDs(), Calls{"x"});
+
+        if (c.refused) {
+            auto error = caught<OriginalDockUnreadableError>([&] { k->restoreOriginal(); });
+            ASSERT_TRUE(error);
+            EXPECT_EQ(readFile(error->keptFile()), c.content) << "the named file holds the unreadable preferences";
+            EXPECT_NE(std::string(error->what()).find(error->keptFile()), std::string::npos);
+            EXPECT_EQ(dockIDs(), Calls{"x"}) << "the Dock is not emptied";
+            EXPECT_EQ(historyCount(), 1u) << "nothing was backed up for the refused restore";
+        } else {
+            EXPECT_TRUE(k->restoreOriginal());
+            EXPECT_EQ(dockIDs(), Calls{});
+        }
+    }
 }

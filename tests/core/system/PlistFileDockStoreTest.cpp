@@ -1,6 +1,7 @@
 #include "core/system/DockPreferencesError.h"
 #include "core/system/PlistFileDockStore.h"
 
+#include <cstring>
 #include <fstream>
 #include <set>
 
@@ -164,13 +165,17 @@ TEST_F(PlistFileDockStoreTest, UnreadableDomainIsEmptyAndKeptBesideBeforeTheFirs
         PlistFileDockStore store(file, clock);
 
         EXPECT_TRUE(store.persistentApps().empty());
-        EXPECT_EQ(store.snapshot(), (Dictionary{{"show-recents", Value(true)}}));
         EXPECT_TRUE(unreadableCopies(file.parent_path()).empty()) << "reading alone keeps the file as it is";
+        // A snapshot, taken only before a write, keeps the copy at once and names it, so
+        // that it is never taken for an empty Dock.
+        const fs::path kept = file.parent_path() / "com.apple.dock.plist.unreadable-20240305-070809-045";
+        EXPECT_EQ(store.snapshot(), (Dictionary{{"show-recents", Value(true)},
+                                                {DockPreferencesStore::unreadableFileKey, Value(kept.string())}}));
         EXPECT_EQ(readFile(file), content);
 
         store.setPersistentApps({appTile("b", 2)});
         auto copies = unreadableCopies(file.parent_path());
-        ASSERT_EQ(copies.size(), 1u);
+        ASSERT_EQ(copies.size(), 1u) << "the write keeps no second copy";
         EXPECT_EQ(copies[0].filename(), "com.apple.dock.plist.unreadable-20240305-070809-045");
         EXPECT_EQ(readFile(copies[0]), content);
         EXPECT_EQ(readDictionary(file), (Dictionary{{"persistent-apps", Value(Array{Value(appTile("b", 2))})}}));
@@ -225,4 +230,65 @@ TEST_F(PlistFileDockStoreTest, DefaultLocationFollowsXDGConfigHome) {
     EXPECT_EQ(PlistFileDockStore::defaultFile("rel", "/home/u"), fs::path("/home/u/.config/com.apple.dock.plist"));
     EXPECT_THROW(PlistFileDockStore::defaultFile(std::nullopt, std::nullopt), std::runtime_error);
     EXPECT_THROW(PlistFileDockStore::defaultFile("", ""), std::runtime_error);
+}
+
+namespace {
+
+/// `bytes` with the one occurrence of `from` replaced by `to` of the same length.
+std::string patched(std::string bytes, std::string_view from, std::string_view to) {
+    auto at = bytes.find(from);
+    if (at == std::string::npos || bytes.find(from, at + 1) != std::string::npos || from.size() != to.size())
+        throw std::logic_error("no single place to patch");
+    return bytes.replace(at, from.size(), to);
+}
+
+/// The binary form of a date value: type byte 0x33 and a big-endian double.
+std::string dateBytes(double seconds) {
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &seconds, sizeof bits);
+    std::string out(1, '\x33');
+    for (int shift = 56; shift >= 0; shift -= 8) out += static_cast<char>(bits >> shift);
+    return out;
+}
+
+} // namespace
+
+TEST_F(PlistFileDockStoreTest, OtherKeysOfEveryKindAreWrittenBackUnchangedOrTheWriteIsRefused) {
+    // About 68 years from 2001 is where the library's 32-bit date accessors end.
+    struct Case {
+        const char* name;
+        Value value; // what the file holds under "other"
+        std::string patchFrom, patchTo; // for what no value can express: bytes swapped in the file
+        bool writable;
+    };
+    const Case cases[] = {
+        {"UID", Value(plist::Uid{7}), {}, {}, true},
+        {"date in 2100", Value(plist::Date{3137229296.0}), {}, {}, true},
+        {"date in 1500", Value(plist::Date{-15778800000.0}), {}, {}, true},
+        {"date in 2100 and a half second", Value(plist::Date{1.5}), dateBytes(1.5), dateBytes(3137229296.5), false},
+        {"string holding U+0000", Value("ab\x01" "cd"), "ab\x01" "cd", std::string("ab\0cd", 5), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(file.parent_path());
+        std::string bytes = plist::toBinary(Value(Dictionary{{"other", c.value}, {"show-recents", Value(true)}}));
+        if (!c.patchFrom.empty()) bytes = patched(bytes, c.patchFrom, c.patchTo);
+        writeFileAtomically(file, bytes);
+        PlistFileDockStore store(file, clock);
+        EXPECT_EQ(store.showRecents(), true) << "readable either way";
+
+        if (c.writable) {
+            store.setShowRecents(false);
+            EXPECT_EQ(readDictionary(file), (Dictionary{{"other", c.value}, {"show-recents", Value(false)}}));
+        } else {
+            try {
+                store.setShowRecents(false);
+                ADD_FAILURE() << "the write should be refused";
+            } catch (const DockPreferencesError& error) {
+                EXPECT_NE(std::string(error.what()).find(file.string()), std::string::npos) << error.what();
+            }
+            EXPECT_EQ(readFile(file), bytes) << "left exactly as it was";
+            EXPECT_EQ(store.showRecents(), true) << "the refused change is not shown as stored";
+        }
+    }
 }
