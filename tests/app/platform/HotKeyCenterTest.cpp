@@ -1,14 +1,21 @@
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QTest>
 #include <QWidget>
+#include <QWindow>
+
+#include <xcb/xcb.h>
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 
 #include "app/HotKeyCenter.h"
 #include "app/Localization.h"
 #include "app/ShortcutRecorder.h"
+#include "app/platform/linux/X11Desktop.h"
 
 using namespace kestrine;
 
@@ -94,6 +101,52 @@ TEST_F(CenterTest, ARefusedStartShowsTheShortcutAndLeavesNothingRegistered) {
     EXPECT_FALSE(center->isRegistered());
     ASSERT_TRUE(center->errorMessage());
     EXPECT_EQ(*center->errorMessage(), Localization::format("hotkey.error.startFailed", QString("⌃⌥D")));
+}
+
+TEST_F(CenterTest, StartingAgainReplacesTheRegistrationOfTheSameCombination) {
+    center->start();
+    center->start();
+    EXPECT_TRUE(center->isRegistered());
+    EXPECT_FALSE(center->errorMessage());
+    EXPECT_TRUE(keys.press(HotKeySpec::defaultSpec()));
+}
+
+TEST_F(CenterTest, WithoutAGlobalShortcutNothingRegistersButTheChoiceIsKept) {
+    center->start();
+    center->setErrorMessage(QString("old problem"));
+    center->setAvailability(HotKey::Availability::unavailableOnWayland);
+    EXPECT_FALSE(center->isRegistered()) << "a registration made before ends";
+    EXPECT_FALSE(center->errorMessage()) << "not an error: the session has no global shortcuts";
+    const int attempts = keys.attempts;
+    center->start();
+    center->setSuspended(false);
+    center->update(ctrlOptK);
+    EXPECT_EQ(keys.attempts, attempts);
+    EXPECT_FALSE(center->isRegistered());
+    EXPECT_FALSE(center->errorMessage());
+    EXPECT_EQ(center->spec(), ctrlOptK);
+    EXPECT_EQ(stored, ctrlOptK);
+    center->update(HotKeySpec(40, HotKeySpec::Modifiers::shift));
+    EXPECT_EQ(center->errorMessage(), Localization::tr("hotkey.error.needsModifier"));
+}
+
+TEST(HotKeyAvailability, AWaylandSessionHasNoGlobalShortcut) {
+    using Env = std::map<std::string, std::string>;
+    const std::pair<Env, HotKey::Availability> rows[] = {
+        {{}, HotKey::Availability::available},
+        {{{"XDG_SESSION_TYPE", "x11"}, {"DISPLAY", ":0"}}, HotKey::Availability::available},
+        {{{"XDG_SESSION_TYPE", "wayland"}}, HotKey::Availability::unavailableOnWayland},
+        {{{"XDG_SESSION_TYPE", "x11"}, {"WAYLAND_DISPLAY", "wayland-0"}}, HotKey::Availability::unavailableOnWayland},
+        {{{"DISPLAY", ":0"}, {"WAYLAND_DISPLAY", "wayland-0"}}, HotKey::Availability::unavailableOnWayland},
+        {{{"WAYLAND_DISPLAY", ""}}, HotKey::Availability::available},
+    };
+    for (const auto& [env, expected] : rows) {
+        auto lookup = [&env](const std::string& name) -> std::optional<std::string> {
+            auto it = env.find(name);
+            return it == env.end() ? std::nullopt : std::optional(it->second);
+        };
+        EXPECT_EQ(HotKey::availability(lookup), expected) << env.size();
+    }
 }
 
 TEST_F(CenterTest, UpdateRejectsInvalidShortcutsBeforeAnySystemCall) {
@@ -225,6 +278,46 @@ TEST_F(RecorderTest, AnUnsupportedKeyLeavesItsHint) {
     recorder->toggle();
     EXPECT_FALSE(recorder->isRecording());
     EXPECT_FALSE(recorder->hint());
+}
+
+// Real windows on the test's X server. The keyboard is taken away from every window of the
+// program by setting the X input focus to none, as when another application is active.
+TEST_F(RecorderTest, OnlyTheKeyWindowLosingTheKeyboardEndsTheRecording) {
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11) GTEST_SKIP() << "needs X11";
+    auto focusNowhere = [x11] {
+        xcb_set_input_focus(x11->connection(), XCB_INPUT_FOCUS_NONE, XCB_NONE, XCB_CURRENT_TIME);
+        xcb_flush(x11->connection());
+    };
+    auto focus = [](QWidget& window) {
+        X11Desktop::takeFocus(&window);
+        return QTest::qWaitFor([&] { return qGuiApp->focusWindow() == window.windowHandle(); }, 10000);
+    };
+    QWidget settings, other;
+    for (QWidget* window : {&settings, &other}) {
+        window->resize(200, 100);
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    }
+    focusNowhere();
+    ASSERT_TRUE(QTest::qWaitFor([] { return qGuiApp->focusWindow() == nullptr; }, 10000));
+
+    // "Change" clicked in the inactive window: the window becomes active as recording starts.
+    recorder->start();
+    ASSERT_TRUE(focus(settings));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(recorder->isRecording()) << "gaining the keyboard must not end the recording";
+
+    // The user goes to another application.
+    focusNowhere();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !recorder->isRecording(); }, 10000));
+    EXPECT_TRUE(center->isRegistered());
+
+    // Another window of the program taking the keyboard ends it as well.
+    ASSERT_TRUE(focus(settings));
+    recorder->start();
+    ASSERT_TRUE(focus(other));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !recorder->isRecording(); }, 10000));
 }
 
 TEST(ShortcutRecorderMapping, QtKeysAndModifiersMapToShortcutCodes) {
