@@ -106,16 +106,18 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "Kestrine: %s\n", error.what());
         return 1;
     }
-    switch (instance->claim()) {
-    case SingleInstance::Role::secondary:
-        if (instance->sendReopen()) return 0;
+    // A running instance that is quitting holds the lock without answering; this start then
+    // waits for it to end and takes over.
+    switch (instance->claimOrReopen()) {
+    case SingleInstance::Start::reopened:
+        return 0;
+    case SingleInstance::Start::unanswered:
         std::fprintf(stderr, "Kestrine is already running, but did not answer: %s\n", instance->problem().c_str());
         return 1;
-    case SingleInstance::Role::unguarded:
-        std::fprintf(stderr, "Kestrine: running without the single-instance guard: %s\n",
-                     instance->problem().c_str());
-        break;
-    case SingleInstance::Role::primary:
+    case SingleInstance::Start::run:
+        if (instance->role() == SingleInstance::Role::unguarded)
+            std::fprintf(stderr, "Kestrine: running without the single-instance guard: %s\n",
+                         instance->problem().c_str());
         break;
     }
 
@@ -141,7 +143,7 @@ int main(int argc, char** argv) {
     QObject::connect(instance.get(), &SingleInstance::reopenRequested, delegate.get(), &AppDelegate::showSettings);
     AppDelegate* running = delegate.get();
     const bool tracing = PaintTrace::enabled();
-    // SIGTERM and SIGINT write pending Dock work at once, then end the program through the
+    // SIGTERM, SIGINT and SIGHUP write pending Dock work at once, then end the program through the
     // normal quit path.
     TerminationSignals terminationSignals;
     QObject::connect(&terminationSignals, &TerminationSignals::received, running, [running, tracing] {
