@@ -32,12 +32,27 @@ QString bundleIconFile(const QString& bundlePath) {
     }
 }
 
-QImage genericIcon(int side) {
-    QIcon icon = QIcon::fromTheme("application-x-executable");
-    if (icon.isNull()) {
-        QIcon::setThemeName("Adwaita");
-        icon = QIcon::fromTheme("application-x-executable");
+constexpr const char* genericIconName = "application-x-executable";
+
+// The generic icon of the Adwaita theme, read from its files in the icon search paths: the
+// process's own theme (and so every other icon it draws) stays as the desktop set it.
+QIcon adwaitaIcon() {
+    QIcon icon;
+    for (const QString& base : QIcon::themeSearchPaths()) {
+        QDir theme(base + "/Adwaita");
+        if (!theme.exists()) continue;
+        for (const QString& size : theme.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            const QString file = theme.filePath(size + "/mimetypes/" + genericIconName + ".png");
+            if (QFileInfo::exists(file)) icon.addFile(file);
+        }
+        if (!icon.isNull()) break;
     }
+    return icon;
+}
+
+QImage genericIcon(int side) {
+    QIcon icon = QIcon::fromTheme(genericIconName);
+    if (icon.isNull()) icon = adwaitaIcon();
     QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
