@@ -19,14 +19,21 @@
 #include "app/style/PressAnimator.h"
 #include "app/style/ReduceMotion.h"
 #include "app/style/ToggleSwitch.h"
+#include "app/platform/linux/X11Desktop.h"
 #include "tests/app/settings/SettingsViewTestSupport.h"
 
 #include <QGraphicsOpacityEffect>
 #include <QMessageBox>
+#include <QApplication>
+#include <QProcess>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using namespace kestrine;
 using namespace kestrine::testing;
@@ -103,6 +110,24 @@ TEST_F(SettingsViewTest, WithoutAnActivePresetTheShelfSectionIsAbsentAndTheCards
     EXPECT_EQ(cards.top() - (header.bottom() + 1), SettingsView::contentSpacing);
 }
 
+// The content scrolls by exactly what does not fit: nothing when the window is tall enough, from
+// the first layout at the window's own size on.
+TEST_F(SettingsViewTest, TheContentScrollsOnlyByWhatDoesNotFit) {
+    open();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+    QScrollArea* scroll = view->scrollArea();
+    for (int height : {820, 2000, 500}) {
+        SCOPED_TRACE(height);
+        view->resize(760, height);
+        QCoreApplication::processEvents();
+        const int viewport = scroll->viewport()->height();
+        const int needed = view->content()->heightForWidth(scroll->viewport()->width());
+        EXPECT_EQ(scroll->verticalScrollBar()->maximum(), std::max(0, needed - viewport));
+        EXPECT_EQ(view->content()->height(), std::max(needed, viewport));
+        EXPECT_EQ(scroll->verticalScrollBar()->isVisible(), needed > viewport);
+    }
+}
+
 TEST_F(SettingsViewTest, TheEditorSheetIsOneAtATimeAndClearsWhenItCloses) {
     open();
     ASSERT_TRUE(model->activePreset());
@@ -137,7 +162,67 @@ TEST_F(SettingsViewTest, TheEditorSheetIsOneAtATimeAndClearsWhenItCloses) {
     EXPECT_FALSE(view->editor());
 }
 
+// Real Tab presses (xdotool) into the active window walk the controls along the layout: the
+// shortcut row, the shelf header's pencil, the shelf's tiles left to right, the cards, and only
+// then the footer. The tiles and cards are rebuilt after the window is built, which is what
+// would put them last.
+TEST_F(SettingsViewTest, TabFollowsTheLayoutFromTopToBottom) {
+    if (QProcess::execute("xdotool", {"version"}) != 0) GTEST_SKIP() << "needs xdotool";
+    open();
+    ASSERT_TRUE(model->createPreset("Work", std::nullopt, {"com.a"}));
+    model->removeApp("com.c");
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+    X11Desktop::takeFocus(view.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(view.get(), 10000));
+    row().changeButton()->setFocus(Qt::TabFocusReason);
+    ASSERT_EQ(QApplication::focusWidget(), row().changeButton());
+
+    const std::vector<std::pair<const QWidget*, int>> sections = {
+        {view->header(), 0}, {view->shelfHeader(), 1}, {view->shelf(), 2}, {view->presetCards(), 3}, {view->footer(), 4}};
+    auto sectionOf = [&](const QWidget* w) {
+        for (auto [section, rank] : sections)
+            if (section->isAncestorOf(w)) return rank;
+        return -1;
+    };
+    std::vector<int> ranks;
+    std::vector<const QWidget*> shelfStops;
+    for (int press = 0; press < 40; ++press) {
+        QWidget* before = QApplication::focusWidget();
+        ASSERT_EQ(QProcess::execute("xdotool", {"key", "Tab"}), 0);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() != before; }, 10000)) << press;
+        QWidget* now = QApplication::focusWidget();
+        if (now == row().changeButton()) break;  // round the window once
+        ranks.push_back(sectionOf(now));
+        if (ranks.back() == 2) shelfStops.push_back(now);
+    }
+    ASSERT_FALSE(ranks.empty());
+    EXPECT_TRUE(std::is_sorted(ranks.begin(), ranks.end())) << ::testing::PrintToString(ranks);
+    for (int rank : {1, 2, 3, 4}) EXPECT_NE(std::find(ranks.begin(), ranks.end(), rank), ranks.end()) << rank;
+    // Along the shelf: each stop right of the one before or on a later line.
+    for (std::size_t i = 1; i < shelfStops.size(); ++i) {
+        const QPoint a = shelfStops[i - 1]->mapTo(view->shelf(), QPoint());
+        const QPoint b = shelfStops[i]->mapTo(view->shelf(), QPoint());
+        EXPECT_TRUE(b.x() > a.x() || b.y() > a.y()) << i;
+    }
+    EXPECT_GE(shelfStops.size(), view->shelf()->tiles().size());
+}
+
 // MARK: - Shortcut row
+
+TEST_F(SettingsViewTest, InAWaylandSessionTheRowSaysTheShortcutCannotWork) {
+    open();
+    EXPECT_FALSE(shown(row().unavailableLine()));
+    center->setAvailability(HotKey::Availability::unavailableOnWayland);
+    EXPECT_TRUE(shown(row().unavailableLine()));
+    EXPECT_EQ(row().unavailableLine()->text(), Localization::tr("hotkey.unavailable.wayland"));
+    EXPECT_FALSE(shown(row().hotKeyLabel())) << "the row must not claim the shortcut opens anything";
+    EXPECT_EQ(capTexts(row()), (QStringList{"⌃", "⌥", "D"})) << "the chosen keys stay shown";
+    EXPECT_FALSE(shown(row().messageLine()));
+    clickKey(row().changeButton());
+    EXPECT_FALSE(shown(row().unavailableLine())) << "recording takes over the row";
+    clickKey(row().changeButton());
+    EXPECT_TRUE(shown(row().unavailableLine()));
+}
 
 TEST_F(SettingsViewTest, RecordingTakesOverTheRowAndResetAppearsOnlyForAChangedShortcut) {
     open();
