@@ -6,7 +6,10 @@
 #include "app/style/PaletteLabel.h"
 #include "app/style/Typography.h"
 
+#include <QFontInfo>
 #include <QFontMetrics>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -143,6 +146,24 @@ TEST(PaletteLabel, ContentsMarginsCountInEveryMeasure) {
     // A single line reports one line's height whatever the width.
     label.setWrapping(false);
     EXPECT_EQ(label.heightForWidth(10), QFontMetrics(label.font()).height() + 8);
+}
+
+// Sizes are points: on the test screen they come out at size x DPI / 72 pixels, whatever DPI the
+// screen reports, for the text styles and the fixed sizes alike.
+TEST(Typography, TextSizesArePointsThatTheScreensResolutionTurnsIntoPixels) {
+    const qreal dpi = QGuiApplication::primaryScreen()->logicalDotsPerInchY();
+    ASSERT_NE(dpi, 72) << "at 72 DPI points and pixels cannot be told apart";
+    const std::pair<QFont, qreal> rows[] = {
+        {Typography::font(TextStyle::caption), Typography::pointSize(TextStyle::caption)},
+        {Typography::font(TextStyle::title3, QFont::DemiBold), Typography::pointSize(TextStyle::title3)},
+        {Typography::systemFont(28), 28},
+        {Typography::monospacedFont(12), 12},
+    };
+    for (const auto& [font, points] : rows) {
+        const QFontInfo info(font);
+        EXPECT_NEAR(info.pointSizeF(), points, 0.5) << points;
+        EXPECT_NEAR(info.pixelSize(), points * dpi / 72, 1) << points;
+    }
 }
 
 TEST(MorePopoverPlacement, BelowTheAnchorCentredAboveWhenNoRoomAndInsideTheScreen) {
