@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
 namespace kestrine {
 
@@ -10,6 +12,19 @@ namespace kestrine {
 class HotKey {
 public:
     using Handler = std::function<void()>;
+    using EnvironmentLookup = std::function<std::optional<std::string>(const std::string& name)>;
+
+    /// Whether the platform's hot-key service can deliver a system-wide shortcut in this
+    /// session at all.
+    enum class Availability {
+        available,
+        // A Wayland session: an X11 grab (through XWayland) would be accepted but only fire
+        // while an X11 window has the keyboard, so none is made.
+        unavailableOnWayland,
+    };
+    /// The availability for the session the environment describes, and for this process's.
+    static Availability availability(const EnvironmentLookup& environment);
+    static Availability availability();
 
     virtual ~HotKey() = default;
 

@@ -12,7 +12,10 @@ namespace kestrine {
 HotKeyCenter::HotKeyCenter(std::unique_ptr<HotKeyStorage> storage, HotKeyFactory factory, Logger log,
                            QObject* parent)
     : QObject(parent), storage_(std::move(storage)), factory_(std::move(factory)), log_(std::move(log)) {
-    if (!factory_) factory_ = &HotKey::make;
+    if (!factory_) {
+        factory_ = &HotKey::make;
+        availability_ = HotKey::availability();
+    }
     if (!log_) log_ = [](const std::string& line) { ::syslog(LOG_ERR, "%s", line.c_str()); };
     spec_ = storage_->load();
 }
@@ -23,12 +26,22 @@ QString HotKeyCenter::displayText(const HotKeySpec& spec) {
     return QString::fromStdString(ShortcutText::text(spec));
 }
 
+void HotKeyCenter::setAvailability(HotKey::Availability availability) {
+    availability_ = availability;
+    if (!isAvailable()) {
+        hotKey_.reset();
+        errorMessage_.reset();
+    }
+    emit changed();
+}
+
 void HotKeyCenter::setErrorMessage(std::optional<QString> message) {
     errorMessage_ = std::move(message);
     emit changed();
 }
 
 std::unique_ptr<HotKey> HotKeyCenter::makeHotKey(const HotKeySpec& spec) {
+    if (!isAvailable()) return nullptr;
     QPointer<HotKeyCenter> self(this);
     return factory_(spec.keyCode, spec.modifiers.rawValue, [self] {
         if (!self) return;
@@ -42,8 +55,14 @@ std::unique_ptr<HotKey> HotKeyCenter::makeHotKey(const HotKeySpec& spec) {
 }
 
 void HotKeyCenter::start() {
-    auto registration = makeHotKey(spec_);
-    hotKey_ = std::move(registration); // the previous registration ends here
+    // The previous registration ends first: it holds the very combination asked for, and the
+    // system refuses a second grab of it while the first is live.
+    hotKey_.reset();
+    if (!isAvailable()) {
+        emit changed();
+        return;
+    }
+    hotKey_ = makeHotKey(spec_);
     if (!hotKey_) errorMessage_ = Localization::format("hotkey.error.startFailed", displayText(spec_));
     emit changed();
 }
@@ -79,7 +98,7 @@ void HotKeyCenter::update(const HotKeySpec& spec) {
         return;
     }
     auto registration = makeHotKey(spec);
-    if (!registration) {
+    if (!registration && isAvailable()) {
         errorMessage_ = Localization::format("hotkey.error.inUse", displayText(spec));
         ensureRegistered();
         emit changed();

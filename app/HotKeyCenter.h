@@ -24,7 +24,7 @@ public:
     using Logger = std::function<void(const std::string& line)>;
 
     /// Loads the shortcut from `storage`; registers nothing yet. `factory` defaults to the
-    /// platform's hot keys and `log` to the system log.
+    /// platform's hot keys, with the availability of this session, and `log` to the system log.
     explicit HotKeyCenter(std::unique_ptr<HotKeyStorage> storage, HotKeyFactory factory = nullptr,
                           Logger log = nullptr, QObject* parent = nullptr);
     ~HotKeyCenter() override;
@@ -35,11 +35,19 @@ public:
     bool isRegistered() const { return static_cast<bool>(hotKey_); }
     bool isDefault() const { return spec_ == HotKeySpec::defaultSpec(); }
 
+    /// Whether a global shortcut can be registered in this session. While it cannot, nothing
+    /// is registered and no error is set: the shortcut is kept and saved as the user's choice
+    /// (for the desktop's own keyboard settings), and the settings window says why it does not
+    /// work here.
+    HotKey::Availability availability() const { return availability_; }
+    bool isAvailable() const { return availability_ == HotKey::Availability::available; }
+    void setAvailability(HotKey::Availability availability);
+
     /// What a press does; runs on a later turn of the event loop, never inside the
     /// platform's callback.
     std::function<void()> onTrigger;
 
-    /// Registers the current shortcut anew.
+    /// Registers the current shortcut anew, ending the previous registration first.
     void start();
     /// Registers the current shortcut when it is not registered.
     void ensureRegistered();
@@ -64,6 +72,7 @@ private:
     std::unique_ptr<HotKeyStorage> storage_;
     HotKeyFactory factory_;
     Logger log_;
+    HotKey::Availability availability_ = HotKey::Availability::available;
 };
 
 } // namespace kestrine

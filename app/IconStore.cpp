@@ -45,8 +45,30 @@ QImage largestImage(const QString& file) {
     return best;
 }
 
+constexpr const char* genericIconName = "application-x-executable";
+
+// An icon of a named theme read from its files in the icon search paths, for when the process's
+// own theme lacks it: the process's theme (and so every other icon it draws) stays as the
+// desktop set it.
+QIcon themeFolderIcon(const QString& themeName, const QString& name) {
+    QIcon icon;
+    for (const QString& base : QIcon::themeSearchPaths()) {
+        QDir theme(base + "/" + themeName);
+        if (!theme.exists()) continue;
+        for (const QString& size : theme.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            QDir sized(theme.filePath(size));
+            for (const QString& context : sized.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+                for (const char* suffix : {".png", ".svg"})
+                    if (const QString file = sized.filePath(context + "/" + name + suffix); QFileInfo::exists(file))
+                        icon.addFile(file);
+        }
+        if (!icon.isNull()) break;
+    }
+    return icon;
+}
+
 // The icon a desktop entry names: an absolute image path, or a name looked up in the user's
-// icon theme, then hicolor (Qt's theme lookup), then the legacy pixmaps folder.
+// icon theme, then Adwaita and hicolor, then the legacy pixmaps folder.
 QImage desktopEntryIcon(const QString& desktopFile, int side) {
     const auto value = DesktopEntries::iconName(desktopFile.toStdString());
     if (!value) return {};
@@ -57,11 +79,8 @@ QImage desktopEntryIcon(const QString& desktopFile, int side) {
     for (const char* suffix : {".png", ".svg", ".xpm"})
         if (name.endsWith(QLatin1String(suffix))) name.chop(4);
     QIcon themed = QIcon::fromTheme(name);
-    if (themed.isNull() && QIcon::themeName().isEmpty()) {
-        // Without a desktop's theme setting, the default theme of GNOME, which inherits hicolor.
-        QIcon::setThemeName("Adwaita");
-        themed = QIcon::fromTheme(name);
-    }
+    for (const char* fallback : {"Adwaita", "hicolor"})
+        if (themed.isNull()) themed = themeFolderIcon(fallback, name);
     if (!themed.isNull()) return themed.pixmap(QSize(side, side)).toImage();
     for (const char* suffix : {".png", ".svg", ".xpm"}) {
         const QString file = "/usr/share/pixmaps/" + name + suffix;
@@ -71,11 +90,8 @@ QImage desktopEntryIcon(const QString& desktopFile, int side) {
 }
 
 QImage genericIcon(int side) {
-    QIcon icon = QIcon::fromTheme("application-x-executable");
-    if (icon.isNull()) {
-        QIcon::setThemeName("Adwaita");
-        icon = QIcon::fromTheme("application-x-executable");
-    }
+    QIcon icon = QIcon::fromTheme(genericIconName);
+    if (icon.isNull()) icon = themeFolderIcon("Adwaita", genericIconName);
     QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);

@@ -43,7 +43,12 @@ void LaunchAtLogin::setEnabled(bool enabled) {
 }
 
 void LaunchAtLogin::openLoginItemsSettings() const {
-    auto folder = XdgAutostartService::defaultConfigHome() / "autostart";
+    std::filesystem::path folder;
+    try {
+        folder = XdgAutostartService::defaultConfigHome() / "autostart";
+    } catch (const std::exception&) {
+        return; // no home folder: there is no autostart folder to show
+    }
     QDir().mkpath(QString::fromStdString(folder.string()));
     QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(folder.string())));
 }

@@ -40,8 +40,16 @@ void ShortcutRecorder::start() {
     qApp->installEventFilter(this);
     monitoring_ = true;
     QPointer<ShortcutRecorder> self(this);
-    // Any window losing the keyboard (the user went elsewhere) ends the recording.
-    resignObserver_ = QObject::connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [self] {
+    // The window that has the keyboard losing it (the user went elsewhere) ends the recording.
+    // A window gaining it does not: clicking "Change" in a window that was not active makes that
+    // window active just as the recording starts.
+    keyWindow_ = qGuiApp->focusWindow();
+    resignObserver_ = QObject::connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [self](QWindow* now) {
+        if (!self) return;
+        if (!self->keyWindow_ || self->keyWindow_ == now) {
+            self->keyWindow_ = now;
+            return;
+        }
         QMetaObject::invokeMethod(
             self.data(),
             [self] {
@@ -60,6 +68,7 @@ void ShortcutRecorder::stop() {
     monitoring_ = false;
     QObject::disconnect(resignObserver_);
     resignObserver_ = {};
+    keyWindow_ = nullptr;
     center_.ensureRegistered();
     emit changed();
 }

@@ -2,6 +2,8 @@
 
 #include <QMetaObject>
 #include <QObject>
+#include <QPointer>
+#include <QWindow>
 #include <QString>
 
 #include <optional>
@@ -50,6 +52,8 @@ private:
     std::optional<QString> hint_;
     bool monitoring_ = false;
     QMetaObject::Connection resignObserver_;
+    // The window that had the keyboard when recording started or gained it since.
+    QPointer<QWindow> keyWindow_;
 };
 
 } // namespace kestrine

@@ -140,17 +140,21 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "Kestrine: %s\n", error.what());
         return 1;
     }
-    switch (instance->claim()) {
-    case SingleInstance::Role::secondary:
-        if (command.kind != Command::Kind::start) return CommandSession::sendToRunning(command, *instance);
-        if (instance->sendReopen()) return 0;
+    // A command goes to the running instance when there is one.
+    if (command.kind != Command::Kind::start && instance->claim() == SingleInstance::Role::secondary)
+        return CommandSession::sendToRunning(command, *instance);
+    // A running instance that is quitting holds the lock without answering; a start then
+    // waits for it to end and takes over.
+    switch (instance->claimOrReopen()) {
+    case SingleInstance::Start::reopened:
+        return 0;
+    case SingleInstance::Start::unanswered:
         std::fprintf(stderr, "Kestrine is already running, but did not answer: %s\n", instance->problem().c_str());
         return 1;
-    case SingleInstance::Role::unguarded:
-        std::fprintf(stderr, "Kestrine: running without the single-instance guard: %s\n",
-                     instance->problem().c_str());
-        break;
-    case SingleInstance::Role::primary:
+    case SingleInstance::Start::run:
+        if (instance->role() == SingleInstance::Role::unguarded)
+            std::fprintf(stderr, "Kestrine: running without the single-instance guard: %s\n",
+                         instance->problem().c_str());
         break;
     }
 
@@ -183,7 +187,7 @@ int main(int argc, char** argv) {
     instance->setCommandHandler(CommandSession::handler(*delegate, locations));
     AppDelegate* running = delegate.get();
     const bool tracing = PaintTrace::enabled();
-    // SIGTERM and SIGINT write pending Dock work at once, then end the program through the
+    // SIGTERM, SIGINT and SIGHUP write pending Dock work at once, then end the program through the
     // normal quit path.
     TerminationSignals terminationSignals;
     QObject::connect(&terminationSignals, &TerminationSignals::received, running, [running, tracing] {

@@ -4,6 +4,7 @@
 
 #include "app/AppModel.h"
 #include "app/Localization.h"
+#include "app/layout/LayoutOverhang.h"
 #include "app/settings/DockShelfView.h"
 #include "app/settings/ErrorBanner.h"
 #include "app/settings/FooterBar.h"
@@ -36,6 +37,38 @@ Motion bannerMotion() {
     return ReduceMotion::isOn() ? Motion::easeInOut(0.12) : Motion::spring(0.35, 0.8);
 }
 
+// Reading order of two sibling widgets by what they show: side by side (their visible heights
+// overlap, neither spanning the other) left to right, otherwise top to bottom.
+bool readsBefore(const QWidget* a, const QWidget* b) {
+    const QRect ra = a->geometry().marginsRemoved(LayoutOverhang::of(a));
+    const QRect rb = b->geometry().marginsRemoved(LayoutOverhang::of(b));
+    const bool overlap = ra.top() <= rb.bottom() && rb.top() <= ra.bottom();
+    const bool spans = (ra.top() <= rb.top() && ra.bottom() >= rb.bottom()) ||
+                       (rb.top() <= ra.top() && rb.bottom() >= ra.bottom());
+    if (overlap && !spans && ra.left() != rb.left()) return ra.left() < rb.left();
+    if (ra.top() != rb.top()) return ra.top() < rb.top();
+    return ra.left() < rb.left();
+}
+
+// Appends the widgets under `parent` that take focus with Tab, in reading order; a container's
+// widgets come in its place. Windows of their own (the editor sheet, popovers) are not included.
+void collectTabOrder(const QWidget* parent, QList<QWidget*>& order) {
+    QList<QWidget*> children;
+    for (QObject* object : parent->children()) {
+        auto* child = qobject_cast<QWidget*>(object);
+        if (!child || child->isWindow() || !child->isVisibleTo(parent)) continue;
+        // A small insertion sort: the relation is not a strict order for arbitrary rectangles,
+        // so nothing here may rely on one.
+        qsizetype at = children.size();
+        while (at > 0 && readsBefore(child, children[at - 1])) --at;
+        children.insert(at, child);
+    }
+    for (QWidget* child : children) {
+        if ((child->focusPolicy() & Qt::TabFocus) && child->isEnabled()) order.append(child);
+        collectTabOrder(child, order);
+    }
+}
+
 }  // namespace
 
 SettingsView::SettingsView(AppModel& model, LaunchAtLogin& loginItem, HotKeyCenter& center, ShortcutRecorder& recorder,
@@ -47,6 +80,9 @@ SettingsView::SettingsView(AppModel& model, LaunchAtLogin& loginItem, HotKeyCent
 
     scroll_ = new QScrollArea(this);
     scroll_->setFrameShape(QFrame::NoFrame);
+    // No stop of its own in the Tab order: Tab scrolls to the control it reaches, and the paging
+    // keys still arrive here from the control that has the focus.
+    scroll_->setFocusPolicy(Qt::NoFocus);
     scroll_->setWidgetResizable(true);
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -83,7 +119,9 @@ SettingsView::SettingsView(AppModel& model, LaunchAtLogin& loginItem, HotKeyCent
 
     cards_ = new PresetCardsView(model_, content_);
     column->addWidget(cards_, fill);
-    column->addStretch();
+    // No stretch after the cards: it would add the column's spacing below them, making the
+    // content taller than what it shows, so the area would scroll when everything fits. Room
+    // left over stays below the last part.
 
     scroll_->setWidget(content_);
     // The scroll area fills its widget with the window colour; the canvas shows through instead.
@@ -221,6 +259,25 @@ void SettingsView::styleScrollBar() {
             .arg(thumb.green())
             .arg(thumb.blue())
             .arg(thumb.alpha()));
+}
+
+QList<QWidget*> SettingsView::tabOrder() const {
+    QList<QWidget*> order;
+    // The banner lies over the top of the content; it comes first, as it reads first.
+    if (banner_ && banner_->isVisibleTo(this)) collectTabOrder(banner_, order);
+    for (QWidget* part : {static_cast<QWidget*>(scroll_), static_cast<QWidget*>(footer_)}) {
+        if ((part->focusPolicy() & Qt::TabFocus) && part->isEnabled()) order.append(part);
+        collectTabOrder(part, order);
+    }
+    return order;
+}
+
+bool SettingsView::focusNextPrevChild(bool next) {
+    // Tiles and cards are rebuilt as the model changes, which would put them at the end of the
+    // focus chain; the chain is laid out again along the layout before each move.
+    const QList<QWidget*> order = tabOrder();
+    for (qsizetype i = 0; i + 1 < order.size(); ++i) QWidget::setTabOrder(order[i], order[i + 1]);
+    return QWidget::focusNextPrevChild(next);
 }
 
 void SettingsView::paintEvent(QPaintEvent*) {

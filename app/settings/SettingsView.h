@@ -68,10 +68,15 @@ public:
     // Opens the editor sheet; does nothing while a sheet is open.
     void openEditor(const PresetEditorMode& mode);
 
+    // The widgets that Tab visits, in the order of the layout: the banner while it shows, then
+    // the content top to bottom (side by side left to right), then the footer.
+    QList<QWidget*> tabOrder() const;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void modelChanged();

@@ -97,6 +97,11 @@ ShortcutRow::ShortcutRow(HotKeyCenter& center, ShortcutRecorder& recorder, QWidg
 
     column->addWidget(row, {});
 
+    unavailable_ = new PaletteLabel(Localization::tr("hotkey.unavailable.wayland"), Typography::font(TextStyle::caption),
+                                    Palette::Swatch::inkSoft, this);
+    unavailable_->setWrapping(true);
+    column->addWidget(unavailable_, {});
+
     help_ = new PaletteLabel(Localization::tr("hotkey.recording.help"), Typography::font(TextStyle::caption),
                              Palette::Swatch::inkSoft, this);
     help_->setWrapping(true);
@@ -142,7 +147,8 @@ void ShortcutRow::refresh() {
 
     badge_->setVisible(recording);
     capsBox_->setVisible(!recording);
-    hotKeyLabel_->setVisible(!recording);
+    hotKeyLabel_->setVisible(!recording && center_.isAvailable());
+    unavailable_->setVisible(!recording && !center_.isAvailable());
     change_->setText(Localization::tr(recording ? "common.cancel" : "hotkey.change"));
     reset_->setVisible(!recording && !center_.isDefault());
     help_->setVisible(recording);

@@ -1,7 +1,9 @@
 // The global shortcut in the header: its keys as key caps with "opens the quick switcher", the
 // Change / Cancel button that starts or cancels recording, a Reset button while the shortcut is
 // not the default one, and under them the recording help and the recorder's hint or the hot-key
-// centre's error. It follows the centre and the recorder.
+// centre's error. In a session where no global shortcut can be registered (Wayland), the keys
+// stay as the user's choice but a note says the shortcut does not work here instead of the
+// "opens the quick switcher" label. It follows the centre and the recorder.
 #pragma once
 
 #include <QWidget>
@@ -32,6 +34,8 @@ public:
     KeyButton* changeButton() const { return change_; }
     KeyButton* resetButton() const { return reset_; }
     PaletteLabel* helpLine() const { return help_; }
+    // Shown while the centre reports that no global shortcut is available in this session.
+    PaletteLabel* unavailableLine() const { return unavailable_; }
     // The recorder's hint, or else the centre's error.
     PaletteLabel* messageLine() const { return message_; }
 
@@ -50,6 +54,7 @@ private:
     KeyButton* change_ = nullptr;
     KeyButton* reset_ = nullptr;
     PaletteLabel* help_ = nullptr;
+    PaletteLabel* unavailable_ = nullptr;
     PaletteLabel* message_ = nullptr;
 };
 

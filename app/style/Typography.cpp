@@ -3,15 +3,16 @@
 #include <QApplication>
 #include <QFontDatabase>
 
-#include <cmath>
+#include <algorithm>
 
 namespace kestrine::Typography {
 
 namespace {
 
 void applySize(QFont& font, qreal size) {
-    // Pixel sizes are whole numbers; points here are device-independent pixels.
-    font.setPixelSize(std::max(1, int(std::lround(size))));
+    // Points, not pixels: the screen's resolution (and the desktop's font DPI setting) turns
+    // them into pixels, so text keeps its size on every screen and follows the user's settings.
+    font.setPointSizeF(std::max(qreal(1), size));
 }
 
 }  // namespace

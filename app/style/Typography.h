@@ -1,4 +1,5 @@
-// Text styles of the interface, as fonts. Sizes are device-independent pixels used as points.
+// Text styles of the interface, as fonts. Sizes are typographic points, which the screen's
+// resolution turns into pixels.
 #pragma once
 
 #include <QFont>

@@ -28,10 +28,15 @@ std::filesystem::path supportDirectory(const std::optional<std::string>& xdgData
     throw std::runtime_error("no home folder: neither XDG_DATA_HOME nor HOME names an absolute path");
 }
 
-std::filesystem::path supportDirectory(const EnvironmentLookup& environment) {
+std::optional<std::string> homeDirectory(const EnvironmentLookup& environment) {
     auto home = environment("HOME");
     if (!isAbsolute(home)) home = homeFromUserDatabase();
-    return supportDirectory(environment("XDG_DATA_HOME"), home);
+    if (!isAbsolute(home)) return std::nullopt;
+    return home;
+}
+
+std::filesystem::path supportDirectory(const EnvironmentLookup& environment) {
+    return supportDirectory(environment("XDG_DATA_HOME"), homeDirectory(environment));
 }
 
 std::filesystem::path supportDirectory() {

@@ -23,6 +23,10 @@ using EnvironmentLookup = std::function<std::optional<std::string>(const std::st
 std::filesystem::path supportDirectory(const std::optional<std::string>& xdgDataHome,
                                        const std::optional<std::string>& home);
 
+/// The user's home folder: HOME when it is an absolute path, else the home folder of the user
+/// database; nothing when neither gives one.
+std::optional<std::string> homeDirectory(const EnvironmentLookup& environment);
+
 /// The support folder for the variables `environment` reports. When HOME is not set the
 /// home folder of the user database is used.
 std::filesystem::path supportDirectory(const EnvironmentLookup& environment);

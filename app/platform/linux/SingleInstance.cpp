@@ -4,6 +4,7 @@
 #include <QLocalSocket>
 #include <QTimer>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -62,7 +63,8 @@ SingleInstance::~SingleInstance() {
 }
 
 SingleInstance::Role SingleInstance::claim() {
-    if (role_) return *role_;
+    if (role_ && *role_ != Role::secondary) return *role_;
+    role_.reset();
     std::error_code error;
     std::filesystem::create_directories(directory_, error);
     if (error) {
@@ -86,6 +88,21 @@ SingleInstance::Role SingleInstance::claim() {
     }
     problem_ = errnoText("cannot lock " + lockPath().string());
     return *(role_ = Role::unguarded);
+}
+
+SingleInstance::Start SingleInstance::claimOrReopen(std::chrono::milliseconds limit) {
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + limit;
+    // Each try gives a starting instance time to listen, and a busy one time to answer.
+    constexpr auto attempt = std::chrono::milliseconds(1000);
+    while (true) {
+        if (claim() != Role::secondary) return Start::run;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (sendReopen(std::clamp(left, std::chrono::milliseconds(0), attempt))) return Start::reopened;
+        if (Clock::now() >= deadline) return Start::unanswered;
+        // Refused at once (a socket that is closing): a short pause before the lock is tried again.
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
 }
 
 bool SingleInstance::listen() {

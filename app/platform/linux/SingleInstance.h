@@ -49,8 +49,20 @@ public:
     std::filesystem::path lockPath() const { return directory_ / lockName; }
     std::filesystem::path socketPath() const { return directory_ / socketName; }
 
-    // Takes the lock when it is free. Calling it again returns the first answer.
+    // Takes the lock when it is free. Calling it again returns the first answer, except that a
+    // secondary one tries the lock again (its holder may have ended since).
     Role claim();
+
+    // How a start of the program settles with the running instance.
+    enum class Start {
+        run,         // this process holds the lock (or runs unguarded): it becomes the running instance
+        reopened,    // the running instance acknowledged "reopen"
+        unanswered,  // another process held the lock without answering until the limit (problem())
+    };
+    // Claims the lock, and while another process holds it asks that one to reopen. A holder that
+    // does not answer may be quitting, so the claim is tried again until `limit` has passed: once
+    // it has ended, this process takes over. Needs no QCoreApplication.
+    Start claimOrReopen(std::chrono::milliseconds limit = std::chrono::seconds(10));
     std::optional<Role> role() const { return role_; }
     // The reason of an unguarded claim or of a failed listen/sendReopen.
     const std::string& problem() const { return problem_; }

@@ -16,6 +16,7 @@ namespace {
 int pipeFDs[2] = {-1, -1};
 struct sigaction previousTerm {};
 struct sigaction previousInt {};
+struct sigaction previousHup {};
 
 extern "C" void onTerminationSignal(int number) {
     const int saved = errno;
@@ -42,6 +43,8 @@ TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGTERM, &action, &previousTerm);
     ::sigaction(SIGINT, &action, &previousInt);
+    // The end of the session (the terminal or the login closing) asks the same as SIGTERM.
+    ::sigaction(SIGHUP, &action, &previousHup);
     installed_ = true;
 }
 
@@ -49,6 +52,7 @@ TerminationSignals::~TerminationSignals() {
     if (!installed_) return;
     ::sigaction(SIGTERM, &previousTerm, nullptr);
     ::sigaction(SIGINT, &previousInt, nullptr);
+    ::sigaction(SIGHUP, &previousHup, nullptr);
     delete notifier_;
     ::close(pipeFDs[0]);
     ::close(pipeFDs[1]);

@@ -1,4 +1,4 @@
-// Turns SIGTERM and SIGINT into a Qt signal on the main thread, so that the program ends through
+// Turns SIGTERM, SIGINT and SIGHUP (the end of the session) into a Qt signal on the main thread, so that the program ends through
 // its normal quit path (which writes pending Dock work) instead of dying mid-way. The handler only
 // writes the signal's number into a socket pair; a socket notifier reads it in the event loop.
 #pragma once

@@ -45,6 +45,21 @@ std::uint16_t numLockMask(xcb_connection_t* c, xcb_key_symbols_t* symbols) {
 
 } // namespace
 
+HotKey::Availability HotKey::availability(const EnvironmentLookup& environment) {
+    const auto sessionType = environment("XDG_SESSION_TYPE");
+    const auto waylandDisplay = environment("WAYLAND_DISPLAY");
+    if (sessionType == "wayland" || (waylandDisplay && !waylandDisplay->empty()))
+        return Availability::unavailableOnWayland;
+    return Availability::available;
+}
+
+HotKey::Availability HotKey::availability() {
+    return availability([](const std::string& name) -> std::optional<std::string> {
+        const char* value = std::getenv(name.c_str());
+        return value ? std::optional<std::string>(value) : std::nullopt;
+    });
+}
+
 std::unique_ptr<HotKey> HotKey::make(std::uint32_t keyCode, std::uint8_t modifiers, Handler handler) {
     return X11HotKey::grab(keyCode, modifiers, std::move(handler));
 }

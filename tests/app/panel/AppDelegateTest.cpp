@@ -142,7 +142,7 @@ TEST_F(AppDelegateTest, QuittingWritesWorkStillInsideTheDebounce) {
 // debounce still holds. The manual scheduler never fires on its own, so the write can only come
 // from the quit path.
 TEST_F(AppDelegateTest, TerminationSignalsQuitThroughTheFlush) {
-    for (int number : {SIGTERM, SIGINT}) {
+    for (int number : {SIGTERM, SIGINT, SIGHUP}) {
         SCOPED_TRACE(number);
         model = build();
         model->reload();

@@ -1,5 +1,7 @@
 #include <QCoreApplication>
+#include <QLocalServer>
 #include <QLocalSocket>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -54,7 +56,7 @@ TEST_F(SingleInstanceTest, TheFirstStartHoldsTheLockUntilItEndsAndLaterStartsAre
     {
         SingleInstance second(root / "run");
         EXPECT_EQ(second.claim(), SingleInstance::Role::secondary);
-        EXPECT_EQ(second.claim(), SingleInstance::Role::secondary) << "asking again gives the same answer";
+        EXPECT_EQ(second.claim(), SingleInstance::Role::secondary) << "asking again while it runs";
         EXPECT_FALSE(second.listen());
     }
     first.reset();
@@ -98,6 +100,41 @@ TEST_F(SingleInstanceTest, ReopeningFailsWhenNobodyAnswers) {
     ASSERT_EQ(later.claim(), SingleInstance::Role::secondary);
     EXPECT_FALSE(later.sendReopen(100ms));
     EXPECT_FALSE(later.problem().empty());
+}
+
+// The running instance while it quits: a real process holds the lock, and the socket takes the
+// connection but nobody answers. Once a later start has knocked, the instance ends; that start
+// must then become the running instance instead of giving up.
+TEST_F(SingleInstanceTest, AStartWhileTheRunningOneQuitsTakesOverOnceItHasEnded) {
+    QProcess holder;
+    holder.start("flock", {QString::fromStdString((root / SingleInstance::lockName).string()), "sh", "-c",
+                           "echo held; exec cat"});
+    ASSERT_TRUE(holder.waitForStarted(10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return holder.canReadLine(); }, 10000)) << "flock never took the lock";
+    QLocalServer quitting;
+    ASSERT_TRUE(quitting.listen(QString::fromStdString((root / SingleInstance::socketName).string())));
+
+    SingleInstance later(root);
+    EXPECT_EQ(later.claimOrReopen(100ms), SingleInstance::Start::unanswered) << "the limit holds while it runs";
+    EXPECT_FALSE(later.problem().empty());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return quitting.hasPendingConnections(); }, 10000));
+    while (QLocalSocket* knock = quitting.nextPendingConnection()) delete knock;
+
+    std::atomic<bool> done = false;
+    SingleInstance::Start result{};
+    std::thread start([&] {
+        result = later.claimOrReopen(20s);
+        done = true;
+    });
+    const bool knocked = QTest::qWaitFor([&] { return quitting.hasPendingConnections(); }, 10000);
+    quitting.close();
+    holder.closeWriteChannel();  // cat ends, flock releases the lock
+    EXPECT_TRUE(QTest::qWaitFor([&] { return done.load(); }, 30000)) << "the later start never finished";
+    start.join();
+    EXPECT_TRUE(knocked) << "the later start first asked the running one";
+    EXPECT_EQ(result, SingleInstance::Start::run);
+    EXPECT_EQ(later.role(), SingleInstance::Role::primary);
+    holder.waitForFinished(10000);
 }
 
 TEST_F(SingleInstanceTest, OtherMessagesDoNotReopen) {

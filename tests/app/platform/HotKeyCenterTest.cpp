@@ -1,14 +1,21 @@
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QTest>
 #include <QWidget>
+#include <QWindow>
+
+#include <xcb/xcb.h>
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 
 #include "app/HotKeyCenter.h"
 #include "app/Localization.h"
 #include "app/ShortcutRecorder.h"
+#include "app/platform/linux/X11Desktop.h"
 
 using namespace kestrine;
 
@@ -94,6 +101,43 @@ TEST_F(CenterTest, ARefusedStartShowsTheShortcutAndLeavesNothingRegistered) {
     EXPECT_FALSE(center->isRegistered());
     ASSERT_TRUE(center->errorMessage());
     EXPECT_EQ(*center->errorMessage(), Localization::format("hotkey.error.startFailed", QString("Ctrl+Alt+D")));
+}
+
+TEST_F(CenterTest, StartingAgainReplacesTheRegistrationOfTheSameCombination) {
+    center->start();
+    center->start();
+    EXPECT_TRUE(center->isRegistered());
+    EXPECT_FALSE(center->errorMessage());
+    EXPECT_TRUE(keys.press(HotKeySpec::defaultSpec()));
+}
+
+TEST_F(CenterTest, WithoutAGlobalShortcutNothingRegistersButTheChoiceIsKept) {
+    center->start();
+    center->setAvailability(HotKey::Availability::unavailableOnWayland);
+    EXPECT_FALSE(center->isRegistered()) << "a registration made before ends";
+    const int attempts = keys.attempts;
+    center->start();
+    center->update(ctrlOptK);
+    EXPECT_EQ(keys.attempts, attempts);
+    EXPECT_FALSE(center->errorMessage()) << "not an error: the session has no global shortcuts";
+    EXPECT_EQ(stored, ctrlOptK);
+}
+
+TEST(HotKeyAvailability, AWaylandSessionHasNoGlobalShortcut) {
+    using Env = std::map<std::string, std::string>;
+    const std::pair<Env, bool> rows[] = {
+        {{{"XDG_SESSION_TYPE", "x11"}}, true},
+        {{{"XDG_SESSION_TYPE", "wayland"}}, false},
+        {{{"XDG_SESSION_TYPE", "x11"}, {"WAYLAND_DISPLAY", "wayland-0"}}, false},
+        {{{"WAYLAND_DISPLAY", ""}}, true},
+    };
+    for (const auto& [env, available] : rows) {
+        auto lookup = [&env](const std::string& name) -> std::optional<std::string> {
+            auto it = env.find(name);
+            return it == env.end() ? std::nullopt : std::optional(it->second);
+        };
+        EXPECT_EQ(HotKey::availability(lookup) == HotKey::Availability::available, available) << env.size();
+    }
 }
 
 TEST_F(CenterTest, UpdateRejectsInvalidShortcutsBeforeAnySystemCall) {
@@ -225,6 +269,37 @@ TEST_F(RecorderTest, AnUnsupportedKeyLeavesItsHint) {
     recorder->toggle();
     EXPECT_FALSE(recorder->isRecording());
     EXPECT_FALSE(recorder->hint());
+}
+
+// Real windows on the test's X server; setting the X input focus to none takes the keyboard from
+// every window of the program, as when another application is active.
+TEST_F(RecorderTest, OnlyTheKeyWindowLosingTheKeyboardEndsTheRecording) {
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11) GTEST_SKIP() << "needs X11";
+    auto focus = [x11](QWidget* window) {
+        if (window) X11Desktop::takeFocus(window);
+        else xcb_set_input_focus(x11->connection(), XCB_INPUT_FOCUS_NONE, XCB_NONE, XCB_CURRENT_TIME);
+        xcb_flush(x11->connection());
+        return QTest::qWaitFor([&] { return qGuiApp->focusWindow() == (window ? window->windowHandle() : nullptr); }, 10000);
+    };
+    QWidget settings, other;
+    for (QWidget* window : {&settings, &other}) {
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    }
+    ASSERT_TRUE(focus(nullptr));
+    // "Change" clicked in the inactive window, which becomes active as recording starts.
+    recorder->start();
+    ASSERT_TRUE(focus(&settings));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(recorder->isRecording()) << "gaining the keyboard must not end the recording";
+    // The user goes to another application, or to another window of this one.
+    for (QWidget* next : {static_cast<QWidget*>(nullptr), &other}) {
+        ASSERT_TRUE(focus(&settings));
+        recorder->start();
+        ASSERT_TRUE(focus(next));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !recorder->isRecording(); }, 10000));
+    }
 }
 
 TEST(ShortcutRecorderMapping, QtKeysAndModifiersMapToShortcutCodes) {

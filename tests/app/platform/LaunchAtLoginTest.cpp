@@ -1,6 +1,11 @@
+#include <QDeadlineTimer>
+#include <QProcess>
+#include <QThread>
+
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <map>
 
 #include "app/LaunchAtLogin.h"
 #include "app/Localization.h"
@@ -16,29 +21,83 @@ using Status = LoginItemService::Status;
 
 namespace {
 
-TEST(XdgAutostart, EnablingWritesAnEntryThatStartsTheProgramAsALoginItem) {
-    TempFolder config;
-    XdgAutostartService service(config.path(), "/opt/kestrine/bin/kestrine");
-    EXPECT_EQ(service.status(), Status::notRegistered);
-    service.registerItem();
-    EXPECT_EQ(service.status(), Status::enabled);
-    auto text = readFile(config / "autostart/kestrine.desktop");
-    EXPECT_NE(text.find("Exec=\"/opt/kestrine/bin/kestrine\" --login-item\n"), std::string::npos);
-    EXPECT_NE(text.find("Type=Application\n"), std::string::npos);
-    service.unregisterItem();
-    EXPECT_EQ(service.status(), Status::notRegistered);
-    service.unregisterItem(); // already gone: not an error
+bool haveGio() {
+    return QProcess::execute("gio", {"version"}) == 0;
 }
 
-TEST(XdgAutostart, AnEntryHiddenByTheUserCountsAsOff) {
-    TempFolder config;
-    writeFileAtomically(config / "autostart/kestrine.desktop", "[Desktop Entry]\nHidden=true\n");
-    EXPECT_EQ(XdgAutostartService(config.path(), "/x/bin/kestrine").status(), Status::notRegistered);
+// The entry is written for programs in awkward folders, then started by a real desktop-entry
+// launcher (GLib's, through `gio launch`): the program must get exactly its own path and
+// "--login-item".
+TEST(XdgAutostart, AWrittenEntryStartsTheProgramWhereverItLives) {
+    if (!haveGio()) GTEST_SKIP() << "needs gio";
+    for (const std::string folder : {"plain", "a b", "d$x `q` \"t\" it's", "back\\slash;&(x)|<y>", "line\nbreak"}) {
+        SCOPED_TRACE(folder);
+        TempFolder root;
+        const std::filesystem::path program = root / folder / "bin/kestrine";
+        const std::filesystem::path out = root / "argv";
+        writeFileAtomically(program, "#!/bin/sh\nprintf '%s\\n' \"$0\" \"$@\" > '" + out.string() + ".tmp' && mv '" +
+                                         out.string() + ".tmp' '" + out.string() + "'\n");
+        std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+        XdgAutostartService service(root / "config", program);
+        service.registerItem();
+        EXPECT_EQ(service.status(), Status::enabled);
+        ASSERT_EQ(QProcess::execute("gio", {"launch", QString::fromStdString(service.entryPath().string())}), 0);
+        QDeadlineTimer deadline(10000);
+        while (!std::filesystem::exists(out) && !deadline.hasExpired()) QThread::msleep(20);
+        ASSERT_TRUE(std::filesystem::exists(out)) << "the program never ran";
+        EXPECT_EQ(readFile(out), program.string() + "\n--login-item\n");
+        service.unregisterItem();
+        EXPECT_EQ(service.status(), Status::notRegistered);
+        service.unregisterItem(); // already gone: not an error
+    }
 }
 
-TEST(XdgAutostart, ExecQuotesSpecialCharacters) {
-    auto text = XdgAutostartService::entryText("/home/a b/$x\\y/bin/kestrine");
-    EXPECT_NE(text.find("Exec=\"/home/a b/\\\\$x\\\\\\\\y/bin/kestrine\" --login-item"), std::string::npos);
+TEST(XdgAutostart, APercentSignIsWrittenAsALiteralNotAFieldCode) {
+    // GLib's launcher checks that the program exists before expanding "%%", so it cannot
+    // start a program under such a folder at all; the format asks for the doubled sign.
+    const std::string text = XdgAutostartService::entryText("/opt/100%/bin/kestrine");
+    EXPECT_NE(text.find("Exec=/opt/100%%/bin/kestrine --login-item\n"), std::string::npos) << text;
+}
+
+TEST(XdgAutostart, AnEntryTurnedOffByTheUserOrTheDesktopCountsAsOff) {
+    struct Row {
+        const char* text;
+        bool enabled;
+    };
+    const Row rows[] = {
+        {"[Desktop Entry]\nExec=kestrine\n", true},
+        {"[Desktop Entry]\r\nHidden = true\r\n", false},
+        {"[Desktop Entry]\nHidden=false\n", true},
+        {"[Desktop Entry]\nX-GNOME-Autostart-enabled = false\n", false},
+        {"[Desktop Entry]\n# Hidden=true\nNotHidden=true\n", true},
+        {"[Desktop Entry]\nExec=kestrine\n[Desktop Action quit]\nHidden=true\n", true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        TempFolder config;
+        writeFileAtomically(config / "autostart/kestrine.desktop", row.text);
+        EXPECT_EQ(XdgAutostartService(config.path(), "/x/bin/kestrine").status(),
+                  row.enabled ? Status::enabled : Status::notRegistered);
+    }
+}
+
+TEST(XdgAutostart, TheConfigFolderComesFromXdgOrTheSameHomeAsTheSupportFolder) {
+    using Env = std::map<std::string, std::string>;
+    auto lookup = [](const Env& env) {
+        return [env](const std::string& name) -> std::optional<std::string> {
+            auto it = env.find(name);
+            return it == env.end() ? std::nullopt : std::optional(it->second);
+        };
+    };
+    const Env noHome{{"XDG_CONFIG_HOME", "relative/config"}};
+    const std::filesystem::path home = AppPaths::homeDirectory(lookup(noHome)).value_or("");
+    ASSERT_TRUE(home.is_absolute()) << "the user database names a home folder";
+    const std::pair<Env, std::filesystem::path> rows[] = {
+        {{{"XDG_CONFIG_HOME", "/cfg"}, {"HOME", "/home/u"}}, "/cfg"},
+        {{{"XDG_CONFIG_HOME", "rel"}, {"HOME", "/home/u"}}, "/home/u/.config"},
+        {noHome, home / ".config"},
+    };
+    for (const auto& [env, expected] : rows) EXPECT_EQ(XdgAutostartService::defaultConfigHome(lookup(env)), expected);
 }
 
 TEST(XdgAutostart, OnlyAnInstalledProgramCountsAsAnApplication) {

@@ -75,6 +75,8 @@ TEST_F(X11HotKeyTest, TheCenterReportsAShortcutHeldByAnotherClientAndKeepsTheOld
     center.onTrigger = [&] { ++triggers; };
     center.start();
     ASSERT_TRUE(center.isRegistered());
+    center.start();
+    ASSERT_TRUE(center.isRegistered()) << "starting again must replace the grab, not collide with it";
 
     auto other = X11HotKey::grab(kJ, kCtrlAlt, [] {});
     ASSERT_TRUE(other);

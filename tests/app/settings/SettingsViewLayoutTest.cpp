@@ -6,7 +6,10 @@
 #include "app/style/PaletteLabel.h"
 #include "app/style/Typography.h"
 
+#include <QFontInfo>
 #include <QFontMetrics>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -143,6 +146,16 @@ TEST(PaletteLabel, ContentsMarginsCountInEveryMeasure) {
     // A single line reports one line's height whatever the width.
     label.setWrapping(false);
     EXPECT_EQ(label.heightForWidth(10), QFontMetrics(label.font()).height() + 8);
+}
+
+// Sizes are points: on the test screen they come out at size x DPI / 72 pixels.
+TEST(Typography, TextSizesArePointsThatTheScreensResolutionTurnsIntoPixels) {
+    const qreal dpi = QGuiApplication::primaryScreen()->logicalDotsPerInchY();
+    ASSERT_NE(dpi, 72) << "at 72 DPI points and pixels cannot be told apart";
+    for (const auto& [font, points] : {std::pair{Typography::font(TextStyle::caption), Typography::pointSize(TextStyle::caption)},
+                                       std::pair{Typography::systemFont(28, QFont::DemiBold), qreal(28)},
+                                       std::pair{Typography::monospacedFont(12), qreal(12)}})
+        EXPECT_NEAR(QFontInfo(font).pixelSize(), points * dpi / 72, 1) << points;
 }
 
 TEST(MorePopoverPlacement, BelowTheAnchorCentredAboveWhenNoRoomAndInsideTheScreen) {

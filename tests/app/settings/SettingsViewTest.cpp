@@ -10,6 +10,7 @@
 #include "app/settings/PresetCardsView.h"
 #include "app/settings/PresetEditor.h"
 #include "app/settings/SettingsView.h"
+#include "app/SettingsWindowController.h"
 #include "app/settings/ShelfHeader.h"
 #include "app/settings/ShortcutRow.h"
 #include "app/style/IconButton.h"
@@ -19,14 +20,21 @@
 #include "app/style/PressAnimator.h"
 #include "app/style/ReduceMotion.h"
 #include "app/style/ToggleSwitch.h"
+#include "app/platform/linux/X11Desktop.h"
 #include "tests/app/settings/SettingsViewTestSupport.h"
 
 #include <QGraphicsOpacityEffect>
 #include <QMessageBox>
+#include <QApplication>
+#include <QProcess>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using namespace kestrine;
 using namespace kestrine::testing;
@@ -103,6 +111,22 @@ TEST_F(SettingsViewTest, WithoutAnActivePresetTheShelfSectionIsAbsentAndTheCards
     EXPECT_EQ(cards.top() - (header.bottom() + 1), SettingsView::contentSpacing);
 }
 
+// The content is as tall as what it shows plus its bottom padding, so it scrolls by exactly what
+// does not fit: nothing when the window is tall enough.
+TEST_F(SettingsViewTest, TheContentScrollsOnlyByWhatDoesNotFit) {
+    open();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+    QScrollArea* scroll = view->scrollArea();
+    for (int height : {2000, 500}) {
+        SCOPED_TRACE(height);
+        view->resize(760, height);
+        QCoreApplication::processEvents();
+        const int needed = view->content()->heightForWidth(scroll->viewport()->width());
+        EXPECT_EQ(needed, visibleRect(view->presetCards()).bottom() + 1 + SettingsView::contentPadding().bottom());
+        EXPECT_EQ(scroll->verticalScrollBar()->maximum(), std::max(0, needed - scroll->viewport()->height()));
+    }
+}
+
 TEST_F(SettingsViewTest, TheEditorSheetIsOneAtATimeAndClearsWhenItCloses) {
     open();
     ASSERT_TRUE(model->activePreset());
@@ -137,7 +161,62 @@ TEST_F(SettingsViewTest, TheEditorSheetIsOneAtATimeAndClearsWhenItCloses) {
     EXPECT_FALSE(view->editor());
 }
 
+// Real Tab presses (xdotool) walk the controls along the layout: the shortcut row, the shelf
+// header's pencil, the shelf's tiles left to right, the cards, and only then the footer. Tiles
+// and cards rebuilt after the window was built would otherwise come last.
+TEST_F(SettingsViewTest, TabFollowsTheLayoutFromTopToBottom) {
+    if (QProcess::execute("xdotool", {"version"}) != 0) GTEST_SKIP() << "needs xdotool";
+    buildModel();
+    SettingsWindowController controller(*model, *center, [this] { return makeLoginItem(); });
+    controller.show();
+    // A new preset (made active) and back: the shelf makes new tiles, the cards a new card.
+    ASSERT_TRUE(model->createPreset("Work", std::nullopt, {"com.a"}));
+    model->activate(0);
+    SettingsView* view = controller.view();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(controller.window()));
+    X11Desktop::takeFocus(controller.window());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(controller.window(), 10000));
+    ShortcutRow& row = *view->header()->shortcutRow();
+    row.changeButton()->setFocus(Qt::TabFocusReason);
+
+    const QWidget* sections[] = {view->header(), view->shelfHeader(), view->shelf(), view->presetCards(), view->footer()};
+    std::vector<int> ranks;
+    std::vector<QPoint> shelfStops;
+    for (int press = 0; press < 40; ++press) {
+        QWidget* before = QApplication::focusWidget();
+        ASSERT_EQ(QProcess::execute("xdotool", {"key", "Tab"}), 0);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() != before; }, 10000)) << press;
+        QWidget* now = QApplication::focusWidget();
+        if (now == row.changeButton()) break;  // once round the window
+        const auto* section = std::find_if(std::begin(sections), std::end(sections),
+                                           [&](const QWidget* s) { return s->isAncestorOf(now); });
+        ranks.push_back(int(section - std::begin(sections)));
+        if (ranks.back() == 2) shelfStops.push_back(now->mapTo(view->shelf(), QPoint()));
+    }
+    EXPECT_EQ(ranks.front(), 1);
+    EXPECT_EQ(ranks.back(), 4);
+    EXPECT_TRUE(std::is_sorted(ranks.begin(), ranks.end())) << ::testing::PrintToString(ranks);
+    ASSERT_GE(shelfStops.size(), view->shelf()->tiles().size());
+    for (std::size_t i = 1; i < shelfStops.size(); ++i)
+        EXPECT_TRUE(shelfStops[i].x() > shelfStops[i - 1].x() || shelfStops[i].y() > shelfStops[i - 1].y()) << i;
+}
+
 // MARK: - Shortcut row
+
+TEST_F(SettingsViewTest, InAWaylandSessionTheRowSaysTheShortcutCannotWork) {
+    open();
+    EXPECT_FALSE(shown(row().unavailableLine()));
+    center->setAvailability(HotKey::Availability::unavailableOnWayland);
+    EXPECT_TRUE(shown(row().unavailableLine()));
+    EXPECT_EQ(row().unavailableLine()->text(), Localization::tr("hotkey.unavailable.wayland"));
+    EXPECT_FALSE(shown(row().hotKeyLabel())) << "the row must not claim the shortcut opens anything";
+    EXPECT_EQ(capTexts(row()), (QStringList{"⌃", "⌥", "D"})) << "the chosen keys stay shown";
+    EXPECT_FALSE(shown(row().messageLine()));
+    clickKey(row().changeButton());
+    EXPECT_FALSE(shown(row().unavailableLine())) << "recording takes over the row";
+    clickKey(row().changeButton());
+    EXPECT_TRUE(shown(row().unavailableLine()));
+}
 
 TEST_F(SettingsViewTest, RecordingTakesOverTheRowAndResetAppearsOnlyForAChangedShortcut) {
     open();

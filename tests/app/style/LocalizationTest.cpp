@@ -25,7 +25,7 @@ const QStringList kKeys = {
     "footer.login.approval", "footer.login.open", "footer.login.unavailable", "footer.more", "hero.hotkey",
     "hero.tagline", "hotkey.change", "hotkey.error.inUse", "hotkey.error.needsModifier",
     "hotkey.error.startFailed", "hotkey.error.unsupported", "hotkey.recording", "hotkey.recording.help",
-    "hotkey.reset", "hotkey.wayland.body", "hotkey.wayland.copy", "hotkey.wayland.gnomeAdd",
+    "hotkey.reset", "hotkey.unavailable.wayland", "hotkey.wayland.body", "hotkey.wayland.copy", "hotkey.wayland.gnomeAdd",
     "hotkey.wayland.gnomeName", "hotkey.wayland.gnomeRemove", "login.error.failed", "login.error.notBundle", "menu.close", "menu.quit", "menu.window",
     "mini.a11y.active", "mini.empty", "mini.hint", "more.quit.body", "more.quit.button", "more.quit.title",
     "more.recents.body", "more.recents.title", "more.restore.body", "more.restore.button", "more.restore.title",
