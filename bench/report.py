@@ -34,11 +34,11 @@ MEASURES = [
     Measure("BM_PlanSwitchPreset", "Plan, switch preset (60 tiles)", limit=100 * MICRO),
     Measure("BM_PlanReorderSameLength", "Plan, reorder (60 tiles)", limit=100 * MICRO),
     Measure("BM_PlanUnchanged", "Plan, unchanged (60 tiles)", limit=100 * MICRO),
-    Measure("BM_StateSave", "State save", floor="BM_FloorWriteAtomically", within=3),
-    Measure("BM_StateLoad", "State load", floor="BM_FloorReadFile", within=3),
+    Measure("BM_StateSave", "State save (30 presets of 40 apps, 60 tiles)", limit=5 * MILLI),
+    Measure("BM_StateLoad", "State load (30 presets of 40 apps, 60 tiles)", limit=5 * MILLI),
     Measure("BM_Activate", "Activate preset (40 tiles, files)",
             floor="BM_ActivateFloor_ThreeAtomicWrites", within=3),
-    Measure("BM_Scan", "Scan 1,000 bundles", floor="BM_ListAndReadFloor", within=2),
+    Measure("BM_Scan", "Scan 1,000 bundles", limit=50 * MILLI),
     Measure("BM_GnomeSwitchFromPanel", "GNOME switch, activate → favourites written",
             floor="BM_GsettingsSetCommand", within=1),
     Measure("BM_DesktopEntryScan", "Desktop-entry scan (machine + 500)", limit=50 * MILLI),
@@ -48,13 +48,16 @@ MEASURES = [
             floor="GsettingsSetFavorites", within=1),
     Measure("ResidentMemoryWith300Icons", "Resident memory, 300 icons", limit=80,
             counter="VmRSS_MB", unit="MB"),
-    # Where state load and save time goes; no target of their own.
+    # Where state load, save and scan time goes; no target of their own.
+    Measure("BM_FloorWriteAtomically", "  detail: atomic write of the state's bytes"),
+    Measure("BM_FloorReadFile", "  detail: read of the state's bytes"),
     Measure("BM_StateEncodeOnly", "  detail: state encode, no file"),
     Measure("BM_StateEncodeFreshTiles", "  detail: state encode, tiles not encoded yet"),
     Measure("BM_StateDecodeOnly", "  detail: state decode, no file"),
     Measure("BM_StateCopyOnly", "  detail: state deep copy"),
     Measure("BM_TileDecodeOnly", "  detail: decode 60 stored tiles"),
-    Measure("BM_JSONSyntaxOnly", "  detail: JSON syntax pass"),
+    Measure("BM_JSONParseOnly", "  detail: JSON parse"),
+    Measure("BM_ListAndReadFloor", "  detail: scan's listing and reading, no parsing"),
 ]
 
 TIME_UNITS = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}

@@ -3,16 +3,14 @@
 #include <cmath>
 #include <limits>
 
-#include "core/model/JSONDocument.h"
-#include "core/model/JSONWriter.h"
 #include "core/plist/Base64.h"
 #include "core/plist/PlistCoding.h"
 #include "core/support/AtomicFile.h"
 
-#include <nlohmann/json.hpp>
-
 namespace kestrine {
 namespace {
+
+using nlohmann::json;
 
 // ---- Places in the document, formatted only when an error needs them -------------------
 
@@ -50,84 +48,84 @@ struct Decoder {
         throw StateFileError(message);
     }
 
-    static std::string describe(const JSONValue& value) {
+    static std::string describe(const json& value) {
         switch (value.type()) {
-        case JSONValue::Type::Null:
+        case json::value_t::null:
             return "null";
-        case JSONValue::Type::Boolean:
+        case json::value_t::boolean:
             return "a boolean";
-        case JSONValue::Type::String:
+        case json::value_t::string:
             return "a string";
-        case JSONValue::Type::Array:
+        case json::value_t::array:
             return "an array";
-        case JSONValue::Type::Object:
+        case json::value_t::object:
             return "an object";
         default:
             return "a number";
         }
     }
 
-    [[noreturn]] void wrongType(const Place& place, const char* expected, const JSONValue& found) const {
+    [[noreturn]] void wrongType(const Place& place, const char* expected, const json& found) const {
         fail(&place, std::string("expected ") + expected + ", found " + describe(found));
     }
 
-    /// The member `key` of `object`, or nothing when it is missing or null.
-    static std::optional<JSONValue> optionalMember(const JSONValue& object, const char* key) {
+    /// The member `key` of `object`, or null when it is missing or null.
+    static const json* optionalMember(const json& object, const char* key) {
         auto member = object.find(key);
-        if (!member || member->isNull()) return std::nullopt;
-        return member;
+        if (member == object.end() || member->is_null()) return nullptr;
+        return &*member;
     }
 
-    JSONValue requiredMember(const JSONValue& object, const Place& place) const {
+    const json& requiredMember(const json& object, const Place& place) const {
         auto member = object.find(place.key);
-        if (!member) fail(&place, "missing required key");
-        if (member->isNull()) fail(&place, "missing required key (it is null)");
+        if (member == object.end()) fail(&place, "missing required key");
+        if (member->is_null()) fail(&place, "missing required key (it is null)");
         return *member;
     }
 
-    const JSONValue& expectObject(const JSONValue& value, const Place& place) const {
-        if (!value.isObject()) wrongType(place, "an object", value);
+    const json& expectObject(const json& value, const Place& place) const {
+        if (!value.is_object()) wrongType(place, "an object", value);
         return value;
     }
 
-    const JSONValue& expectArray(const JSONValue& value, const Place& place) const {
-        if (!value.isArray()) wrongType(place, "an array", value);
+    const json& expectArray(const json& value, const Place& place) const {
+        if (!value.is_array()) wrongType(place, "an array", value);
         return value;
     }
 
-    std::string string(const JSONValue& value, const Place& place) const {
-        if (!value.isString()) wrongType(place, "a string", value);
-        return std::string(value.string());
+    std::string string(const json& value, const Place& place) const {
+        if (!value.is_string()) wrongType(place, "a string", value);
+        return value.get_ref<const std::string&>();
     }
 
-    bool boolean(const JSONValue& value, const Place& place) const {
-        if (!value.isBoolean()) wrongType(place, "a boolean", value);
-        return value.boolean();
+    bool boolean(const json& value, const Place& place) const {
+        if (!value.is_boolean()) wrongType(place, "a boolean", value);
+        return value.get<bool>();
     }
 
-    std::int64_t integer(const JSONValue& value, const Place& place) const {
+    std::int64_t integer(const json& value, const Place& place) const {
         switch (value.type()) {
-        case JSONValue::Type::Integer:
-            return value.integer();
-        case JSONValue::Type::Unsigned:
-            if (value.unsignedInteger() > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()))
+        case json::value_t::number_integer:
+            return value.get<std::int64_t>();
+        case json::value_t::number_unsigned:
+            if (value.get<std::uint64_t>() > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()))
                 fail(&place, "integer out of range");
-            return static_cast<std::int64_t>(value.unsignedInteger());
-        case JSONValue::Type::Real: {
+            return static_cast<std::int64_t>(value.get<std::uint64_t>());
+        case json::value_t::number_float: {
             // A number written with a fraction part is accepted when its value is whole.
-            double d = value.real();
+            double d = value.get<double>();
             if (std::trunc(d) == d && d >= -9223372036854775808.0 && d < 9223372036854775808.0)
                 return static_cast<std::int64_t>(d);
-            fail(&place, "expected an integer, found " + std::string(value.numberText()));
+            fail(&place, "expected an integer, found " + value.dump());
         }
         default:
             wrongType(place, "an integer", value);
         }
     }
 
-    DockTile tile(const JSONValue& value, const Place& place) {
-        if (!value.isString()) wrongType(place, "a string", value);
-        if (!plist::base64Decode(value.string(), tileBytes)) fail(&place, "tile is not valid Base64");
+    DockTile tile(const json& value, const Place& place) {
+        if (!value.is_string()) wrongType(place, "a string", value);
+        if (!plist::base64Decode(value.get_ref<const std::string&>(), tileBytes)) fail(&place, "tile is not valid Base64");
         try {
             return DockTile::decode(tileBytes);
         } catch (const TileDecodingError& e) {
@@ -137,7 +135,7 @@ struct Decoder {
         }
     }
 
-    PresetApp app(const JSONValue& value, const Place& place) {
+    PresetApp app(const json& value, const Place& place) {
         const auto& object = expectObject(value, place);
         Place idPlace = place.child("id"), pathPlace = place.child("path"), namePlace = place.child("name");
         PresetApp result;
@@ -147,7 +145,7 @@ struct Decoder {
         return result;
     }
 
-    Preset preset(const JSONValue& value, const Place& place) {
+    Preset preset(const json& value, const Place& place) {
         const auto& object = expectObject(value, place);
         Preset result;
         Place namePlace = place.child("name");
@@ -180,7 +178,7 @@ struct Decoder {
         return result;
     }
 
-    HiddenEntry hiddenEntry(const JSONValue& value, const Place& place) {
+    HiddenEntry hiddenEntry(const json& value, const Place& place) {
         const auto& object = expectObject(value, place);
         HiddenEntry result;
         Place tilePlace = place.child("tile"), indexPlace = place.child("originalIndex");
@@ -191,8 +189,8 @@ struct Decoder {
         return result;
     }
 
-    AppState state(const JSONValue& document) {
-        if (!document.isObject()) fail(nullptr, "expected an object at the top level, found " + describe(document));
+    AppState state(const json& document) {
+        if (!document.is_object()) fail(nullptr, "expected an object at the top level, found " + describe(document));
         AppState result;
         if (auto active = optionalMember(document, "activePresetID"))
             result.activePresetID = string(*active, Place{nullptr, "activePresetID", 0});
@@ -230,39 +228,22 @@ const plist::Data& tileBytes(const DockTile& tile, const std::string& fileName, 
     }
 }
 
-void writePreset(JSONWriter& out, const Preset& preset) {
-    out.beginObject();
+json presetObject(const Preset& preset) {
+    json object = json::object();
     if (!preset.legacyHiddenIDs) {
-        out.key("apps");
-        out.beginArray();
-        for (const auto& app : preset.apps) {
-            out.beginObject();
-            out.key("id");
-            out.string(app.id);
-            out.key("name");
-            out.string(app.name);
-            out.key("path");
-            out.string(app.path);
-            out.endObject();
-        }
-        out.endArray();
+        json apps = json::array();
+        for (const auto& app : preset.apps) apps.push_back(json{{"id", app.id}, {"name", app.name}, {"path", app.path}});
+        object["apps"] = std::move(apps);
     }
-    if (preset.emoji) {
-        out.key("emoji");
-        out.string(*preset.emoji);
-    }
-    out.key("hiddenIDs");
-    out.beginArray();
+    if (preset.emoji) object["emoji"] = *preset.emoji;
+    json hiddenIDs = json::array();
     if (preset.legacyHiddenIDs)
-        for (const auto& id : *preset.legacyHiddenIDs) out.string(id);
-    out.endArray();
-    out.key("id");
-    out.string(preset.id);
-    out.key("isDefault");
-    out.boolean(preset.isDefault);
-    out.key("name");
-    out.string(preset.name);
-    out.endObject();
+        for (const auto& id : *preset.legacyHiddenIDs) hiddenIDs.push_back(id);
+    object["hiddenIDs"] = std::move(hiddenIDs);
+    object["id"] = preset.id;
+    object["isDefault"] = preset.isDefault;
+    object["name"] = preset.name;
+    return object;
 }
 
 } // namespace
@@ -270,65 +251,40 @@ void writePreset(JSONWriter& out, const Preset& preset) {
 std::string JSONFileStateStorage::encode(const AppState& state, const std::string& fileName) {
     // Every tile first, so that a tile that cannot be encoded is the error reported even
     // when a string before it cannot be written either.
-    std::size_t size = 256;
     std::vector<const plist::Data*> hiddenTiles, storedTiles;
     hiddenTiles.reserve(state.hidden.size());
-    for (std::size_t i = 0; i < state.hidden.size(); ++i) {
+    for (std::size_t i = 0; i < state.hidden.size(); ++i)
         hiddenTiles.push_back(&tileBytes(state.hidden[i].tile, fileName,
                                          [i] { return "hidden[" + std::to_string(i) + "].tile"; }));
-        size += 128 + hiddenTiles.back()->size() * 4 / 3;
-    }
     storedTiles.reserve(state.storedTiles.size());
-    for (std::size_t i = 0; i < state.storedTiles.size(); ++i) {
+    for (std::size_t i = 0; i < state.storedTiles.size(); ++i)
         storedTiles.push_back(
             &tileBytes(state.storedTiles[i], fileName, [i] { return "storedTiles[" + std::to_string(i) + "]"; }));
-        size += 8 + storedTiles.back()->size() * 4 / 3;
-    }
-    for (const auto& preset : state.presets) {
-        size += 192 + preset.id.size() + preset.name.size();
-        for (const auto& app : preset.apps) size += 96 + app.id.size() + app.name.size() + app.path.size();
-    }
 
-    // Keys in ascending order, two spaces of indentation: the layout of json::dump(2).
+    // The object type keeps keys sorted, so dump(2) writes them in ascending order with two
+    // spaces of indentation.
+    json document = json::object();
+    if (state.activePresetID) document["activePresetID"] = *state.activePresetID;
+    json hidden = json::array();
+    for (std::size_t i = 0; i < state.hidden.size(); ++i) {
+        const auto& entry = state.hidden[i];
+        json object{{"originalIndex", entry.originalIndex}, {"tile", plist::base64Encode(*hiddenTiles[i])}};
+        if (entry.nextKey) object["nextKey"] = *entry.nextKey;
+        if (entry.previousKey) object["previousKey"] = *entry.previousKey;
+        hidden.push_back(std::move(object));
+    }
+    document["hidden"] = std::move(hidden);
+    json presets = json::array();
+    for (const auto& preset : state.presets) presets.push_back(presetObject(preset));
+    document["presets"] = std::move(presets);
+    json tiles = json::array();
+    for (const auto* bytes : storedTiles) tiles.push_back(plist::base64Encode(*bytes));
+    document["storedTiles"] = std::move(tiles);
+
     std::string text;
-    text.reserve(size);
-    JSONWriter out(text);
     try {
-        out.beginObject();
-        if (state.activePresetID) {
-            out.key("activePresetID");
-            out.string(*state.activePresetID);
-        }
-        out.key("hidden");
-        out.beginArray();
-        for (std::size_t i = 0; i < state.hidden.size(); ++i) {
-            const auto& entry = state.hidden[i];
-            out.beginObject();
-            if (entry.nextKey) {
-                out.key("nextKey");
-                out.string(*entry.nextKey);
-            }
-            out.key("originalIndex");
-            out.integer(entry.originalIndex);
-            if (entry.previousKey) {
-                out.key("previousKey");
-                out.string(*entry.previousKey);
-            }
-            out.key("tile");
-            out.string(plist::base64Encode(*hiddenTiles[i]));
-            out.endObject();
-        }
-        out.endArray();
-        out.key("presets");
-        out.beginArray();
-        for (const auto& preset : state.presets) writePreset(out, preset);
-        out.endArray();
-        out.key("storedTiles");
-        out.beginArray();
-        for (const auto* bytes : storedTiles) out.string(plist::base64Encode(*bytes));
-        out.endArray();
-        out.endObject();
-    } catch (const nlohmann::json::type_error& e) {
+        text = document.dump(2);
+    } catch (const json::type_error& e) {
         // Strings that are not valid UTF-8 cannot be written as JSON text.
         throw StateFileError(fileName + ": cannot encode the state: " + e.what());
     }
@@ -337,16 +293,14 @@ std::string JSONFileStateStorage::encode(const AppState& state, const std::strin
 }
 
 AppState JSONFileStateStorage::decode(const std::string& text, const std::string& fileName) {
-    // A purpose-built reader: the state file is read at every start and a general JSON
-    // tree costs many times the reading of the file itself.
-    std::optional<JSONDocument> document;
+    json document;
     try {
-        document.emplace(text);
-    } catch (const JSONSyntaxError& e) {
-        throw StateFileError(fileName + ": " + e.what());
+        document = parseJSON(text, fileName);
+    } catch (const JSONFormatError& e) {
+        throw StateFileError(e.what());
     }
     Decoder decoder(fileName);
-    return decoder.state(document->root());
+    return decoder.state(document);
 }
 
 AppState JSONFileStateStorage::load() {

@@ -1,6 +1,6 @@
 #include "core/scan/InstalledAppScanner.h"
 
-#include "core/scan/InfoPlistReader.h"
+#include "core/plist/PlistCoding.h"
 #include "core/support/Unicode.h"
 
 #include <dirent.h>
@@ -133,7 +133,7 @@ plist::Dictionary readInfoAt(int at, const std::string& infoPath) {
     try {
         auto bytes = readSmallRegularFile(at, infoPath.c_str(), InstalledAppScanner::maxInfoPlistBytes);
         if (!bytes) return {};
-        return InfoPlistReader::read(*bytes);
+        return InstalledAppScanner::infoFromBytes(*bytes);
     } catch (...) {
         return {}; // out of memory: nothing could be read
     }
@@ -173,6 +173,20 @@ InstalledAppScanner::InstalledAppScanner(std::vector<fs::path> roots, DisplayNam
 
 plist::Dictionary InstalledAppScanner::readInfo(const fs::path& bundle) {
     return readInfoAt(AT_FDCWD, (bundle / "Contents" / "Info.plist").string());
+}
+
+plist::Dictionary InstalledAppScanner::infoFromBytes(std::string_view bytes) noexcept {
+    try {
+        plist::Value value = plist::parse(bytes);
+        plist::Dictionary* all = value.dictionary();
+        plist::Dictionary picked;
+        if (!all) return picked;
+        for (std::string_view key : infoKeys)
+            if (auto it = all->find(std::string(key)); it != all->end()) picked.insert(std::move(*it));
+        return picked;
+    } catch (...) {
+        return {}; // malformed, or out of memory: nothing could be read
+    }
 }
 
 std::vector<PresetApp> InstalledAppScanner::scan(std::stop_token stop) const {

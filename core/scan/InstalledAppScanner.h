@@ -1,9 +1,11 @@
 #pragma once
 
+#include <array>
 #include <filesystem>
 #include <functional>
 #include <stop_token>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/model/PresetApp.h"
@@ -16,8 +18,12 @@ namespace kestrine {
 /// direct subfolders, leaving out background-only and agent applications. One
 /// `PresetApp` per identity; the copy found first (root order, then name order) wins.
 struct InstalledAppScanner {
+    /// The entries of a bundle's information property list that the scan reads.
+    static constexpr std::array<std::string_view, 5> infoKeys{"CFBundleIdentifier", "CFBundleDisplayName",
+                                                              "CFBundleName", "LSUIElement", "LSBackgroundOnly"};
+
     /// Chooses an application's name from its bundle path and information dictionary. The
-    /// dictionary holds the entries the scan reads (InfoPlistReader::keys), as found.
+    /// dictionary holds the entries the scan reads (`infoKeys`), as found.
     using DisplayName = std::function<std::string(const std::filesystem::path& bundle, const plist::Dictionary& info)>;
 
     /// Folders to scan, in order of precedence.
@@ -53,10 +59,15 @@ struct InstalledAppScanner {
     /// Information files larger than this are treated as unreadable.
     static constexpr std::size_t maxInfoPlistBytes = 8 * 1024 * 1024;
 
-    /// The entries of the bundle's "Contents/Info.plist" that the scan reads
-    /// (InfoPlistReader::keys); empty when the file is missing, not a regular file, too
-    /// large, malformed or not a dictionary at its top level.
+    /// The entries of the bundle's "Contents/Info.plist" that the scan reads (`infoKeys`);
+    /// empty when the file is missing, not a regular file, too large, malformed or not a
+    /// dictionary at its top level.
     static plist::Dictionary readInfo(const std::filesystem::path& bundle);
+
+    /// The entries named in `infoKeys` of the top-level dictionary of a property list (XML
+    /// or binary); empty when the bytes are not one or its top level is not a dictionary.
+    /// Never throws: the property-list module screens out what its parser cannot take.
+    static plist::Dictionary infoFromBytes(std::string_view bytes) noexcept;
 };
 
 } // namespace kestrine

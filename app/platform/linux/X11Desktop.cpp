@@ -31,7 +31,7 @@ int screenNumber() {
 xcb_window_t rootWindow(xcb_connection_t* c) {
     xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c));
     for (int n = screenNumber(); n > 0 && it.rem > 1; --n) xcb_screen_next(&it);
-    return it.data ? it.data->root : XCB_WINDOW_NONE;
+    return it.data ? it.data->root : xcb_window_t{XCB_WINDOW_NONE};
 }
 
 xcb_atom_t atom(xcb_connection_t* c, const std::string& name) {

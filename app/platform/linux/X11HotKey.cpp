@@ -40,7 +40,7 @@ std::uint16_t numLockMask(xcb_connection_t* c, xcb_key_symbols_t* symbols) {
     }
     std::free(reply);
     std::free(numLock);
-    return mask ? mask : XCB_MOD_MASK_2;
+    return mask ? mask : std::uint16_t{XCB_MOD_MASK_2};
 }
 
 } // namespace

@@ -107,28 +107,4 @@ TEST(LaunchPolicyTest, StorageFailuresNeverHideTheSettings) {
     EXPECT_THROW(LaunchPolicy(nullptr), std::invalid_argument);
 }
 
-using LaunchPolicyWithFileTest = TemporaryFolder;
-
-TEST_F(LaunchPolicyWithFileTest, FollowsTheOnboardingFileAcrossLaunches) {
-    fs::path url = base / "Kestrine" / "onboarding.json";
-    auto launch = [&](bool loginItem) {
-        return LaunchPolicy(std::make_shared<JSONFileOnboardingStorage>(url)).shouldShowSettingsOnLaunch(loginItem);
-    };
-    EXPECT_TRUE(launch(true));
-    EXPECT_EQ(readFile(url), R"({"hasSeenOnboarding":true})");
-    EXPECT_FALSE(launch(true));
-    EXPECT_TRUE(launch(false));
-
-    // A damaged file reads as "not seen": shown, and the file is written afresh.
-    std::ofstream(url) << "{\"hasSeenOnboarding\":";
-    EXPECT_TRUE(launch(true));
-    EXPECT_EQ(readFile(url), R"({"hasSeenOnboarding":true})");
-
-    // A file that cannot be written: shown every time, without failing.
-    std::ofstream(base / "blocker") << "x";
-    auto unwritable = std::make_shared<JSONFileOnboardingStorage>(base / "blocker" / "onboarding.json");
-    EXPECT_TRUE(LaunchPolicy(unwritable).shouldShowSettingsOnLaunch(true));
-    EXPECT_TRUE(LaunchPolicy(unwritable).shouldShowSettingsOnLaunch(true));
-}
-
 } // namespace

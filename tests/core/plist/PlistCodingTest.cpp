@@ -5,6 +5,8 @@
 
 #include <cmath>
 #include <iomanip>
+#include <string>
+#include <vector>
 
 using namespace kestrine::plist;
 
@@ -65,12 +67,57 @@ TEST(PlistCoding, ADateReadFromAFileWritesBackUnchanged) {
     }
 }
 
-TEST(PlistCoding, RejectsGarbageTruncationAndEmptyInput) {
+// A binary property list of `depth` arrays, each holding the next.
+std::string deepBinary(int depth) {
+    std::string bytes = "bplist00";
+    std::vector<std::uint32_t> offsets;
+    for (int i = 0; i < depth; ++i) {
+        offsets.push_back(static_cast<std::uint32_t>(bytes.size()));
+        if (i + 1 == depth) {
+            bytes += '\xA0';
+            break;
+        }
+        bytes += '\xA1';
+        for (int shift = 24; shift >= 0; shift -= 8) bytes += static_cast<char>((i + 1) >> shift);
+    }
+    auto table = static_cast<std::uint64_t>(bytes.size());
+    for (auto offset : offsets)
+        for (int shift = 24; shift >= 0; shift -= 8) bytes += static_cast<char>(offset >> shift);
+    std::string trailer(32, '\0');
+    trailer[6] = 4;
+    trailer[7] = 4;
+    for (int k = 0; k < 8; ++k) {
+        trailer[8 + k] = static_cast<char>(static_cast<std::uint64_t>(depth) >> (8 * (7 - k)));
+        trailer[24 + k] = static_cast<char>(table >> (8 * (7 - k)));
+    }
+    return bytes + trailer;
+}
+
+TEST(PlistCoding, RefusesWhatIsNotAPropertyListAndWhatWouldCrashTheLibrary) {
+    // The library aborts on U+0000 in a string and overflows its stack on deep nesting:
+    // such input must be refused before it gets there, and the process must survive.
     auto bytes = toBinary(sample());
-    EXPECT_THROW(parse(""), PlistError);
-    EXPECT_THROW(parse("not a plist"), PlistError);
-    EXPECT_THROW(parse(bytes.substr(0, bytes.size() / 2)), PlistError);
-    EXPECT_THROW(parse("bplist00"), PlistError);
+    std::string nulInString = "<plist><dict><key>k</key><string>A";
+    nulInString += '\0';
+    nulInString += "B</string></dict></plist>";
+    // "é" is stored as UTF-16 with a zero byte, which alone is no U+0000.
+    std::string utf16 = toBinary(Value(Dictionary{{"k", Value("é写")}}));
+    auto marker = utf16.find('\x62', 8); // a UTF-16 string of two units
+    ASSERT_NE(marker, std::string::npos);
+    std::string nulInUTF16 = utf16;
+    nulInUTF16[marker + 3] = nulInUTF16[marker + 4] = '\0'; // its second unit
+    std::string deepXML = "<plist>";
+    for (int i = 0; i < 1000000; ++i) deepXML += "<array>";
+    std::string topOutOfRange = toBinary(Value(Array{}));
+    topOutOfRange[topOutOfRange.size() - 9] = 1; // top object 1 of a table of 1
+
+    for (const std::string& bad : {std::string(), std::string("not a plist"), bytes.substr(0, bytes.size() / 2),
+                                   std::string("bplist00"), nulInString, nulInUTF16, deepXML, deepBinary(100000),
+                                   deepBinary(600), topOutOfRange})
+        EXPECT_THROW(parse(bad), PlistError) << bad.substr(0, 40);
+    // The same file without the NUL, and nesting within the library's reach, are read.
+    EXPECT_EQ(*parse(utf16).dictionary()->at("k").string(), "é写");
+    EXPECT_NO_THROW(parse(deepBinary(500)));
 }
 
 TEST(PlistCoding, UnsignedAboveSignedRangeIsRefusedNotCorrupted) {
@@ -98,7 +145,7 @@ TEST(Base64, RFC4648VectorsAndRoundTripsOfEveryLengthAndByteValue) {
 
 TEST(Base64, DecoderRejectsAnythingNotCanonicalAndReplacesABuffersContents) {
     Data buffer(100, 0xAA);
-    for (const char* bad : {"Zg", "Zg=", "Z===", "====", "Zm9=", "Zm9v\n", "Zm 9v", "Zm9-", "Zh==", "=Zm9", "Zg==Zg==",
+    for (const char* bad : {"Zg", "Zg=", "Z===", "====", "Zm9=", "Zm9v\n", "Zm 9v", "Zm9-", "Zh==", "ZE==", "=Zm9", "Zg==Zg==",
                             "Zm=v", "Zm9v=Zm9"}) {
         EXPECT_FALSE(base64Decode(bad).has_value()) << bad;
         EXPECT_FALSE(base64Decode(bad, buffer)) << bad;
@@ -116,8 +163,11 @@ TEST(PlistCoding, StringsMustBeValidUTF8BothWays) {
     ASSERT_NE(at, std::string::npos);
     bytes[at + 1] = static_cast<char>(0xE9);
     EXPECT_THROW(parse(bytes), PlistError);
-    EXPECT_THROW(toBinary(Value(std::string("caf\xC3"))), PlistError);
-    EXPECT_THROW(toXML(Value(Dictionary{{std::string("\xC0\x80"), Value(1)}})), PlistError);
+    // Cut short, overlong (two, three and four bytes), a surrogate, beyond U+10FFFF.
+    for (std::string bad : {"caf\xC3", "\xC0\x80", "\xE0\x82\x80", "\xF0\x8F\xBF\xBF", "\xED\xA0\x80", "\xF4\x90\x80\x80"}) {
+        EXPECT_THROW(toBinary(Value(bad)), PlistError) << bad;
+        EXPECT_THROW(toXML(Value(Dictionary{{bad, Value(1)}})), PlistError) << bad;
+    }
     EXPECT_EQ(parse(toBinary(Value("café ✓ 日本"))), Value("café ✓ 日本"));
 }
 

@@ -181,6 +181,7 @@ TEST_F(InstalledAppScannerTest, MissingAndUnreadableFoldersContributeNothing) {
 TEST_F(InstalledAppScannerTest, SymbolicLinksAreFollowedWithoutLooping) {
     bundle("root/Alpha.app", identified("com.example.alpha"));
     bundle("elsewhere/Linked.app", identified("com.example.linked"));
+    bundle("elsewhere/Beyond.app", identified("com.example.beyond")); // reached only through the link
     fs::create_directory_symlink(base / "root", base / "root/loop");         // a folder holding itself
     fs::create_directory_symlink(base / "elsewhere", base / "root/Shared");  // a linked folder
     fs::create_directory_symlink(base / "elsewhere/Linked.app", base / "root/Alias.app");
@@ -189,13 +190,14 @@ TEST_F(InstalledAppScannerTest, SymbolicLinksAreFollowedWithoutLooping) {
     fs::create_symlink(base / "other/gone", base / "other/Dangling.app");  // a link named like a bundle
 
     auto apps = scan({base / "root", base / "other"});
-    std::vector<std::string> expected{"Alias", "Alpha", "Dangling"};
+    std::vector<std::string> expected{"Alias", "Alpha", "Beyond", "Dangling"};
     EXPECT_EQ(names(apps), expected);
     // Through the loop, Alpha is found again at the second level, and dropped as a duplicate;
     // through the linked folder, Linked.app is found and dropped the same way.
     EXPECT_EQ(withName(apps, "Alpha").path, (base / "root/Alpha.app").string());
     // Alias.app is a link to Linked.app: same identifier, and it comes first in name order.
     EXPECT_EQ(withName(apps, "Alias").id, "com.example.linked");
+    EXPECT_EQ(withName(apps, "Beyond").path, (base / "root/Shared/Beyond.app").string());
 }
 
 TEST_F(InstalledAppScannerTest, SortsLikeAFileBrowserWithTiesByIdentity) {
@@ -298,6 +300,37 @@ TEST_F(InstalledAppScannerTest, BadInformationFilesGiveTheDocumentedDefaults) {
     for (const auto& app : apps) EXPECT_EQ(app.id.substr(0, 4), "url:") << app.name;
     EXPECT_TRUE(InstalledAppScanner::readInfo(base / "root/Huge.app").empty());
     EXPECT_TRUE(InstalledAppScanner::readInfo(base / "root/Pipe.app").empty());
+}
+
+TEST(InstalledAppScannerInfo, KeepsOnlyTheEntriesTheScanReadsOfATopLevelDictionary) {
+    using plist::Value;
+    plist::Dictionary all{{"CFBundleIdentifier", Value("com.example.editor")},
+                          {"CFBundleDisplayName", Value("Text & <Code> \"Editor\"")},
+                          {"CFBundleName", Value("写真")},
+                          {"LSUIElement", Value(false)},
+                          {"LSBackgroundOnly", Value(1)}, // other types are kept as they are
+                          {"CFBundleVersion", Value("1.0")},
+                          {"CFBundleDocumentTypes", Value(plist::Array{Value(plist::Dictionary{})})}};
+    plist::Dictionary expected = all;
+    expected.erase("CFBundleVersion");
+    expected.erase("CFBundleDocumentTypes");
+    const std::string head = "<?xml version=\"1.0\"?>\n<plist version=\"1.0\">\n";
+    struct Case {
+        std::string bytes;
+        plist::Dictionary expected;
+    };
+    std::vector<Case> cases{
+        {plist::toXML(Value(all)), expected},
+        {plist::toBinary(Value(all)), expected},
+        {head + "<dict><key>CFBundleName</key><string>One</string><key>CFBundleName</key><string>Two</string>"
+                "<!-- note --><key>CFBundleIdentifier</key><string><![CDATA[A<B]]></string></dict></plist>",
+         {{"CFBundleName", Value("Two")}, {"CFBundleIdentifier", Value("A<B")}}},
+        {plist::toXML(Value(plist::Array{Value("CFBundleName")})), {}},
+        {plist::toBinary(Value("CFBundleName")), {}},
+        {"garbage", {}},
+        {head + "<dict><key>CFBundleName</key><string>Unclosed", {}},
+    };
+    for (const auto& [bytes, wanted] : cases) EXPECT_EQ(InstalledAppScanner::infoFromBytes(bytes), wanted) << bytes;
 }
 
 TEST_F(InstalledAppScannerTest, AFailingDisplayNamePassesOverThatBundleOnly) {
