@@ -122,10 +122,12 @@ void GSettingsList::write(const std::vector<std::string>& values) {
     strings.push_back(nullptr);
     if (!g_settings_set_strv(settings_, key_.c_str(), strings.data()))
         throw DockPreferencesError::writeRefused("the settings refused a new value for " + key_ + " of " + schemaId_);
-    // Waits for the backend (dconf answers over D-Bus); a write it rejected is undone by
-    // then, which the read below notices.
+    // Waits for the backend (dconf answers over D-Bus); a write it could not store is
+    // undone by then, which the read below notices.
     g_settings_sync();
-    if (read() != values) throw DockPreferencesError::synchronizeFailed();
+    if (read() != values)
+        throw DockPreferencesError::unavailable("the settings backend did not store " + key_ + " of " + schemaId_ +
+                                                " (is the D-Bus session and its dconf service running?)");
 }
 
 void GSettingsList::reset() {

@@ -29,6 +29,8 @@ class GSettingsList;
 /// A write first checks that "dock-items" is writable (else writeRefused, nothing
 /// changed), writes every missing item file atomically, sets "dock-items", then deletes
 /// the files of the applications that the new list leaves out. Plank follows both live.
+/// When "dock-items" is not stored in the end, the files this write added are removed
+/// again. Without the schema, writes and snapshot() throw DockPreferencesError::unavailable.
 class PlankDockStore final : public DockPreferencesStore {
 public:
     static constexpr const char* schemaId = "net.launchpad.plank.dock.settings";

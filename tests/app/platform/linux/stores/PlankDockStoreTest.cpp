@@ -106,10 +106,14 @@ TEST(PlankDockStore, SwitchesWriteMissingItemsAndRemoveTheFilesOfApplicationsTak
         EXPECT_EQ(outsideDockItems(), row.items);
         const auto now = dock.filesNow();
         for (const auto& name : row.absent) EXPECT_FALSE(now.contains(name)) << name;
-        for (const auto& [name, bytes] : dock.files) // what comes back comes back as it was
-            if (now.contains(name)) EXPECT_EQ(now.at(name), bytes) << name;
-        if (now.contains("org.example.Gamma-2.dockitem"))
+        for (const auto& [name, bytes] : dock.files) { // what comes back comes back as it was
+            if (now.contains(name)) {
+                EXPECT_EQ(now.at(name), bytes) << name;
+            }
+        }
+        if (now.contains("org.example.Gamma-2.dockitem")) {
             EXPECT_EQ(now.at("org.example.Gamma-2.dockitem"), launcherItem("file://" + entryPath(gammaId).string()));
+        }
     }
 }
 
