@@ -25,7 +25,10 @@ inline void PrintTo(const PresetApp& app, std::ostream* out) { *out << "{" << ap
 namespace kestrine::testing {
 
 /// The temporary folder that holds the process's configuration and data folders.
-std::filesystem::path& docksRoot();
+inline std::filesystem::path& docksRoot() {
+    static std::filesystem::path root;
+    return root;
+}
 
 /// Creates the temporary folder, lets `prepare` set the environment and write files,
 /// runs the tests and removes the folder.

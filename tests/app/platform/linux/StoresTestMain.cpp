@@ -4,13 +4,6 @@
 
 #include <cstdlib>
 
-namespace kestrine::testing {
-std::filesystem::path& docksRoot() {
-    static std::filesystem::path root;
-    return root;
-}
-} // namespace kestrine::testing
-
 int main(int argc, char** argv) {
     using namespace kestrine::testing;
     return runDocksTests(argc, argv, [](const std::filesystem::path& root) {
