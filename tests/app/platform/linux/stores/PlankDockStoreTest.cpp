@@ -28,6 +28,8 @@ struct PlankDock {
         {"garbage.dockitem", std::string("\x01\x02 not a key file [", 20)},
         // Not listed, and not Gamma: a new Gamma item must not take its name.
         {"org.example.Gamma.dockitem", launcherItem("docklet://trash")},
+        // Not listed either, but Plank shows it: the dock's last application.
+        {"delta.dockitem", launcherItem("file://" + entryPath("example/delta.desktop").string())},
     };
     std::vector<std::string> items{"alpha.dockitem",  "clock.dockitem",   "beta.dockitem",
                                    "folder.dockitem", "nolauncher.dockitem", "unreadable.dockitem",
@@ -59,12 +61,14 @@ TEST(PlankDockStore, ApplicationsAreTilesAndEveryOtherItemKeepsOnlyItsPlace) {
     PlankDockStore store("dock1", dock.launchers);
     const auto tiles = store.persistentApps();
     const auto none = std::nullopt;
-    EXPECT_EQ(identities(tiles), (Ids{alphaId, none, betaId, none, none, none, none, none, none}));
+    EXPECT_EQ(identities(tiles), (Ids{alphaId, none, betaId, none, none, none, none, none, none, deltaId, none}));
     EXPECT_EQ(DockTile(tiles[0]).displayName(), "Alpha");
     EXPECT_EQ(DockTile(tiles[0]).fileURL()->path, entryPath(alphaId).string());
-    // Written back as read: nothing changes on disk.
+    // Written back as read: the files stay as they were, and every item is listed.
     store.setPersistentApps(tiles);
-    EXPECT_EQ(outsideDockItems(), dock.items);
+    auto listed = dock.items;
+    listed.insert(listed.end(), {"delta.dockitem", "org.example.Gamma.dockitem"});
+    EXPECT_EQ(outsideDockItems(), listed);
     EXPECT_EQ(dock.filesNow(), dock.files);
 }
 
@@ -74,7 +78,7 @@ TEST(PlankDockStore, SwitchesWriteMissingItemsAndRemoveTheFilesOfApplicationsTak
     PlankDock dock(false);
     PlankDockStore store("dock1", dock.launchers);
     const std::vector<std::string> others{"folder.dockitem", "nolauncher.dockitem", "unreadable.dockitem",
-                                          "garbage.dockitem", "ghost.dockitem"};
+                                          "garbage.dockitem", "ghost.dockitem", "org.example.Gamma.dockitem"};
     auto with = [&](std::vector<std::string> head) {
         head.insert(head.end(), others.begin(), others.end());
         return head;
@@ -85,13 +89,14 @@ TEST(PlankDockStore, SwitchesWriteMissingItemsAndRemoveTheFilesOfApplicationsTak
         std::vector<std::string> absent;
     };
     const Row rows[] = {
-        {{gammaId, alphaId}, with({"org.example.Gamma-2.dockitem", "clock.dockitem", "alpha.dockitem"}), {"beta.dockitem"}},
+        {{gammaId, alphaId}, with({"org.example.Gamma-2.dockitem", "clock.dockitem", "alpha.dockitem"}), {"beta.dockitem", "delta.dockitem"}},
         {{betaId, alphaId}, with({"beta.dockitem", "clock.dockitem", "alpha.dockitem"}), {"org.example.Gamma-2.dockitem"}},
         {{}, with({"clock.dockitem"}), {"alpha.dockitem", "beta.dockitem"}},
         // Items that are not applications keep their index; stored tiles bring their files back.
         {{alphaId, gammaId, betaId},
          {"clock.dockitem", "folder.dockitem", "nolauncher.dockitem", "unreadable.dockitem", "garbage.dockitem",
-          "ghost.dockitem", "alpha.dockitem", "org.example.Gamma-2.dockitem", "beta.dockitem"},
+          "ghost.dockitem", "org.example.Gamma.dockitem", "alpha.dockitem", "org.example.Gamma-2.dockitem",
+          "beta.dockitem"},
          {}},
     };
     std::vector<DockTile> stored;
