@@ -173,9 +173,10 @@ TEST_F(SettingsViewTest, TabFollowsTheLayoutFromTopToBottom) {
     buildModel();
     SettingsWindowController controller(*model, *center, [this] { return makeLoginItem(); });
     controller.show();
-    // A new preset (made active) and back: the shelf makes new tiles, the cards a new card.
+    // Two new presets, each made active: the second shares no application with the first, so
+    // every tile on the shelf is new, and so are two cards.
     ASSERT_TRUE(model->createPreset("Work", std::nullopt, {"com.a"}));
-    model->activate(0);
+    ASSERT_TRUE(model->createPreset("Play", std::nullopt, {"com.b", "com.c"}));
     SettingsView* view = controller.view();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(controller.window()));
     X11Desktop::takeFocus(controller.window());
