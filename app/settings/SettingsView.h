@@ -24,7 +24,6 @@ class LaunchAtLogin;
 class PaletteLabel;
 class PresetCardsView;
 class PresetEditor;
-class PressAnimator;
 class ShelfHeader;
 class ShortcutRecorder;
 
