@@ -38,8 +38,8 @@ QRectF IconButton::frameRect() const {
 }
 
 QSize IconButton::sizeHint() const {
-    const int side = int(std::ceil(side + 2 * focusRingRoom));
-    return QSize(side, side);
+    const int outer = int(std::ceil(side + 2 * focusRingRoom));
+    return QSize(outer, outer);
 }
 
 void IconButton::paintEvent(QPaintEvent*) {
