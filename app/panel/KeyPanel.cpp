@@ -1,5 +1,6 @@
 #include "app/panel/KeyPanel.h"
 
+#include "app/style/KeySurface.h"
 #include "app/style/Palette.h"
 
 #include <QEvent>
@@ -55,21 +56,9 @@ bool KeyPanel::event(QEvent* event) {
 
 void KeyPanel::paintEvent(QPaintEvent*) {
     if (!translucent_ || !content_) return;
-    // A soft shadow: nested rounded rectangles whose opacity adds up towards the tray's edge.
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    const QRectF tray = QRectF(content_->geometry()).translated(0, shadowOffset);
-    QColor shade = Palette::shadow();
-    const qreal total = shade.alphaF();
-    for (int i = shadowBlur; i >= 1; --i) {
-        const qreal t = qreal(i) / shadowBlur;
-        // The alpha of one ring so that the accumulated opacity falls off smoothly outwards.
-        shade.setAlphaF(float(total * 2.2 * (1 - t) / shadowBlur));
-        painter.setBrush(shade);
-        const qreal grow = i;
-        painter.drawRoundedRect(tray.adjusted(-grow, -grow, grow, grow), contentCorner + grow, contentCorner + grow);
-    }
+    KeySurface::paintShadow(painter, QRectF(content_->geometry()), contentCorner, shadowBlur, shadowOffset,
+                            Palette::shadow());
 }
 
 }  // namespace kestrine

@@ -3,7 +3,6 @@
 #include "app/Localization.h"
 #include "app/style/KeyCap.h"
 #include "app/style/Palette.h"
-#include "app/style/ReduceMotion.h"
 #include "app/style/Symbol.h"
 #include "app/style/Typography.h"
 
@@ -43,12 +42,10 @@ QFont PresetKey::nameFont() {
 }
 
 KeySurface::Params PresetKey::surfaceParams() const {
-    return style().surface(0);
+    return KeySurface::key(corner, keyDepth, isHovered() ? 1 : 0,
+                           focused_ ? std::optional<QColor>(Palette::accent()) : std::nullopt);
 }
 
-Motion PresetKey::pressMotion() const {
-    return PresetKeyStyle::pressMotion(ReduceMotion::isOn());
-}
 
 void PresetKey::paintLabel(QPainter& painter, const QRectF& face) {
     painter.save();

@@ -1,8 +1,9 @@
 // One key of the mini dock: the preset's emoji over its name, its digit in a small key cap at the
 // top-left (first nine keys only), a check mark at the top-right when the preset is the active one.
+// The key is a 108 × 68 cap standing 3 points deep, lighter under the pointer, ringed in the
+// accent colour while it holds the keyboard selection.
 #pragma once
 
-#include "app/panel/PresetKeyStyle.h"
 #include "app/style/KeySurfaceButton.h"
 #include "core/model/Preset.h"
 
@@ -13,6 +14,10 @@ namespace kestrine {
 class PresetKey : public KeySurfaceButton {
     Q_OBJECT
 public:
+    static constexpr qreal keyWidth = 108;
+    static constexpr qreal keyHeight = 68;
+    static constexpr qreal keyDepth = 3;
+    static constexpr qreal corner = 14;
     static constexpr qreal labelSpacing = 4;
     static constexpr qreal labelPadding = 8;
     static constexpr qreal emojiSize = 24;
@@ -35,8 +40,6 @@ public:
     bool isFocusedKey() const { return focused_; }
     void setFocusedKey(bool focused);
 
-    PresetKeyStyle style() const { return {focused_, isHovered()}; }
-
     static QFont nameFont();
 
 signals:
@@ -44,9 +47,8 @@ signals:
     void hoverChanged(bool hovered);
 
 protected:
-    QSizeF faceSize() const override { return PresetKeyStyle::faceSize(); }
+    QSizeF faceSize() const override { return QSizeF(keyWidth, keyHeight); }
     KeySurface::Params surfaceParams() const override;
-    Motion pressMotion() const override;
     void paintLabel(QPainter& painter, const QRectF& face) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;

@@ -24,7 +24,7 @@ qreal inDockLineHeight() {
 }  // namespace
 
 AppPickTile::AppPickTile(PresetApp app, IconSource icon, QWidget* parent)
-    : KeyTileButton(KeyTileStyle::square(keySize, keyCorner, keyDepth), parent),
+    : KeyTileButton(keySize, keyCorner, keyDepth, parent),
       app_(std::move(app)),
       iconSource_(std::move(icon)) {
     setCheckable(true);

@@ -1,9 +1,8 @@
 #include "app/settings/ErrorBanner.h"
 
 #include "app/Localization.h"
-#include "app/style/DropShadow.h"
+#include "app/style/KeySurface.h"
 #include "app/style/IconButton.h"
-#include "app/style/IconButtonStyle.h"
 #include "app/style/OverhangBoxLayout.h"
 #include "app/style/Palette.h"
 #include "app/style/PaletteLabel.h"
@@ -53,7 +52,7 @@ private:
 }  // namespace
 
 QMargins ErrorBanner::shadowRoom() {
-    return DropShadow::reach(shadowRadius, QPointF(0, shadowOffset)).toMargins();
+    return KeySurface::shadowRoom(shadowRadius, shadowOffset);
 }
 
 ErrorBanner::ErrorBanner(const QString& message, QWidget* parent) : QWidget(parent) {
@@ -64,7 +63,7 @@ ErrorBanner::ErrorBanner(const QString& message, QWidget* parent) : QWidget(pare
     // Everything hangs from the top; symbol and text come down a little so that the first line of
     // the message is centred on the dismiss button.
     const int firstLineInset =
-        std::max(0, (int(IconButtonStyle::side) - QFontMetrics(Typography::font(TextStyle::callout)).height()) / 2);
+        std::max(0, (int(IconButton::side) - QFontMetrics(Typography::font(TextStyle::callout)).height()) / 2);
     OverhangBoxLayout::Options top;
     top.cross = OverhangBoxLayout::Cross::leading;
     row->addWidget(new WarningSymbol(firstLineInset, this), top);
@@ -103,7 +102,7 @@ void ErrorBanner::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF card(cardRect());
-    DropShadow::paintRounded(painter, card, corner, shadowRadius, QPointF(0, shadowOffset), Palette::shadow());
+    KeySurface::paintShadow(painter, card, corner, shadowRadius, shadowOffset, Palette::shadow());
     QPainterPath shape;
     shape.addRoundedRect(card, corner, corner);
     painter.fillPath(shape, Palette::raised());

@@ -51,7 +51,7 @@ FooterBar::FooterBar(AppModel& model, LaunchAtLogin& loginItem, HotKeyCenter& ce
     auto* approvalText = new PaletteLabel(Localization::tr("footer.login.approval"), Typography::font(TextStyle::caption),
                                           Palette::Swatch::inkSoft, approvalRow_);
     approvalLayout->addWidget(approvalText, OverhangBoxLayout::Options{OverhangBoxLayout::Cross::center, 0, true});
-    openLoginItems_ = new KeyButton(Localization::tr("footer.login.open"), KeyButtonStyle{.compact = true}, approvalRow_);
+    openLoginItems_ = new KeyButton(Localization::tr("footer.login.open"), KeyButton::Style{.compact = true}, approvalRow_);
     approvalLayout->addWidget(openLoginItems_, {});
     column->addWidget(approvalRow_, OverhangBoxLayout::Options{OverhangBoxLayout::Cross::center, 0, false});
 

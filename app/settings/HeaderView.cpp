@@ -4,13 +4,14 @@
 #include "app/Localization.h"
 #include "app/layout/LayoutOverhang.h"
 #include "app/settings/ShortcutRow.h"
-#include "app/style/DropShadow.h"
+#include "app/style/KeySurface.h"
 #include "app/style/OverhangBoxLayout.h"
 #include "app/style/Palette.h"
 #include "app/style/PaletteLabel.h"
 #include "app/style/Typography.h"
 
 #include <QEvent>
+#include <QGraphicsDropShadowEffect>
 #include <QPainter>
 
 #include <cmath>
@@ -28,10 +29,13 @@ public:
         setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
         LayoutOverhang::set(this, room());
         setAccessibleName(Localization::tr("app.name"));
+        shadow_ = new QGraphicsDropShadowEffect(this);
+        shadow_->setBlurRadius(HeaderView::iconShadowRadius);
+        shadow_->setOffset(0, HeaderView::iconShadowOffset);
+        shadow_->setColor(Palette::shadow());
+        setGraphicsEffect(shadow_);
     }
-    static QMargins room() {
-        return DropShadow::reach(HeaderView::iconShadowRadius, QPointF(0, HeaderView::iconShadowOffset)).toMargins();
-    }
+    static QMargins room() { return KeySurface::shadowRoom(HeaderView::iconShadowRadius, HeaderView::iconShadowOffset); }
     QSize sizeHint() const override {
         const QMargins r = room();
         const int side = int(HeaderView::iconSide);
@@ -46,17 +50,16 @@ protected:
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
         const QMargins r = room();
         const QRectF target(r.left(), r.top(), HeaderView::iconSide, HeaderView::iconSide);
-        DropShadow::paintImage(painter, image_, target, HeaderView::iconShadowRadius,
-                               QPointF(0, HeaderView::iconShadowOffset), Palette::shadow());
         painter.drawImage(target, image_);
     }
     void changeEvent(QEvent* event) override {
-        if (Palette::isAppearanceChange(event)) update();
+        if (Palette::isAppearanceChange(event)) shadow_->setColor(Palette::shadow());
         QWidget::changeEvent(event);
     }
 
 private:
     QImage image_;
+    QGraphicsDropShadowEffect* shadow_;
 };
 
 }  // namespace

@@ -79,7 +79,7 @@ MorePopover::MorePopover(AppModel& model, HotKeyCenter& center, QWidget* parent)
         column->addWidget(new Divider(this), fill);
     }
 
-    const KeyButtonStyle compact{.prominent = false, .compact = true, .active = false};
+    const KeyButton::Style compact{.prominent = false, .compact = true, .active = false};
     auto section = [&](const QString& title, PaletteLabel* body, KeyButton* button) {
         auto* box = new QWidget(this);
         auto* layout = new OverhangBoxLayout(Qt::Vertical, sectionSpacing, box);

@@ -3,7 +3,7 @@
 #include "app/style/ButtonKeys.h"
 
 #include "app/Localization.h"
-#include "app/settings/KeyCardStyle.h"
+#include "app/settings/PresetCard.h"
 #include "app/style/KeySurfaceButton.h"
 #include "app/style/Palette.h"
 #include "app/style/Symbol.h"
@@ -55,12 +55,12 @@ NewPresetCard::NewPresetCard(QWidget* parent) : QAbstractButton(parent) {
 
 QRectF NewPresetCard::cardRect() const {
     const qreal room = std::ceil(kRoom);
-    return QRectF(QPointF(room, room), KeyCardStyle::cardSize());
+    return QRectF(QPointF(room, room), PresetCard::cardSize());
 }
 
 QSize NewPresetCard::sizeHint() const {
     const int room = int(std::ceil(kRoom));
-    return QSize(int(KeyCardStyle::cardWidth) + 2 * room, int(KeyCardStyle::cardHeight + extraBelow) + 2 * room);
+    return QSize(int(PresetCard::cardWidth) + 2 * room, int(PresetCard::cardHeight + extraBelow) + 2 * room);
 }
 
 void NewPresetCard::paintEvent(QPaintEvent*) {

@@ -2,7 +2,6 @@
 
 #include "app/Localization.h"
 #include "app/style/IconButton.h"
-#include "app/style/IconButtonStyle.h"
 #include "app/settings/ViewMotion.h"
 #include "app/style/KeyCap.h"
 #include "app/style/Palette.h"
@@ -140,12 +139,9 @@ void PresetCard::setPreset(const Preset& preset, int index, bool active) {
 }
 
 KeySurface::Params PresetCard::surfaceParams() const {
-    return KeyCardStyle{active_, hover_}.surface(pressProgress());
+    return KeySurface::key(corner, depth, hover_, active_ ? std::optional<QColor>(Palette::accent()) : std::nullopt);
 }
 
-Motion PresetCard::pressMotion() const {
-    return KeyCardStyle::pressMotion(ReduceMotion::isOn());
-}
 
 QString PresetCard::appCountText(std::size_t count) {
     if (count == 1) return Localization::tr(QStringLiteral("preset.apps.one"));

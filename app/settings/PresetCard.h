@@ -6,7 +6,6 @@
 // opens the context menu.
 #pragma once
 
-#include "app/settings/KeyCardStyle.h"
 #include "app/style/KeySurfaceButton.h"
 #include "core/model/Preset.h"
 
@@ -23,6 +22,14 @@ class IconButton;
 class PresetCard : public KeySurfaceButton {
     Q_OBJECT
 public:
+    // Every preset card and the new-preset card have a face of this size, on a key of corner 14
+    // and depth 4; the face lightens under the pointer and the active preset's card is ringed.
+    static constexpr qreal cardWidth = 170;
+    static constexpr qreal cardHeight = 108;
+    static constexpr qreal corner = 14;
+    static constexpr qreal depth = 4;
+    static QSizeF cardSize() { return QSizeF(cardWidth, cardHeight); }
+
     static constexpr qreal padding = 14;
     static constexpr qreal emojiSize = 26;
     static constexpr qreal digitCapSize = 11;
@@ -68,9 +75,8 @@ public:
     void openContextMenu(const QPoint& globalPos);
 
 protected:
-    QSizeF faceSize() const override { return KeyCardStyle::cardSize(); }
+    QSizeF faceSize() const override { return cardSize(); }
     KeySurface::Params surfaceParams() const override;
-    Motion pressMotion() const override;
     void paintLabel(QPainter& painter, const QRectF& face) override;
 
     void enterEvent(QEnterEvent* event) override;

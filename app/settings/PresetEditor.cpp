@@ -9,6 +9,7 @@
 #include "app/style/KeySurface.h"
 #include "app/style/KeySurfaceButton.h"
 #include "app/style/Palette.h"
+#include "app/style/PaletteLabel.h"
 #include "app/style/Symbol.h"
 #include "app/style/Typography.h"
 #include "app/style/WellBackground.h"
@@ -17,7 +18,6 @@
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPointer>
@@ -33,34 +33,6 @@
 namespace kestrine {
 
 namespace editor_detail {
-
-// A one-line label whose text colour is a palette swatch, resolved whenever it is painted.
-class PaletteLabel : public QLabel {
-public:
-    PaletteLabel(const QFont& font, Palette::Swatch swatch, QWidget* parent) : QLabel(parent), swatch_(swatch) {
-        setFont(font);
-        setTextFormat(Qt::PlainText);
-    }
-    void setSwatch(Palette::Swatch swatch) {
-        swatch_ = swatch;
-        update();
-    }
-    Palette::Swatch swatch() const { return swatch_; }
-
-protected:
-    void paintEvent(QPaintEvent* event) override {
-        const QColor color = Palette::resolve(swatch_);
-        if (palette().color(QPalette::WindowText) != color) {
-            QPalette p = palette();
-            p.setColor(QPalette::WindowText, color);
-            setPalette(p);
-        }
-        QLabel::paintEvent(event);
-    }
-
-private:
-    Palette::Swatch swatch_;
-};
 
 // A frameless text field on a transparent background, coloured from the palette when painted.
 class PlainField : public QLineEdit {
@@ -194,7 +166,7 @@ protected:
         painter.setRenderHint(QPainter::TextAntialiasing);
         const QMargins room = LayoutOverhang::of(this);
         KeySurface::paintWithText(painter, QRectF(room.left(), room.top(), side, side),
-                                  KeySurface::raised(corner, depth), emoji_, Typography::systemFont(emojiSize));
+                                  KeySurface::key(corner, depth), emoji_, Typography::systemFont(emojiSize));
     }
 
 private:
@@ -375,7 +347,7 @@ bool PresetEditor::picksApps() const {
 // MARK: - Building
 
 void PresetEditor::buildTitle() {
-    title_ = new PaletteLabel(Typography::font(TextStyle::title3, QFont::DemiBold), Palette::Swatch::ink, this);
+    title_ = new PaletteLabel(QString(), Typography::font(TextStyle::title3, QFont::DemiBold), Palette::Swatch::ink, this);
     title_->setObjectName(QStringLiteral("title"));
     title_->setText(windowTitle());
 }
@@ -425,12 +397,12 @@ void PresetEditor::buildPickerRows() {
         searchField_->setFocus(Qt::OtherFocusReason);
     });
 
-    fromDock_ = new KeyButton(Localization::tr(QStringLiteral("editor.fromDock")), KeyButtonStyle{.compact = true}, this);
+    fromDock_ = new KeyButton(Localization::tr(QStringLiteral("editor.fromDock")), KeyButton::Style{.compact = true}, this);
     fromDock_->setObjectName(QStringLiteral("fromDockButton"));
     fromDock_->setToolTip(Localization::tr(QStringLiteral("editor.fromDock.help")));
     connect(fromDock_, &QAbstractButton::clicked, this, [this] { setSelection(dockIDs()); });
 
-    clear_ = new KeyButton(Localization::tr(QStringLiteral("editor.clear")), KeyButtonStyle{.compact = true}, this);
+    clear_ = new KeyButton(Localization::tr(QStringLiteral("editor.clear")), KeyButton::Style{.compact = true}, this);
     clear_->setObjectName(QStringLiteral("clearButton"));
     connect(clear_, &QAbstractButton::clicked, this, [this] { setSelection({}); });
 
@@ -452,7 +424,7 @@ void PresetEditor::buildPickerRows() {
     busy_ = new BusyIndicator(grid_);
     busy_->setObjectName(QStringLiteral("pickerProgress"));
     busy_->hide();
-    noResults_ = new PaletteLabel(Typography::font(TextStyle::caption), Palette::Swatch::inkSoft, grid_);
+    noResults_ = new PaletteLabel(QString(), Typography::font(TextStyle::caption), Palette::Swatch::inkSoft, grid_);
     noResults_->setObjectName(QStringLiteral("noResults"));
     noResults_->setText(Localization::tr(QStringLiteral("editor.noResults")));
     noResults_->setAlignment(Qt::AlignCenter);
@@ -477,18 +449,18 @@ void PresetEditor::buildPickerRows() {
 
 void PresetEditor::buildFooter() {
     if (picksApps()) {
-        count_ = new PaletteLabel(Typography::font(TextStyle::caption), Palette::Swatch::inkSoft, this);
+        count_ = new PaletteLabel(QString(), Typography::font(TextStyle::caption), Palette::Swatch::inkSoft, this);
         count_->setObjectName(QStringLiteral("selectedCount"));
     }
-    note_ = new PaletteLabel(Typography::font(TextStyle::caption), Palette::Swatch::inkSoft, this);
+    note_ = new PaletteLabel(QString(), Typography::font(TextStyle::caption), Palette::Swatch::inkSoft, this);
     note_->setObjectName(QStringLiteral("footerNote"));
     note_->hide();
 
-    cancel_ = new KeyButton(Localization::tr(QStringLiteral("common.cancel")), KeyButtonStyle{}, this);
+    cancel_ = new KeyButton(Localization::tr(QStringLiteral("common.cancel")), KeyButton::Style{}, this);
     cancel_->setObjectName(QStringLiteral("cancelButton"));
     connect(cancel_, &QAbstractButton::clicked, this, &QDialog::reject);
 
-    save_ = new KeyButton(Localization::tr(QStringLiteral("editor.save")), KeyButtonStyle{.prominent = true}, this);
+    save_ = new KeyButton(Localization::tr(QStringLiteral("editor.save")), KeyButton::Style{.prominent = true}, this);
     save_->setObjectName(QStringLiteral("saveButton"));
     connect(save_, &QAbstractButton::clicked, this, &PresetEditor::save);
 }
@@ -688,11 +660,11 @@ void PresetEditor::refreshFooter() {
     if (count_) count_->setText(Localization::format(QStringLiteral("editor.selected"), int(selection_.size())));
     if (nameTaken()) {
         note_->setText(Localization::tr(QStringLiteral("editor.nameTaken")));
-        static_cast<PaletteLabel*>(note_)->setSwatch(Palette::Swatch::danger);
+        note_->setSwatch(Palette::Swatch::danger);
         note_->show();
     } else if (mode_.kind == PresetEditorMode::Kind::create) {
         note_->setText(Localization::tr(QStringLiteral("editor.create.note")));
-        static_cast<PaletteLabel*>(note_)->setSwatch(Palette::Swatch::inkSoft);
+        note_->setSwatch(Palette::Swatch::inkSoft);
         note_->show();
     } else {
         note_->hide();
@@ -788,7 +760,7 @@ void PresetEditor::layoutFooter() {
 
     int x = left;
     const int limit = cancelRect.left() - footerSpacing;
-    for (QLabel* label : {count_, note_}) {
+    for (PaletteLabel* label : {count_, note_}) {
         if (!label || label->isHidden()) continue;
         const QSize size = label->sizeHint();
         const int width = std::max(0, std::min(size.width(), limit - x));

@@ -15,7 +15,6 @@
 #include <string>
 #include <vector>
 
-class QLabel;
 class QLineEdit;
 class QScrollArea;
 class QScrollBar;
@@ -26,6 +25,7 @@ class AppModel;
 class AppPickTile;
 class EmojiChip;
 class KeyButton;
+class PaletteLabel;
 class WellBackground;
 
 namespace editor_detail {
@@ -135,7 +135,7 @@ private:
     int footerTop_ = -1;
     int detailsHeight_ = 0;
 
-    QLabel* title_ = nullptr;
+    PaletteLabel* title_ = nullptr;
     editor_detail::EmojiKey* emojiKey_ = nullptr;
     editor_detail::FieldWell* nameWell_ = nullptr;
     QLineEdit* nameField_ = nullptr;
@@ -151,12 +151,12 @@ private:
     QScrollBar* overlayBar_ = nullptr;
     editor_detail::PickerGrid* grid_ = nullptr;
     editor_detail::BusyIndicator* busy_ = nullptr;
-    QLabel* noResults_ = nullptr;
+    PaletteLabel* noResults_ = nullptr;
     editor_detail::BusyIndicator* cornerBusy_ = nullptr;
     QHash<QString, AppPickTile*> tiles_;
 
-    QLabel* count_ = nullptr;
-    QLabel* note_ = nullptr;
+    PaletteLabel* count_ = nullptr;
+    PaletteLabel* note_ = nullptr;
     KeyButton* cancel_ = nullptr;
     KeyButton* save_ = nullptr;
 };

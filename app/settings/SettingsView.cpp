@@ -15,7 +15,7 @@
 #include "app/style/OverhangBoxLayout.h"
 #include "app/style/Palette.h"
 #include "app/style/PaletteLabel.h"
-#include "app/style/PressAnimator.h"
+#include "app/style/SpringCurve.h"
 #include "app/style/ReduceMotion.h"
 #include "app/style/Typography.h"
 
@@ -25,6 +25,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QVBoxLayout>
+#include <QVariantAnimation>
 
 #include <algorithm>
 
@@ -32,9 +33,20 @@ namespace kestrine {
 
 namespace {
 
-// How the banner comes and goes: a spring, or a short fade with reduce motion.
-Motion bannerMotion() {
-    return ReduceMotion::isOn() ? Motion::easeInOut(0.12) : Motion::spring(0.35, 0.8);
+// How the banner comes and goes: a spring (response 0.35 s, damping fraction 0.8), or a 0.12 s
+// fade with reduce motion.
+void animatePresence(QVariantAnimation* presence, qreal from, qreal to) {
+    presence->stop();
+    presence->setStartValue(from);
+    presence->setEndValue(to);
+    if (ReduceMotion::isOn()) {
+        presence->setDuration(120);
+        presence->setEasingCurve(QEasingCurve::InOutCubic);
+    } else {
+        presence->setDuration(500);
+        presence->setEasingCurve(springCurve<0.35, 0.8, 500>());
+    }
+    presence->start();
 }
 
 // Reading order of two sibling widgets by what they show: side by side (their visible heights
@@ -201,19 +213,20 @@ void SettingsView::updateBanner() {
         banner->onDismiss = [this] { model_.setErrorMessage(std::nullopt); };
         auto* fade = new QGraphicsOpacityEffect(banner);
         banner->setGraphicsEffect(fade);
-        auto* presence = new PressAnimator(banner);
+        auto* presence = new QVariantAnimation(banner);
         QPointer<ErrorBanner> guard(banner);
-        connect(presence, &PressAnimator::valueChanged, this, [this, guard, presence](double value) {
-            if (!guard) return;
-            placeBanner(guard, value);
-            // A banner that has finished leaving goes away.
-            if (guard != banner_ && presence->target() == 0 && !presence->isRunning()) guard->deleteLater();
+        connect(presence, &QVariantAnimation::valueChanged, this, [this, guard](const QVariant& value) {
+            if (guard) placeBanner(guard, value.toReal());
+        });
+        // A banner that has finished leaving goes away.
+        connect(presence, &QVariantAnimation::finished, this, [this, guard, presence] {
+            if (guard && guard != banner_ && presence->endValue().toReal() == 0) guard->deleteLater();
         });
         banner->setProperty("presence", 0.0);
         placeBanner(banner, 0);
         banner->show();
         banner->raise();
-        presence->animateTo(1, bannerMotion());
+        animatePresence(presence, 0, 1);
         return;
     }
     if (!banner_) return;
@@ -221,11 +234,11 @@ void SettingsView::updateBanner() {
     banner_ = nullptr;
     leaving->onDismiss = nullptr;
     leaving->setAttribute(Qt::WA_TransparentForMouseEvents);
-    auto* presence = leaving->findChild<PressAnimator*>();
-    if (presence && presence->value() > 0) {
-        // Deleted when the animation reaches 0 (see the value handler).
-        presence->animateTo(0, bannerMotion());
-        if (!presence->isRunning()) leaving->deleteLater();
+    auto* presence = leaving->findChild<QVariantAnimation*>();
+    const qreal shown = leaving->property("presence").toReal();
+    if (presence && shown > 0) {
+        // Deleted when the animation reaches 0 (see the finished handler).
+        animatePresence(presence, shown, 0);
     } else {
         leaving->deleteLater();
     }

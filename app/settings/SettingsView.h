@@ -25,7 +25,6 @@ class LaunchAtLogin;
 class PaletteLabel;
 class PresetCardsView;
 class PresetEditor;
-class PressAnimator;
 class ShelfHeader;
 class ShortcutRecorder;
 

@@ -53,7 +53,7 @@ protected:
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setRenderHint(QPainter::TextAntialiasing);
         const QMargins room = LayoutOverhang::of(this);
-        KeySurface::Params params = KeySurface::raised(corner, depth);
+        KeySurface::Params params = KeySurface::key(corner, depth);
         params.ring = Palette::accent();
         KeySurface::paintWithText(painter, QRectF(QPointF(room.left(), room.top()), faceSize()), params, text(), font());
     }
@@ -86,7 +86,7 @@ ShortcutRow::ShortcutRow(HotKeyCenter& center, ShortcutRecorder& recorder, QWidg
                                     Palette::Swatch::inkSoft, row);
     rowLayout->addWidget(hotKeyLabel_, OverhangBoxLayout::Options{OverhangBoxLayout::Cross::center, 4, false});
 
-    const KeyButtonStyle compact{.prominent = false, .compact = true, .active = false};
+    const KeyButton::Style compact{.prominent = false, .compact = true, .active = false};
     change_ = new KeyButton(Localization::tr("hotkey.change"), compact, row);
     rowLayout->addWidget(change_, OverhangBoxLayout::Options{OverhangBoxLayout::Cross::center, 4, false});
     connect(change_, &QAbstractButton::clicked, this, [this] { recorder_.toggle(); });

@@ -1,6 +1,6 @@
 #include "app/settings/ViewMotion.h"
 
-#include "app/style/SpringAnimation.h"
+#include "app/style/SpringCurve.h"
 
 #include <QGraphicsOpacityEffect>
 #include <QPropertyAnimation>
@@ -12,22 +12,10 @@ namespace {
 
 constexpr const char* kFadeName = "kestrine-fade";
 
-qreal springProgress(qreal progress) {
-    if (progress >= 1) return 1;
-    if (progress <= 0) return 0;
-    SpringAnimation spring(moveResponse, moveDampingFraction);
-    spring.reset(0);
-    spring.setTarget(1);
-    spring.step(progress * moveDurationMs / 1000.0);
-    return spring.value();
-}
-
 }  // namespace
 
 QEasingCurve moveCurve() {
-    QEasingCurve curve;
-    curve.setCustomType(&springProgress);
-    return curve;
+    return springCurve<moveResponse, moveDampingFraction, moveDurationMs>();
 }
 
 int hoverDurationMs(bool reduceMotion) {

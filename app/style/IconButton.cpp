@@ -3,8 +3,7 @@
 #include "app/style/ButtonKeys.h"
 
 #include "app/layout/LayoutOverhang.h"
-#include "app/style/GroupOpacity.h"
-#include "app/style/IconButtonStyle.h"
+#include "app/style/DisabledFade.h"
 #include "app/style/KeySurfaceButton.h"
 #include "app/style/Palette.h"
 
@@ -35,33 +34,33 @@ void IconButton::setSymbol(Symbol symbol, qreal symbolSize, QFont::Weight weight
 }
 
 QRectF IconButton::frameRect() const {
-    return QRectF(QPointF(focusRingRoom, focusRingRoom), IconButtonStyle::frameSize());
+    return QRectF(QPointF(focusRingRoom, focusRingRoom), QSizeF(side, side));
 }
 
 QSize IconButton::sizeHint() const {
-    const int side = int(std::ceil(IconButtonStyle::side + 2 * focusRingRoom));
-    return QSize(side, side);
+    const int outer = int(std::ceil(side + 2 * focusRingRoom));
+    return QSize(outer, outer);
 }
 
 void IconButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    paintWithGroupOpacity(painter, rect(), isEnabled() ? 1.0 : KeySurfaceButton::disabledOpacity, [this](QPainter& p) {
-        const QRectF frame = frameRect();
-        IconButtonStyle::paintBackground(p, frame, isDown());
-        const QColor ink = IconButtonStyle::labelColor();
-        if (symbol_) {
-            SymbolPainter::paint(p, *symbol_, frame, symbolSize_, ink, weight_);
-        } else if (!icon().isNull()) {
-            const QSize size = iconSize();
-            const QRectF target(frame.center() - QPointF(size.width() / 2.0, size.height() / 2.0), QSizeF(size));
-            icon().paint(&p, target.toAlignedRect());
-        } else {
-            p.setPen(ink);
-            p.drawText(frame, Qt::AlignCenter, text());
-        }
-        if (hasFocus()) KeySurfaceButton::paintFocusRing(p, frame, IconButtonStyle::corner);
-    });
+    const QRectF frame = frameRect();
+    const QColor ink = Palette::ink();
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(withOpacity(ink, isDown() ? 0.16 : 0.07));
+    painter.drawRoundedRect(frame, corner, corner);
+    if (symbol_) {
+        SymbolPainter::paint(painter, *symbol_, frame, symbolSize_, ink, weight_);
+    } else if (!icon().isNull()) {
+        const QSize size = iconSize();
+        const QRectF target(frame.center() - QPointF(size.width() / 2.0, size.height() / 2.0), QSizeF(size));
+        icon().paint(&painter, target.toAlignedRect());
+    } else {
+        painter.setPen(ink);
+        painter.drawText(frame, Qt::AlignCenter, text());
+    }
+    if (hasFocus()) KeySurfaceButton::paintFocusRing(painter, frame, corner);
 }
 
 void IconButton::enterEvent(QEnterEvent* event) {
@@ -80,7 +79,8 @@ void IconButton::keyPressEvent(QKeyEvent* event) {
 }
 
 void IconButton::changeEvent(QEvent* event) {
-    if (Palette::isAppearanceChange(event) || event->type() == QEvent::EnabledChange) update();
+    if (Palette::isAppearanceChange(event)) update();
+    if (event->type() == QEvent::EnabledChange) DisabledFade::follow(this);
     QAbstractButton::changeEvent(event);
 }
 

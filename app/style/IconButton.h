@@ -1,4 +1,6 @@
-// A button drawn in IconButtonStyle, showing a Symbol (or its icon, or failing both its text).
+// The small symbol button (dismiss, edit, more): a Symbol (or its icon, or failing both its text) in
+// ink, centred in a 28 × 28 frame on a rounded rectangle of ink at 0.16 opacity while pressed and
+// 0.07 otherwise.
 #pragma once
 
 #include "app/style/Symbol.h"
@@ -26,6 +28,8 @@ public:
     QSize minimumSizeHint() const override { return sizeHint(); }
 
     static constexpr qreal focusRingRoom = 4;
+    static constexpr qreal side = 28;
+    static constexpr qreal corner = 8;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -30,7 +30,7 @@ QSizeF KeyCap::faceSize(const QString& text, qreal size) {
 
 KeySurface::Params KeyCap::surface(qreal size) {
     const Metrics m = metrics(size);
-    return KeySurface::raised(m.corner, m.depth);
+    return KeySurface::key(m.corner, m.depth);
 }
 
 void KeyCap::paint(QPainter& painter, const QRectF& face, const QString& text, qreal size) {

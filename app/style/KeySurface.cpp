@@ -1,7 +1,5 @@
 #include "app/style/KeySurface.h"
 
-#include "app/style/DropShadow.h"
-
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -24,18 +22,6 @@ QPainterPath roundedPath(const QRectF& rect, qreal corner) {
     return path;
 }
 
-void paintShadow(QPainter& painter, const QRectF& plate, qreal corner, const KeySurface::Shadow& shadow,
-                 const QColor& color) {
-    if (color.alpha() == 0 || plate.isEmpty()) return;
-    if (shadow.radius <= 0) {
-        painter.fillPath(roundedPath(plate.translated(0, shadow.offset), corner), color);
-        return;
-    }
-    // Quantise the blur so an animated press reuses a handful of cached images.
-    const qreal radius = std::round(shadow.radius * 4) / 4;
-    DropShadow::paintRounded(painter, plate, clampedCorner(plate, corner), radius, QPointF(0, shadow.offset), color);
-}
-
 // A border of `width` drawn inside the rounded shape.
 void strokeInside(QPainter& painter, const QRectF& rect, qreal corner, qreal width, const QBrush& brush) {
     if (width <= 0) return;
@@ -56,7 +42,35 @@ KeySurface::Shadow KeySurface::shadowFor(qreal press) {
 }
 
 QMarginsF KeySurface::shadowMargins() {
-    return DropShadow::reach(restingShadow.radius, QPointF(0, restingShadow.offset));
+    return QMarginsF(shadowRoom(restingShadow.radius, restingShadow.offset));
+}
+
+void KeySurface::paintShadow(QPainter& painter, const QRectF& rect, qreal corner, qreal blur, qreal offset,
+                             const QColor& color) {
+    if (color.alpha() == 0 || rect.isEmpty()) return;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    const QRectF shape = rect.translated(0, offset);
+    const qreal r = clampedCorner(rect, corner);
+    const int rings = std::max(1, int(std::ceil(blur)));
+    QColor shade = color;
+    for (int i = rings; i >= 1; --i) {
+        const qreal t = qreal(i) / rings;
+        // The alpha of one ring so that the accumulated opacity falls off smoothly outwards.
+        shade.setAlphaF(float(color.alphaF() * 2.2 * (1 - t) / rings));
+        painter.setBrush(shade);
+        const qreal grow = blur * t;
+        painter.drawRoundedRect(shape.adjusted(-grow, -grow, grow, grow), r + grow, r + grow);
+    }
+    painter.restore();
+}
+
+QMargins KeySurface::shadowRoom(qreal blur, qreal offset) {
+    // Generous: a Gaussian blur of deviation blur / 2 fades out within 2.5 deviations.
+    const qreal reach = blur > 0 ? 1.25 * blur : 0;
+    return QMargins(int(std::ceil(reach)), int(std::ceil(std::max(qreal(0), reach - offset))), int(std::ceil(reach)),
+                    int(std::ceil(reach + offset)));
 }
 
 QRectF KeySurface::plateRect(const QRectF& face, qreal depth) {
@@ -77,7 +91,8 @@ QRectF KeySurface::paint(QPainter& painter, const QRectF& restingFace, const Par
     const QRectF face = faceRect(restingFace, params);
 
     // Side plate with its drop shadow.
-    paintShadow(painter, plate, params.corner, shadowFor(params.press), params.shadowColor());
+    const Shadow shadow = shadowFor(params.press);
+    paintShadow(painter, plate, params.corner, shadow.radius, shadow.offset, params.shadowColor());
     painter.fillPath(roundedPath(plate, params.corner), params.side);
 
     // Face, with the top highlight and the ring drawn inside its edge.
@@ -94,12 +109,21 @@ QRectF KeySurface::paint(QPainter& painter, const QRectF& restingFace, const Par
     return face;
 }
 
-KeySurface::Params KeySurface::raised(qreal corner, qreal depth) {
+KeySurface::Params KeySurface::key(qreal corner, qreal depth, qreal hover, std::optional<QColor> ring) {
     Params params;
     params.corner = corner;
     params.depth = depth;
-    params.face = Palette::raised();
+    const QColor from = Palette::raised(), to = Palette::raisedHover();
+    const qreal t = std::clamp(hover, qreal(0), qreal(1));
+    params.face = t <= 0 ? from
+                  : t >= 1
+                      ? to
+                      : QColor::fromRgbF(float(from.redF() + (to.redF() - from.redF()) * t),
+                                         float(from.greenF() + (to.greenF() - from.greenF()) * t),
+                                         float(from.blueF() + (to.blueF() - from.blueF()) * t),
+                                         float(from.alphaF() + (to.alphaF() - from.alphaF()) * t));
     params.side = Palette::keySide();
+    params.ring = ring;
     return params;
 }
 
@@ -110,10 +134,6 @@ QRectF KeySurface::paintWithText(QPainter& painter, const QRectF& restingFace, c
     painter.setPen(Palette::ink());
     painter.drawText(face, Qt::AlignCenter | Qt::TextSingleLine, text);
     return face;
-}
-
-int KeySurface::cachedShadowCount() {
-    return DropShadow::cachedCount();
 }
 
 }  // namespace kestrine

@@ -54,6 +54,13 @@ public:
     // the room a widget keeps around its plate so the shadow is not cut off.
     static QMarginsF shadowMargins();
 
+    // A soft shadow of a rounded rectangle moved down by `offset`: nested rounded rectangles up to
+    // `blur` points larger, whose opacities add up towards the shape's edge.
+    static void paintShadow(QPainter& painter, const QRectF& rect, qreal corner, qreal blur, qreal offset,
+                            const QColor& color);
+    // The room to keep around a shape for a shadow of `blur` moved down by `offset`, in whole points.
+    static QMargins shadowRoom(qreal blur, qreal offset);
+
     // The side plate behind a face resting at `face`: the face's rectangle plus `depth` below.
     static QRectF plateRect(const QRectF& face, qreal depth);
     // Where the face is drawn: moved down by press × depth.
@@ -62,15 +69,12 @@ public:
     // Draws shadow, side plate, face, highlight and ring for a face whose resting place is
     // `restingFace`; returns the rectangle where the face (and so the content) now is.
     static QRectF paint(QPainter& painter, const QRectF& restingFace, const Params& params);
-    // A key at rest in the palette's raised face and key-side colours, resolved now.
-    static Params raised(qreal corner, qreal depth);
+    // A key of the palette, colours resolved now: face raised, blended towards raisedHover as
+    // `hover` goes from 0 to 1 (the pointer over it), side keySide, and `ring` when given.
+    static Params key(qreal corner, qreal depth, qreal hover = 0, std::optional<QColor> ring = std::nullopt);
     // paint(), then `text` on one line centred on the face in ink; returns the face rectangle.
     static QRectF paintWithText(QPainter& painter, const QRectF& restingFace, const Params& params,
                                 const QString& text, const QFont& font);
-
-    // How many blurred shadows are cached (DropShadow's cache, shared with other shadows); a
-    // plate's shadow is built once per size, corner, blur and colour.
-    static int cachedShadowCount();
 };
 
 }  // namespace kestrine

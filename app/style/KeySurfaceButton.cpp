@@ -3,8 +3,10 @@
 #include "app/style/ButtonKeys.h"
 
 #include "app/layout/LayoutOverhang.h"
-#include "app/style/GroupOpacity.h"
+#include "app/style/DisabledFade.h"
 #include "app/style/Palette.h"
+#include "app/style/ReduceMotion.h"
+#include "app/style/SpringCurve.h"
 
 #include <QEnterEvent>
 #include <QKeyEvent>
@@ -20,7 +22,10 @@ KeySurfaceButton::KeySurfaceButton(QWidget* parent) : QAbstractButton(parent) {
     setAttribute(Qt::WA_Hover);
     setFocusPolicy(Qt::TabFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    connect(&animator_, &PressAnimator::valueChanged, this, qOverload<>(&QWidget::update));
+    connect(&pressAnimation_, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
+        press_ = value.toReal();
+        update();
+    });
     connect(this, &QAbstractButton::pressed, this, &KeySurfaceButton::followDownState);
     connect(this, &QAbstractButton::released, this, &KeySurfaceButton::followDownState);
 }
@@ -65,9 +70,36 @@ QSize KeySurfaceButton::sizeHint() const {
                  int(std::ceil(room.top()) + std::ceil(face.height() + depth + room.bottom())));
 }
 
+KeySurfaceButton::PressMotion KeySurfaceButton::springPress() {
+    if (ReduceMotion::isOn()) return {120, QEasingCurve(QEasingCurve::InOutCubic)};
+    // The spring settles within a thousandth of its travel in 0.46 s.
+    return {460, springCurve<0.24, 0.58, 460>()};
+}
+
+void KeySurfaceButton::setPressProgress(qreal progress) {
+    pressAnimation_.stop();
+    pressTarget_ = progress;
+    press_ = progress;
+    update();
+}
+
 void KeySurfaceButton::followDownState() {
-    const double target = isDown() ? 1.0 : 0.0;
-    if (animator_.target() != target) animator_.animateTo(target, pressMotion());
+    const qreal target = isDown() ? 1.0 : 0.0;
+    if (pressTarget_ == target) return;
+    pressTarget_ = target;
+    pressAnimation_.stop();
+    const PressMotion motion = pressMotion();
+    if (motion.durationMs <= 0 || press_ == target) {
+        press_ = target;
+        update();
+        return;
+    }
+    // A press released half-way turns back from where the face is.
+    pressAnimation_.setStartValue(press_);
+    pressAnimation_.setEndValue(target);
+    pressAnimation_.setDuration(motion.durationMs);
+    pressAnimation_.setEasingCurve(motion.curve);
+    pressAnimation_.start();
 }
 
 void KeySurfaceButton::paintEvent(QPaintEvent*) {
@@ -77,14 +109,12 @@ void KeySurfaceButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    paintWithGroupOpacity(painter, rect(), isEnabled() ? 1.0 : disabledOpacity, [this](QPainter& p) {
-        KeySurface::Params params = surfaceParams();
-        params.press = pressProgress();
-        const QRectF resting = restingFaceRect();
-        const QRectF face = KeySurface::paint(p, resting, params);
-        paintLabel(p, face);
-        if (hasFocus()) paintFocusRing(p, KeySurface::plateRect(resting, params.depth), params.corner);
-    });
+    KeySurface::Params params = surfaceParams();
+    params.press = pressProgress();
+    const QRectF resting = restingFaceRect();
+    const QRectF face = KeySurface::paint(painter, resting, params);
+    paintLabel(painter, face);
+    if (hasFocus()) paintFocusRing(painter, KeySurface::plateRect(resting, params.depth), params.corner);
 }
 
 void KeySurfaceButton::paintFocusRing(QPainter& painter, const QRectF& around, qreal corner) {
@@ -113,8 +143,11 @@ void KeySurfaceButton::keyPressEvent(QKeyEvent* event) {
 }
 
 void KeySurfaceButton::changeEvent(QEvent* event) {
-    if (Palette::isAppearanceChange(event) || event->type() == QEvent::EnabledChange) update();
-    if (event->type() == QEvent::EnabledChange && !isEnabled()) setHovered(false);
+    if (Palette::isAppearanceChange(event)) update();
+    if (event->type() == QEvent::EnabledChange) {
+        DisabledFade::follow(this);
+        if (!isEnabled()) setHovered(false);
+    }
     QAbstractButton::changeEvent(event);
 }
 

@@ -4,9 +4,10 @@
 #pragma once
 
 #include "app/style/KeySurface.h"
-#include "app/style/PressAnimator.h"
 
 #include <QAbstractButton>
+#include <QEasingCurve>
+#include <QVariantAnimation>
 
 namespace kestrine {
 
@@ -20,9 +21,21 @@ public:
     bool isHovered() const { return hovered_; }
     void setHovered(bool hovered);
 
-    // 0 = up, 1 = down, in between while the press animates.
-    qreal pressProgress() const { return animator_.value(); }
-    PressAnimator& pressAnimator() { return animator_; }
+    // How a press moves the face: along `curve` over `durationMs`; 0 moves it at once.
+    struct PressMotion {
+        int durationMs = 0;
+        QEasingCurve curve;
+    };
+    // Keys and tiles spring (response 0.24 s, damping fraction 0.58), or ease in and out over
+    // 0.12 s with reduce motion.
+    static PressMotion springPress();
+
+    // 0 = up, 1 = down, in between while the press animates (beyond 1 while a spring overshoots).
+    qreal pressProgress() const { return press_; }
+    // Jumps to a progress, stopping any animation (pictures of a key held down).
+    void setPressProgress(qreal progress);
+    const QVariantAnimation& pressAnimation() const { return pressAnimation_; }
+    QVariantAnimation& pressAnimation() { return pressAnimation_; }
 
     // The face's resting rectangle in widget coordinates, and where it is drawn now.
     QRectF restingFaceRect() const;
@@ -37,14 +50,12 @@ public:
     static constexpr qreal focusRingOpacity = 0.6;
     // The keyboard-focus ring: accent, 2 points outside `around`.
     static void paintFocusRing(QPainter& painter, const QRectF& around, qreal corner);
-    // The whole button is drawn at this opacity while disabled.
-    static constexpr qreal disabledOpacity = 0.45;
 
 protected:
     virtual QSizeF faceSize() const = 0;
     // The surface for the current state; `press` is filled in by the caller.
     virtual KeySurface::Params surfaceParams() const = 0;
-    virtual Motion pressMotion() const = 0;
+    virtual PressMotion pressMotion() const { return springPress(); }
     // Draws the label on the face, at its current place.
     virtual void paintLabel(QPainter& painter, const QRectF& face) = 0;
     // Extra room around the plate for the shadow and focus ring.
@@ -63,7 +74,9 @@ protected:
 private:
     void followDownState();
 
-    PressAnimator animator_;
+    QVariantAnimation pressAnimation_;
+    qreal press_ = 0;
+    qreal pressTarget_ = 0;
     bool hovered_ = false;
 };
 

@@ -1,33 +1,23 @@
 #include "app/style/KeyTileButton.h"
 
-#include "app/style/Palette.h"
-#include "app/style/ReduceMotion.h"
-
 #include <QPainter>
 
 namespace kestrine {
 
-KeyTileButton::KeyTileButton(const KeyTileStyle& style, QWidget* parent) : KeySurfaceButton(parent), style_(style) {
-    surfaceGeometryChanged();
-}
-
-void KeyTileButton::setStyle(const KeyTileStyle& style) {
-    style_ = style;
+KeyTileButton::KeyTileButton(qreal side, qreal corner, qreal depth, QWidget* parent)
+    : KeySurfaceButton(parent), side_(side), corner_(corner), depth_(depth) {
     surfaceGeometryChanged();
 }
 
 void KeyTileButton::setRing(std::optional<Palette::Swatch> ring) {
-    if (ring == style_.ring) return;
-    style_.ring = ring;
+    if (ring == ring_) return;
+    ring_ = ring;
     update();
 }
 
 KeySurface::Params KeyTileButton::surfaceParams() const {
-    return style_.surface(isHovered(), pressProgress());
-}
-
-Motion KeyTileButton::pressMotion() const {
-    return KeyTileStyle::pressMotion(ReduceMotion::isOn());
+    return KeySurface::key(corner_, depth_, isHovered() ? 1 : 0,
+                           ring_ ? std::optional<QColor>(Palette::resolve(*ring_)) : std::nullopt);
 }
 
 void KeyTileButton::paintLabel(QPainter& painter, const QRectF& face) {

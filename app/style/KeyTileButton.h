@@ -1,30 +1,34 @@
-// A button drawn in KeyTileStyle. It shows its icon (at iconSize) or its text centred on the face;
-// subclasses with richer labels override paintLabel.
+// A key-shaped tile: its icon (at iconSize) or its text centred on a square face that lightens under
+// the pointer and can carry a coloured ring (selection, keyboard choice). Presses spring.
+// Subclasses with richer labels override paintLabel.
 #pragma once
 
 #include "app/style/KeySurfaceButton.h"
-#include "app/style/KeyTileStyle.h"
+#include "app/style/Palette.h"
+
+#include <optional>
 
 namespace kestrine {
 
 class KeyTileButton : public KeySurfaceButton {
     Q_OBJECT
 public:
-    explicit KeyTileButton(const KeyTileStyle& style = {}, QWidget* parent = nullptr);
+    explicit KeyTileButton(qreal side = 60, qreal corner = 13, qreal depth = 3, QWidget* parent = nullptr);
 
-    const KeyTileStyle& style() const { return style_; }
-    void setStyle(const KeyTileStyle& style);
     // The ring (e.g. the selection); none removes it.
     void setRing(std::optional<Palette::Swatch> ring);
+    std::optional<Palette::Swatch> ring() const { return ring_; }
 
 protected:
-    QSizeF faceSize() const override { return style_.size; }
+    QSizeF faceSize() const override { return QSizeF(side_, side_); }
     KeySurface::Params surfaceParams() const override;
-    Motion pressMotion() const override;
     void paintLabel(QPainter& painter, const QRectF& face) override;
 
 private:
-    KeyTileStyle style_;
+    qreal side_;
+    qreal corner_;
+    qreal depth_;
+    std::optional<Palette::Swatch> ring_;
 };
 
 }  // namespace kestrine

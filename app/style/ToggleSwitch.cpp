@@ -3,7 +3,7 @@
 #include "app/style/ButtonKeys.h"
 
 #include "app/layout/LayoutOverhang.h"
-#include "app/style/GroupOpacity.h"
+#include "app/style/DisabledFade.h"
 #include "app/style/KeySurfaceButton.h"
 #include "app/style/ReduceMotion.h"
 
@@ -76,42 +76,40 @@ void ToggleSwitch::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    paintWithGroupOpacity(painter, rect(), isEnabled() ? 1.0 : KeySurfaceButton::disabledOpacity, [this](QPainter& p) {
-        const QRectF track = trackRect();
-        if (!text().isEmpty()) {
-            const QRectF area = visibleRect();
-            const QRectF labelArea(area.left(), area.top(), track.left() - area.left() - labelGap, area.height());
-            p.setFont(font());
-            p.setPen(Palette::resolve(labelSwatch_));
-            const QString shown = QFontMetricsF(font()).elidedText(text(), Qt::ElideRight, labelArea.width());
-            p.drawText(labelArea, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
-        }
-        const qreal radius = track.height() / 2;
-        // The track blends from a quiet grey to the accent as the knob travels.
-        const QColor off = withOpacity(Palette::ink(), Palette::isDark() ? 0.22 : 0.14);
-        const QColor on = Palette::accent();
-        const qreal t = knob_;
-        const QColor fill = QColor::fromRgbF(float(off.redF() + (on.redF() - off.redF()) * t),
-                                             float(off.greenF() + (on.greenF() - off.greenF()) * t),
-                                             float(off.blueF() + (on.blueF() - off.blueF()) * t),
-                                             float(off.alphaF() + (on.alphaF() - off.alphaF()) * t));
-        p.setPen(Qt::NoPen);
-        p.setBrush(fill);
-        p.drawRoundedRect(track, radius, radius);
-        p.setPen(QPen(Palette::hairline(), 0.5));
-        p.setBrush(Qt::NoBrush);
-        p.drawRoundedRect(track.adjusted(0.25, 0.25, -0.25, -0.25), radius, radius);
+    const QRectF track = trackRect();
+    if (!text().isEmpty()) {
+        const QRectF area = visibleRect();
+        const QRectF labelArea(area.left(), area.top(), track.left() - area.left() - labelGap, area.height());
+        painter.setFont(font());
+        painter.setPen(Palette::resolve(labelSwatch_));
+        const QString shown = QFontMetricsF(font()).elidedText(text(), Qt::ElideRight, labelArea.width());
+        painter.drawText(labelArea, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
+    }
+    const qreal radius = track.height() / 2;
+    // The track blends from a quiet grey to the accent as the knob travels.
+    const QColor off = withOpacity(Palette::ink(), Palette::isDark() ? 0.22 : 0.14);
+    const QColor on = Palette::accent();
+    const qreal t = knob_;
+    const QColor fill = QColor::fromRgbF(float(off.redF() + (on.redF() - off.redF()) * t),
+                                         float(off.greenF() + (on.greenF() - off.greenF()) * t),
+                                         float(off.blueF() + (on.blueF() - off.blueF()) * t),
+                                         float(off.alphaF() + (on.alphaF() - off.alphaF()) * t));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(fill);
+    painter.drawRoundedRect(track, radius, radius);
+    painter.setPen(QPen(Palette::hairline(), 0.5));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRoundedRect(track.adjusted(0.25, 0.25, -0.25, -0.25), radius, radius);
 
-        const qreal knobSide = track.height() - 2 * knobInset;
-        const qreal travel = track.width() - 2 * knobInset - knobSide;
-        const QRectF knob(track.left() + knobInset + travel * t, track.top() + knobInset, knobSide, knobSide);
-        p.setPen(Qt::NoPen);
-        p.setBrush(withOpacity(Palette::shadow(), 0.6));
-        p.drawEllipse(knob.translated(0, 0.5).adjusted(-0.25, -0.25, 0.25, 0.25));
-        p.setBrush(QColor(Qt::white));
-        p.drawEllipse(knob);
-        if (hasFocus()) KeySurfaceButton::paintFocusRing(p, track, radius);
-    });
+    const qreal knobSide = track.height() - 2 * knobInset;
+    const qreal travel = track.width() - 2 * knobInset - knobSide;
+    const QRectF knob(track.left() + knobInset + travel * t, track.top() + knobInset, knobSide, knobSide);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(withOpacity(Palette::shadow(), 0.6));
+    painter.drawEllipse(knob.translated(0, 0.5).adjusted(-0.25, -0.25, 0.25, 0.25));
+    painter.setBrush(QColor(Qt::white));
+    painter.drawEllipse(knob);
+    if (hasFocus()) KeySurfaceButton::paintFocusRing(painter, track, radius);
 }
 
 void ToggleSwitch::keyPressEvent(QKeyEvent* event) {
@@ -120,7 +118,8 @@ void ToggleSwitch::keyPressEvent(QKeyEvent* event) {
 }
 
 void ToggleSwitch::changeEvent(QEvent* event) {
-    if (Palette::isAppearanceChange(event) || event->type() == QEvent::EnabledChange) update();
+    if (Palette::isAppearanceChange(event)) update();
+    if (event->type() == QEvent::EnabledChange) DisabledFade::follow(this);
     if (event->type() == QEvent::FontChange) updateGeometry();
     QAbstractButton::changeEvent(event);
 }

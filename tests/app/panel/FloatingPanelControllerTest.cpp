@@ -253,20 +253,14 @@ TEST_F(PanelTest, ThePanelTakesTheKeyboardFocusFromTheActiveWindow) {
     EXPECT_TRUE(settle([&] { return !controller->isShown(); }));
 }
 
-TEST_F(PanelTest, ManyPresetsFillTheScreenAndTheArrowsKeepTheSelectionCentred) {
+// How the row scrolls to the selection is MiniDockViewTest's.
+TEST_F(PanelTest, ADigitReachesItsKeyScrolledOutOfSight) {
     havePresets(20);
-    activateNow(5);
+    activateNow(12);
     makeController();
     controller->show();
     MiniDockView* view = controller->view();
-    EXPECT_EQ(view->width(), 1408);
     ASSERT_EQ(view->keys().size(), 20u);
-    EXPECT_EQ(view->scrollOffset(), view->centringOffset(5));
-    for (int i = 6; i <= 12; ++i) {
-        press(Qt::Key_Right);
-        EXPECT_EQ(view->scrollTarget(), view->centringOffset(i));
-        view->finishScrolling();
-    }
     EXPECT_GT(view->scrollOffset(), 0);
     // "1" still reaches the first key, scrolled out of sight or not.
     press(Qt::Key_1, QStringLiteral("1"));

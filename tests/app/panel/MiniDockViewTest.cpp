@@ -76,11 +76,11 @@ TEST_F(MiniDockViewTest, HoverMovingFromOneKeyToTheNextNeverLeavesItEmpty) {
     enter(b);
     leave(a);
     EXPECT_EQ(view->hoveredID(), presetID(1));
-    EXPECT_TRUE(b->style().hovered);
-    EXPECT_FALSE(a->style().hovered);
+    EXPECT_TRUE(b->isHovered());
+    EXPECT_FALSE(a->isHovered());
     leave(b);
     EXPECT_FALSE(view->hoveredID().has_value());
-    EXPECT_FALSE(b->style().hovered);
+    EXPECT_FALSE(b->isHovered());
 }
 
 TEST_F(MiniDockViewTest, TheSelectedKeyStartsInViewAndStaysCentredUntilTheEnds) {

@@ -8,7 +8,7 @@
 #include "core/model/PresetStyle.h"
 #include "tests/app/support/ModelFixture.h"
 
-#include <QLabel>
+#include "app/style/PaletteLabel.h"
 #include <QLineEdit>
 #include <QTest>
 
@@ -49,7 +49,7 @@ protected:
     QLineEdit* nameField() const { return child<QLineEdit>("nameField"); }
     QLineEdit* searchField() const { return child<QLineEdit>("searchField"); }
     KeyButton* button(const char* name) const { return child<KeyButton>(name); }
-    QLabel* note() const { return child<QLabel>("footerNote"); }
+    PaletteLabel* note() const { return child<PaletteLabel>("footerNote"); }
 
     void typeName(const QString& text) {
         nameField()->clear();
@@ -152,7 +152,7 @@ TEST_F(PresetEditorTest, AddAppsStartsWithTheActiveAppsTickedAndSavingStoresTheT
 
     click(sheet.tileFor("com.b"));
     click(sheet.tileFor("com.apple.Notes"));
-    EXPECT_EQ(child<QLabel>("selectedCount")->text(), Localization::format("editor.selected", 3));
+    EXPECT_EQ(child<PaletteLabel>("selectedCount")->text(), Localization::format("editor.selected", 3));
     click(button("saveButton"));
     EXPECT_EQ(sheet.result(), QDialog::Accepted);
     EXPECT_EQ(appIDs(model->activePreset()->apps), (std::vector<std::string>{"com.a", "com.c", "com.apple.Notes"}));
@@ -211,7 +211,7 @@ TEST_F(PresetEditorTest, CreateNeedsATickedAppAndReturnStoresThePresetWithTheSho
     EXPECT_TRUE(sheet.isVisible());
     click(sheet.tileFor("com.apple.Safari"));
     EXPECT_TRUE(save->isEnabled());
-    EXPECT_EQ(child<QLabel>("selectedCount")->text(), Localization::format("editor.selected", 1));
+    EXPECT_EQ(child<PaletteLabel>("selectedCount")->text(), Localization::format("editor.selected", 1));
     click(sheet.tileFor("com.apple.Safari"));
     EXPECT_FALSE(save->isEnabled());
     EXPECT_TRUE(sheet.selection().empty());
@@ -344,18 +344,29 @@ TEST_F(PresetEditorTest, FromDockSelectsExactlyTheDockAppsClearEmptiesAndTilesTe
     EXPECT_TRUE(sheet.selection().count("com.apple.Notes"));
 }
 
-TEST_F(PresetEditorTest, WhileScanningWithNothingToShowOnlyTheProgressIndicatorShowsAndAnEmptyScanSaysNoResults) {
+// While scanning, the Dock's apps show with the small indicator in the corner, or with nothing to
+// show only the large one; an empty scan says there are no results.
+TEST_F(PresetEditorTest, TheProgressIndicatorsFollowTheScan) {
+    auto& sheet = open(PresetEditorMode::addApps());
+    sheet.show();
+    EXPECT_EQ(shownTileIDs(), (std::vector<std::string>{"com.a", "com.b", "com.c"}));
+    EXPECT_FALSE(child("pickerProgress")->isVisible());
+    ASSERT_TRUE(child("pickerCornerProgress")->isVisible());
+    executors.drain();
+    EXPECT_FALSE(child("pickerCornerProgress")->isVisible());
+    EXPECT_EQ(shownTileIDs().size(), 6u);
+
+    editor.reset();
+    model.reset();
     system->setDock({});
     installed.resize(1);
-    auto& sheet = open(PresetEditorMode::create());
-    sheet.show();
-    ASSERT_TRUE(sheet.candidates().empty());
+    open(PresetEditorMode::create()).show();
+    ASSERT_TRUE(editor->candidates().empty());
     EXPECT_TRUE(child("pickerProgress")->isVisible());
     EXPECT_FALSE(child("noResults")->isVisible());
     EXPECT_FALSE(child("pickerCornerProgress")->isVisible());
     executors.drain();
     EXPECT_FALSE(child("pickerProgress")->isVisible());
-    EXPECT_FALSE(child("pickerCornerProgress")->isVisible());
     EXPECT_EQ(shownTileIDs().size(), 1u);
 
     installed.clear();
@@ -363,19 +374,6 @@ TEST_F(PresetEditorTest, WhileScanningWithNothingToShowOnlyTheProgressIndicatorS
     executors.drain();
     EXPECT_TRUE(child("noResults")->isVisible());
     EXPECT_FALSE(child("pickerProgress")->isVisible());
-}
-
-TEST_F(PresetEditorTest, DockAppsShowWhileScanningWithTheSmallIndicatorInTheCorner) {
-    auto& sheet = open(PresetEditorMode::addApps());
-    sheet.show();
-    EXPECT_EQ(shownTileIDs(), (std::vector<std::string>{"com.a", "com.b", "com.c"}));
-    EXPECT_FALSE(child("pickerProgress")->isVisible());
-    QWidget* corner = child("pickerCornerProgress");
-    ASSERT_TRUE(corner->isVisible());
-
-    executors.drain();
-    EXPECT_FALSE(corner->isVisible());
-    EXPECT_EQ(shownTileIDs().size(), 6u);
 }
 
 TEST_F(PresetEditorTest, EscapeAndCancelStoreNothing) {
@@ -444,20 +442,6 @@ TEST_F(PresetEditorTest, TabVisitsTheTilesInGridOrderBetweenTheSelectionKeysAndT
     EXPECT_EQ(w, button("cancelButton"));
     EXPECT_EQ(w->nextInFocusChain(), button("saveButton"));
     (void)sheet;
-}
-
-TEST_F(PresetEditorTest, TheSheetFitsOverAWindowAtItsMinimumSize) {
-    QWidget window;
-    window.setGeometry(100, 100, 680, 660);
-    window.show();
-    model = build();
-    model->reload();
-    PresetEditor sheet(*model, PresetEditorMode::create(), &window);
-    sheet.show();
-    EXPECT_TRUE(window.geometry().contains(sheet.geometry()));
-    // The picker keeps room for at least one row of tiles.
-    EXPECT_GT(sheet.findChild<QWidget*>(QStringLiteral("picker"))->height(), 150);
-    sheet.reject();
 }
 
 TEST_F(PresetEditorTest, IconsAreFetchedOnlyForTilesThatArePainted) {

@@ -13,7 +13,6 @@
 #include "app/settings/SettingsView.h"
 #include "app/settings/ShortcutRow.h"
 #include "app/style/Palette.h"
-#include "app/style/PressAnimator.h"
 #include "app/style/ReduceMotion.h"
 #include "tests/app/settings/SettingsViewTestSupport.h"
 #include "tests/app/support/RenderSupport.h"
@@ -34,11 +33,9 @@ namespace {
 class SettingsViewRenderTest : public ::testing::TestWithParam<bool>, public SettingsFixture {
 protected:
     std::unique_ptr<SettingsView> view;
-    double now = 0;
 
     void SetUp() override {
         Palette::setDarkOverride(GetParam());
-        PressAnimator::setDefaultClock([this] { return now; });
         ReduceMotion::setOverride(false);
         buildModel();
         ASSERT_TRUE(model->createPreset("Work", std::string("💼"), {"com.a", "com.b"}));
@@ -53,7 +50,6 @@ protected:
         view.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         tearDownShared();
-        PressAnimator::setDefaultClock(nullptr);
         ReduceMotion::setOverride(std::nullopt);
         Palette::setDarkOverride(std::nullopt);
     }
@@ -72,14 +68,8 @@ protected:
         return save(view.get(), name);
     }
 
-    // Runs every animation of the banner to its end on the injected clock.
     void settleBanner() {
-        if (!view->errorBanner()) return;
-        auto* presence = view->errorBanner()->findChild<PressAnimator*>();
-        for (int step = 0; presence && step < 240 && presence->isRunning(); ++step) {
-            now += 1.0 / 60;
-            presence->tick();
-        }
+        if (view->errorBanner()) settle(view->errorBanner());
     }
 };
 
@@ -122,13 +112,8 @@ TEST_P(SettingsViewRenderTest, TheBannerLiesOverTheTopOfTheContent) {
     model->setErrorMessage(QStringLiteral("The Dock's preferences could not be written. Check that the disk is not full, "
                                           "then try again."));
     settleBanner();
-    const QImage image = shoot(QSize(760, 820), QStringLiteral("settings-banner"));
-    ASSERT_NE(view->errorBanner(), nullptr);
-    const QRect card = view->errorBanner()->cardRect().translated(view->errorBanner()->pos());
-    EXPECT_EQ(card.topLeft(), QPoint(SettingsView::bannerInset, SettingsView::bannerTop));
-    EXPECT_EQ(card.right(), view->width() - SettingsView::bannerInset - 1);
-    // The card's face is raised, inside its danger border.
-    EXPECT_EQ(colorAt(image, card.center() + QPoint(0, card.height() / 2 - 3)).rgb(), Palette::raised().rgb());
+    // The banner's placement and motion have tests of their own; this picture is for a person.
+    shoot(QSize(760, 820), QStringLiteral("settings-banner"));
 }
 
 TEST_P(SettingsViewRenderTest, TheMorePopoverAndTheRecordingRow) {
@@ -137,8 +122,6 @@ TEST_P(SettingsViewRenderTest, TheMorePopoverAndTheRecordingRow) {
     MorePopover* popover = view->footer()->morePopover();
     ASSERT_NE(popover, nullptr);
     save(popover, QStringLiteral("more-popover"));
-    EXPECT_EQ(popover->width(), MorePopover::popoverWidth);
-    EXPECT_EQ(popover->height(), popover->layout()->heightForWidth(MorePopover::popoverWidth));
     view->footer()->setMoreShown(false);
 
     center->update(controlOptionK);

@@ -17,7 +17,6 @@
 #include "app/style/KeyButton.h"
 #include "app/style/KeyCap.h"
 #include "app/style/PaletteLabel.h"
-#include "app/style/PressAnimator.h"
 #include "app/style/ReduceMotion.h"
 #include "app/style/ToggleSwitch.h"
 #include "app/platform/linux/X11Desktop.h"
@@ -31,6 +30,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
+#include <QVariantAnimation>
 
 #include <gtest/gtest.h>
 
@@ -84,7 +84,6 @@ protected:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         tearDownShared();
         ReduceMotion::setOverride(std::nullopt);
-        PressAnimator::setDefaultClock(nullptr);
         Palette::setDarkOverride(std::nullopt);
     }
 
@@ -353,14 +352,12 @@ TEST_F(SettingsViewTest, TheBannerShowsTheModelsErrorAndItsDismissButtonClearsIt
 }
 
 TEST_F(SettingsViewTest, TheBannerSlidesInFromAboveTheTopEdgeAndLeavesTheSameWay) {
-    double now = 0;
-    PressAnimator::setDefaultClock([&now] { return now; });
     ReduceMotion::setOverride(false);
     open();
     model->setErrorMessage(QStringLiteral("Oops"));
     QPointer<ErrorBanner> banner = view->errorBanner();
     ASSERT_TRUE(banner);
-    auto* presence = banner->findChild<PressAnimator*>();
+    auto* presence = banner->findChild<QVariantAnimation*>();
     ASSERT_NE(presence, nullptr);
     auto* fade = qobject_cast<QGraphicsOpacityEffect*>(banner->graphicsEffect());
     ASSERT_NE(fade, nullptr);
@@ -368,21 +365,15 @@ TEST_F(SettingsViewTest, TheBannerSlidesInFromAboveTheTopEdgeAndLeavesTheSameWay
     EXPECT_LE(banner->cardRect().translated(banner->pos()).bottom(), 0);
     EXPECT_EQ(fade->opacity(), 0);
 
-    for (int step = 0; step < 200 && presence->isRunning(); ++step) {
-        now += 1.0 / 60;
-        presence->tick();
-    }
-    EXPECT_FALSE(presence->isRunning());
+    presence->setCurrentTime(presence->duration());
     EXPECT_EQ(banner->cardRect().translated(banner->pos()).top(), SettingsView::bannerTop);
     EXPECT_EQ(fade->opacity(), 1);
 
     model->setErrorMessage(std::nullopt);
     EXPECT_EQ(view->errorBanner(), nullptr);
     ASSERT_TRUE(banner) << "the banner stays while it leaves";
-    for (int step = 0; step < 200 && presence->isRunning(); ++step) {
-        now += 1.0 / 60;
-        presence->tick();
-    }
+    ASSERT_EQ(presence->state(), QAbstractAnimation::Running);
+    presence->setCurrentTime(presence->duration());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(banner.isNull());
 }

@@ -4,11 +4,12 @@
 #include "app/style/KeyTileButton.h"
 #include "app/style/Palette.h"
 #include "app/style/ReduceMotion.h"
-#include "tests/app/style/RenderSupport.h"
+#include "tests/app/support/RenderSupport.h"
 
 #include <QApplication>
 #include <QSignalSpy>
 #include <QTest>
+#include <QVariantAnimation>
 
 #include <gtest/gtest.h>
 
@@ -19,8 +20,8 @@
 namespace kestrine {
 namespace {
 
-using test::near;
-using test::pixel;
+using testing::nearRGBA;
+using testing::pixel;
 
 class KeyButtonsTest : public ::testing::Test {
 protected:
@@ -40,18 +41,16 @@ QPoint faceProbe(const QRectF& face) {
 }
 
 TEST_F(KeyButtonsTest, ProminentButtonDrawsOnAccentAndItsFaceGrowsWithTheText) {
-    const KeyButtonStyle style{.prominent = true, .compact = true, .active = false};
-    KeyButton button(QStringLiteral("Save"), style);
-    const QImage image = test::renderWidget(button);
-    test::savePNG(image, QStringLiteral("keybutton-compact-prominent"));
+    KeyButton button(QStringLiteral("Save"), KeyButton::Style{.prominent = true, .compact = true});
+    const QImage image = testing::renderWidget(button);
+    testing::savePNG(image, QStringLiteral("keybutton-compact-prominent"));
     const QRectF face = button.restingFaceRect();
-    EXPECT_EQ(face.size(), style.faceSize(QStringLiteral("Save")));
-    EXPECT_TRUE(near(pixel(image, faceProbe(face).x(), faceProbe(face).y()), Palette::accent()));
+    EXPECT_TRUE(nearRGBA(pixel(image, faceProbe(face).x(), faceProbe(face).y()), Palette::accent()));
     // The text is drawn in onAccent on the accent face.
     int textPixels = 0;
     for (int y = int(face.top()); y < int(face.bottom()); ++y)
         for (int x = int(face.left()); x < int(face.right()); ++x)
-            if (near(pixel(image, x, y), Palette::onAccent(), 30)) ++textPixels;
+            if (nearRGBA(pixel(image, x, y), Palette::onAccent(), 30)) ++textPixels;
     EXPECT_GT(textPixels, 10);
 
     const QSize small = button.sizeHint();
@@ -64,94 +63,84 @@ TEST_F(KeyButtonsTest, DisabledButtonIsFadedButStillShowsFaceAndSide) {
     KeyButton enabled(QStringLiteral("Cancel"));
     KeyButton disabled(QStringLiteral("Cancel"));
     disabled.setEnabled(false);
-    const QImage on = test::renderWidget(enabled);
-    const QImage off = test::renderWidget(disabled);
-    test::savePNG(off, QStringLiteral("keybutton-disabled"));
+    const QImage on = testing::renderWidget(enabled);
+    const QImage off = testing::renderWidget(disabled);
+    testing::savePNG(off, QStringLiteral("keybutton-disabled"));
 
     // Faded as one layer: face and side keep their colours at the same opacity.
-    EXPECT_NEAR(test::maxAlpha(off), 0.45 * test::maxAlpha(on), 2);
+    EXPECT_NEAR(testing::maxAlpha(off), 0.45 * testing::maxAlpha(on), 2);
     const QRectF face = disabled.restingFaceRect();
     const QPoint probe = faceProbe(face);
     QColor faceColour = pixel(off, probe.x(), probe.y());
-    EXPECT_EQ(faceColour.alpha(), test::maxAlpha(off));
+    EXPECT_EQ(faceColour.alpha(), testing::maxAlpha(off));
     faceColour.setAlpha(255);
-    EXPECT_TRUE(near(faceColour, Palette::raised(), 4)) << test::describe(faceColour);
+    EXPECT_TRUE(nearRGBA(faceColour, Palette::raised(), 4)) << testing::describe(faceColour);
     QColor sideColour = pixel(off, int(face.center().x()), int(face.bottom()) + 1);
     sideColour.setAlpha(255);
-    EXPECT_TRUE(near(sideColour, Palette::keySide(), 4)) << test::describe(sideColour);
+    EXPECT_TRUE(nearRGBA(sideColour, Palette::keySide(), 4)) << testing::describe(sideColour);
 }
 
 TEST_F(KeyButtonsTest, RealPointerPressOnThePlateSpringsTheTileDown) {
-    double now = 100;
-    KeyTileButton tile(KeyTileStyle::square(60, 13, 3));
-    tile.pressAnimator().setClock([&] { return now; });
+    KeyTileButton tile;
     tile.resize(tile.sizeHint());
     const QPoint centre = tile.restingFaceRect().center().toPoint();
     QSignalSpy clicked(&tile, &QAbstractButton::clicked);
     QTest::mouseClick(&tile, Qt::LeftButton, Qt::NoModifier, QPoint(1, 1));  // in the shadow margin
     EXPECT_EQ(clicked.count(), 0);
-    EXPECT_FALSE(tile.pressAnimator().isRunning());
+    EXPECT_EQ(tile.pressAnimation().state(), QAbstractAnimation::Stopped);
 
     QTest::mousePress(&tile, Qt::LeftButton, Qt::NoModifier, centre);
     ASSERT_TRUE(tile.isDown());
+    QVariantAnimation& press = tile.pressAnimation();
+    ASSERT_EQ(press.state(), QAbstractAnimation::Running);
     EXPECT_EQ(tile.pressProgress(), 0);  // the press starts from rest
-    EXPECT_TRUE(tile.pressAnimator().isRunning());
 
     // Spring of response 0.24 s, damping 0.58: past the target within a response, then settled.
     double peak = 0;
-    for (int i = 0; i < 30; ++i) {
-        now += 1.0 / 60;
-        tile.pressAnimator().tick();
+    for (int ms = 0; ms <= 240; ms += 16) {
+        press.setCurrentTime(ms);
         peak = std::max(peak, tile.pressProgress());
     }
     EXPECT_GT(peak, 1.05);
-    EXPECT_NEAR(tile.pressProgress(), 1, 0.02);
+    press.setCurrentTime(press.duration() - 16);
+    EXPECT_NEAR(tile.pressProgress(), 1, 0.01);
 
     QTest::mouseRelease(&tile, Qt::LeftButton, Qt::NoModifier, centre);
     EXPECT_EQ(clicked.count(), 1);
-    EXPECT_EQ(tile.pressAnimator().target(), 0);
-    for (int i = 0; i < 120; ++i) {
-        now += 1.0 / 60;
-        tile.pressAnimator().tick();
-    }
-    EXPECT_FALSE(tile.pressAnimator().isRunning());
+    EXPECT_EQ(press.endValue().toReal(), 0);
+    press.setCurrentTime(press.duration());
+    EXPECT_EQ(press.state(), QAbstractAnimation::Stopped);
     EXPECT_EQ(tile.pressProgress(), 0);
 }
 
 TEST_F(KeyButtonsTest, KeyButtonsEaseOutAndReduceMotionSwapsTheSpringForAShortEase) {
-    double now = 0;
     KeyButton button(QStringLiteral("Go"));
-    button.pressAnimator().setClock([&] { return now; });
     button.setDown(true);
-    test::renderWidget(button);  // painting notices the new state
-    now = 0.03;
-    button.pressAnimator().tick();
+    testing::renderWidget(button);  // painting notices the new state
+    button.pressAnimation().setCurrentTime(30);
     EXPECT_GT(button.pressProgress(), 0.6);  // an ease-out covers most of the way early
     EXPECT_LT(button.pressProgress(), 1);
 
     ReduceMotion::setOverride(true);
     KeyTileButton tile;
-    tile.pressAnimator().setClock([&] { return now; });
     tile.setDown(true);
-    test::renderWidget(tile);
-    now += 0.06;
-    tile.pressAnimator().tick();
+    testing::renderWidget(tile);
+    tile.pressAnimation().setCurrentTime(60);
     EXPECT_NEAR(tile.pressProgress(), 0.5, 0.01);  // ease-in-out is half-way at half-time
-    now += 0.0601;
-    tile.pressAnimator().tick();
+    tile.pressAnimation().setCurrentTime(120);
     EXPECT_EQ(tile.pressProgress(), 1);
-    EXPECT_FALSE(tile.pressAnimator().isRunning());
+    EXPECT_EQ(tile.pressAnimation().state(), QAbstractAnimation::Stopped);
     // The key button does not animate at all with reduce motion.
     KeyButton still(QStringLiteral("Go"));
     still.setDown(true);
-    test::renderWidget(still);
+    testing::renderWidget(still);
     EXPECT_EQ(still.pressProgress(), 1);
 }
 
 TEST_F(KeyButtonsTest, ReturnAndSpaceActivateAFocusedButton) {
     QWidget window;
     auto* first = new KeyButton(QStringLiteral("One"), {}, &window);
-    auto* second = new KeyTileButton(KeyTileStyle::square(40, 9, 3), &window);
+    auto* second = new KeyTileButton(40, 9, 3, &window);
     auto* third = new IconButton(Symbol::xmark, 10, QFont::Bold, &window);
     second->move(0, 60);
     third->move(0, 140);
@@ -177,48 +166,31 @@ TEST_F(KeyButtonsTest, ReturnAndSpaceActivateAFocusedButton) {
 
 TEST_F(KeyButtonsTest, KeyboardFocusShowsARingAndClicksDoNotTakeFocus) {
     QWidget window;
-    auto* button = new KeyButton(QStringLiteral("Change"), KeyButtonStyle{.compact = true}, &window);
+    auto* button = new KeyButton(QStringLiteral("Change"), KeyButton::Style{.compact = true}, &window);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     QApplication::setActiveWindow(&window);
 
     button->clearFocus();
-    const QImage unfocused = test::renderWidget(*button);
+    const QImage unfocused = testing::renderWidget(*button);
     QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, button->restingFaceRect().center().toPoint());
     EXPECT_FALSE(button->hasFocus());
 
     button->setFocus(Qt::TabFocusReason);
     ASSERT_TRUE(button->hasFocus());
-    const QImage focused = test::renderWidget(*button);
-    test::savePNG(focused, QStringLiteral("keybutton-focused"));
+    const QImage focused = testing::renderWidget(*button);
+    testing::savePNG(focused, QStringLiteral("keybutton-focused"));
     const QRectF face = button->restingFaceRect();
     // The ring runs 2 to 4 points outside the plate, in accent (over the shadow's edge).
     const int y = int(face.center().y());
     for (int x : {int(face.left() - KeySurfaceButton::focusRingGap - 2), int(face.right() + KeySurfaceButton::focusRingGap + 1)}) {
         const QColor ring = pixel(focused, x, y);
         EXPECT_GT(ring.alpha(), 140) << x;
-        EXPECT_GT(ring.blue(), ring.red() + 40) << test::describe(ring);
+        EXPECT_GT(ring.blue(), ring.red() + 40) << testing::describe(ring);
         EXPECT_LT(qAlpha(unfocused.pixel(x, y)), 60) << x;
     }
     // Right next to the plate there is a gap.
     EXPECT_LT(qAlpha(focused.pixel(int(face.left()) - 1, y)), 80);
-}
-
-TEST_F(KeyButtonsTest, IconButtonBackgroundDeepensWhilePressed) {
-    IconButton button(Symbol::gearshape, 13, QFont::Medium);
-    const QImage rest = test::renderWidget(button);
-    button.setDown(true);
-    const QImage pressed = test::renderWidget(button);
-    test::savePNG(rest, QStringLiteral("iconbutton-rest"));
-    test::savePNG(pressed, QStringLiteral("iconbutton-pressed"));
-
-    // A corner of the frame, clear of the symbol.
-    const QRectF frame = button.frameRect();
-    const QPoint probe(int(frame.left() + 4), int(frame.top() + 4));
-    EXPECT_GT(qAlpha(rest.pixel(probe)), 0);
-    EXPECT_GT(qAlpha(pressed.pixel(probe)), qAlpha(rest.pixel(probe)) + 10);
-    // The symbol is drawn in ink.
-    EXPECT_GT(test::countNear(rest, Palette::ink(), 20), 10);
 }
 
 // Every button style at rest, hovered, pressed and disabled in both appearances, each kept as a PNG
@@ -228,21 +200,20 @@ TEST_F(KeyButtonsTest, EveryStyleShowsItsStatesInBothAppearances) {
     QPixmap iconPixmap(72, 72);
     iconPixmap.fill(QColor(0xE8, 0x6A, 0x3C));
     const QIcon icon(iconPixmap);
-    auto tile = [&](KeyTileStyle style, int iconSide) {
-        auto button = std::make_unique<KeyTileButton>(style);
+    auto tile = [&](qreal side, qreal corner, qreal depth, int iconSide, bool ringed = false) {
+        auto button = std::make_unique<KeyTileButton>(side, corner, depth);
+        if (ringed) button->setRing(Palette::Swatch::accent);
         button->setIcon(icon);
         button->setIconSize(QSize(iconSide, iconSide));
         return button;
     };
-    KeyTileStyle ringed = KeyTileStyle::square(76, 16, 4);
-    ringed.ring = Palette::Swatch::accent;
     const std::vector<std::pair<QString, std::function<std::unique_ptr<QAbstractButton>()>>> subjects = {
         {"key-button", [] { return std::make_unique<KeyButton>(QStringLiteral("Cancel")); }},
-        {"key-button-prominent", [] { return std::make_unique<KeyButton>(QStringLiteral("Save"), KeyButtonStyle{.prominent = true}); }},
+        {"key-button-prominent", [] { return std::make_unique<KeyButton>(QStringLiteral("Save"), KeyButton::Style{.prominent = true}); }},
         {"key-button-active",
-         [] { return std::make_unique<KeyButton>(QStringLiteral("From Dock"), KeyButtonStyle{.compact = true, .active = true}); }},
-        {"key-tile", [&] { return tile(KeyTileStyle::square(60, 13, 3), 36); }},
-        {"key-tile-ring", [&] { return tile(ringed, 44); }},
+         [] { return std::make_unique<KeyButton>(QStringLiteral("From Dock"), KeyButton::Style{.compact = true, .active = true}); }},
+        {"key-tile", [&] { return tile(60, 13, 3, 36); }},
+        {"key-tile-ring", [&] { return tile(76, 16, 4, 44, true); }},
         {"icon-button", [] { return std::make_unique<IconButton>(Symbol::xmark, 10, QFont::Bold); }},
     };
     const char* states[] = {"rest", "hovered", "pressed", "disabled"};
@@ -257,11 +228,11 @@ TEST_F(KeyButtonsTest, EveryStyleShowsItsStatesInBothAppearances) {
                 if (state == 1 && key) key->setHovered(true);
                 if (state == 2) {
                     button->setDown(true);
-                    if (key) key->pressAnimator().jumpTo(1);
+                    if (key) key->setPressProgress(1);
                 }
                 if (state == 3) button->setEnabled(false);
-                const QImage image = test::renderWidget(*button, 2);
-                test::savePNG(image, name + "-" + states[state] + (dark ? "-dark" : "-light"));
+                const QImage image = testing::renderWidget(*button, 2);
+                testing::savePNG(image, name + "-" + states[state] + (dark ? "-dark" : "-light"));
                 images[{dark, state}] = image;
             }
         }
@@ -271,7 +242,7 @@ TEST_F(KeyButtonsTest, EveryStyleShowsItsStatesInBothAppearances) {
             EXPECT_NE(at(false, 0), at(false, 1)) << name.toStdString() << ": the pointer changes nothing";
         }
         for (bool dark : {false, true})
-            EXPECT_LT(test::maxAlpha(at(dark, 3)), test::maxAlpha(at(dark, 0))) << name.toStdString() << ": disabled is not fainter";
+            EXPECT_LT(testing::maxAlpha(at(dark, 3)), testing::maxAlpha(at(dark, 0))) << name.toStdString() << ": disabled is not fainter";
     }
 }
 
@@ -304,7 +275,7 @@ TEST_F(KeyButtonsTest, AnApplicationPaletteChangeRepaintsInTheOtherAppearance) {
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     QCoreApplication::processEvents();
-    const QImage before = test::renderWidget(*button);
+    const QImage before = testing::renderWidget(*button);
     const int paintsBefore = button->paints;
 
     QApplication::setPalette(dark);
@@ -312,10 +283,10 @@ TEST_F(KeyButtonsTest, AnApplicationPaletteChangeRepaintsInTheOtherAppearance) {
     for (int round = 0; round < 10 && button->paints == paintsBefore; ++round) QCoreApplication::processEvents();
     EXPECT_TRUE(Palette::isDark());
     EXPECT_GT(button->paints, paintsBefore);
-    const QImage after = test::renderWidget(*button);
+    const QImage after = testing::renderWidget(*button);
     const QPoint probe = faceProbe(button->restingFaceRect());
-    EXPECT_TRUE(near(pixel(before, probe.x(), probe.y()), Palette::color(Palette::Swatch::raised, false)));
-    EXPECT_TRUE(near(pixel(after, probe.x(), probe.y()), Palette::color(Palette::Swatch::raised, true)));
+    EXPECT_TRUE(nearRGBA(pixel(before, probe.x(), probe.y()), Palette::color(Palette::Swatch::raised, false)));
+    EXPECT_TRUE(nearRGBA(pixel(after, probe.x(), probe.y()), Palette::color(Palette::Swatch::raised, true)));
 
     QApplication::setPalette(original);
 }

@@ -3,15 +3,15 @@
 #include "app/style/Palette.h"
 #include "app/style/SectionLabel.h"
 #include "app/style/WellBackground.h"
-#include "tests/app/style/RenderSupport.h"
+#include "tests/app/support/RenderSupport.h"
 
 #include <gtest/gtest.h>
 
 namespace kestrine {
 namespace {
 
-using test::near;
-using test::pixel;
+using testing::nearRGBA;
+using testing::pixel;
 
 int brightness(const QColor& c) {
     return c.red() + c.green() + c.blue();
@@ -22,16 +22,16 @@ TEST(WellBackgroundTest, InnerShadowDarkensTheTopEdgeOnly) {
         Palette::setDarkOverride(dark);
         WellBackground well(18);
         well.resize(200, 120);
-        const QImage image = test::renderWidget(well, 2);
-        test::savePNG(image, dark ? QStringLiteral("well-dark") : QStringLiteral("well-light"));
+        const QImage image = testing::renderWidget(well, 2);
+        testing::savePNG(image, dark ? QStringLiteral("well-dark") : QStringLiteral("well-light"));
         const QColor well_ = Palette::well();
-        EXPECT_TRUE(near(pixel(image, 200, 120), well_)) << test::describe(pixel(image, 200, 120));
+        EXPECT_TRUE(nearRGBA(pixel(image, 200, 120), well_)) << testing::describe(pixel(image, 200, 120));
         // Just inside the top edge (below the half-point hairline) the inner shadow darkens the well.
         EXPECT_LT(brightness(pixel(image, 200, 1)), brightness(well_) - 10) << dark;
         // At the bottom edge there is only the half-point hairline (one device pixel): no shadow.
-        EXPECT_TRUE(near(pixel(image, 200, 238), well_)) << test::describe(pixel(image, 200, 238));
-        const QColor hairline = test::over(Palette::hairline(), well_);
-        EXPECT_TRUE(near(pixel(image, 200, 239), hairline, 4)) << test::describe(pixel(image, 200, 239));
+        EXPECT_TRUE(nearRGBA(pixel(image, 200, 238), well_)) << testing::describe(pixel(image, 200, 238));
+        const QColor hairline = testing::over(Palette::hairline(), well_);
+        EXPECT_TRUE(nearRGBA(pixel(image, 200, 239), hairline, 4)) << testing::describe(pixel(image, 200, 239));
         // Rounded: the very corner is left clear.
         EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0);
     }
@@ -44,9 +44,9 @@ TEST(SectionLabelTest, ShowsTheKeysTextInUpperCaseInInkSoft) {
     Palette::setDarkOverride(false);
     SectionLabel label(QStringLiteral("presets.title"));
     EXPECT_EQ(label.displayText(), QStringLiteral("PRESETS"));
-    const QImage image = test::renderWidget(label);
-    test::savePNG(image, QStringLiteral("section-label"));
-    EXPECT_GT(test::countNear(image, Palette::inkSoft(), 12), 5);
+    const QImage image = testing::renderWidget(label);
+    testing::savePNG(image, QStringLiteral("section-label"));
+    EXPECT_GT(testing::countNear(image, Palette::inkSoft(), 12), 5);
 
     // A missing key shows the key itself.
     label.setKey(QStringLiteral("no.such.key"));

@@ -1,14 +1,19 @@
+// Helpers of the render tests: draw a widget or a painter callback into a transparent image, keep
+// the image as a PNG for a person to look at, finish running animations, and read and compare
+// pixels.
 #pragma once
 
-// Helpers of the render tests: where their PNG files go, finishing running animations, and
-// reading and comparing pixels.
 #include <QAbstractAnimation>
 #include <QColor>
 #include <QDir>
 #include <QImage>
 #include <QObject>
+#include <QPainter>
+#include <QWidget>
 
 #include <cstdlib>
+#include <functional>
+#include <string>
 
 namespace kestrine::testing {
 
@@ -21,20 +26,102 @@ inline QDir shotsDirectory(const QString& folder) {
     return dir;
 }
 
+inline void savePNG(const QImage& image, const QString& name, const QString& folder = QStringLiteral("style")) {
+    image.save(shotsDirectory(folder).filePath(name + QStringLiteral(".png")));
+}
+
 /// Brings every running animation under `root` to its end.
 inline void settle(QObject* root) {
     for (QAbstractAnimation* animation : root->findChildren<QAbstractAnimation*>())
         if (animation->state() == QAbstractAnimation::Running) animation->setCurrentTime(animation->totalDuration());
 }
 
-/// The pixel at a point given in logical (device-independent) coordinates.
+inline QImage blankImage(QSize logicalSize, qreal dpr = 1) {
+    QImage image(logicalSize * dpr, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(dpr);
+    image.fill(Qt::transparent);
+    return image;
+}
+
+/// The widget at its size hint (or current size), drawn without any window background. A widget
+/// without a parent is drawn as the child of a bare host, so that its own graphics effect (the
+/// disabled fade) applies, as it does in a window.
+inline QImage renderWidget(QWidget& widget, qreal dpr = 1) {
+    if (widget.size() != widget.sizeHint() && widget.sizeHint().isValid()) widget.resize(widget.sizeHint());
+    QImage image = blankImage(widget.size(), dpr);
+    if (widget.parentWidget()) {
+        widget.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+        return image;
+    }
+    QWidget host;
+    host.resize(widget.size());
+    widget.setParent(&host);
+    widget.move(0, 0);
+    widget.show();
+    host.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    widget.setParent(nullptr);
+    return image;
+}
+
+inline QImage renderWith(QSize logicalSize, const std::function<void(QPainter&)>& draw, qreal dpr = 1) {
+    QImage image = blankImage(logicalSize, dpr);
+    QPainter painter(&image);
+    draw(painter);
+    return image;
+}
+
+/// The straight (not premultiplied) colour of a device pixel.
+inline QColor pixel(const QImage& image, int x, int y) {
+    const QRgb raw = image.pixel(x, y);
+    return QColor::fromRgba(image.format() == QImage::Format_ARGB32_Premultiplied ? qUnpremultiply(raw) : raw);
+}
+
+/// The pixel at a point given in logical (device-independent) coordinates, as stored.
 inline QColor colorAt(const QImage& image, QPoint logical) {
     return QColor::fromRgba(image.pixel(logical * image.devicePixelRatio()));
 }
 
+/// `top` drawn over the opaque `bottom`.
+inline QColor over(const QColor& top, const QColor& bottom) {
+    const qreal a = top.alphaF();
+    return QColor::fromRgbF(float(top.redF() * a + bottom.redF() * (1 - a)),
+                            float(top.greenF() * a + bottom.greenF() * (1 - a)),
+                            float(top.blueF() * a + bottom.blueF() * (1 - a)));
+}
+
+/// Red, green and blue within `tolerance`; nearRGBA compares the alpha too.
 inline bool near(const QColor& a, const QColor& b, int tolerance = 4) {
     return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
            std::abs(a.blue() - b.blue()) <= tolerance;
 }
+inline bool nearRGBA(const QColor& a, const QColor& b, int tolerance = 3) {
+    return near(a, b, tolerance) && std::abs(a.alpha() - b.alpha()) <= tolerance;
+}
 
-} // namespace kestrine::testing
+inline int maxAlpha(const QImage& image) {
+    int best = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) best = std::max(best, qAlpha(image.pixel(x, y)));
+    return best;
+}
+
+/// The first row (device pixels) at column x, from the top, whose colour is near `color`; -1 if none.
+inline int firstRowWith(const QImage& image, int x, const QColor& color, int tolerance = 3) {
+    for (int y = 0; y < image.height(); ++y)
+        if (nearRGBA(pixel(image, x, y), color, tolerance)) return y;
+    return -1;
+}
+
+inline int countNear(const QImage& image, const QColor& color, int tolerance = 3) {
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (nearRGBA(pixel(image, x, y), color, tolerance)) ++count;
+    return count;
+}
+
+inline std::string describe(const QColor& c) {
+    return QStringLiteral("rgba(%1,%2,%3,%4)").arg(c.red()).arg(c.green()).arg(c.blue()).arg(c.alpha()).toStdString();
+}
+
+}  // namespace kestrine::testing
