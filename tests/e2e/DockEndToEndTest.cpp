@@ -200,12 +200,13 @@ TEST_F(DockEndToEnd, PlankFollowsThePanelLiveAndGetsItsLaunchersBack) {
     ASSERT_TRUE(waitUntil([&] { return !run("xdotool", {"search", "--onlyvisible", "--class", "plank"}).output.empty(); },
                           30s))
         << readText(box->root / "plank.err");
-    screenshot("plank-before");
     const fs::path folder = box->support() / "docks" / "plank-dock1";
     prepareTwoPresets(folder, [](const std::string& name) { return name + ".desktop"; });
 
     app = startApp("plank");
     ASSERT_TRUE(waitForTrace("launched")) << readText(errorLog());
+    // Pictures for a person to compare; by now Plank has drawn its items.
+    screenshot("plank-before");
     pressPreset(2, 1);
     const std::string work = "['gamma.dockitem', 'alpha.dockitem', 'clock.dockitem']";
     EXPECT_TRUE(waitUntil([&] { return items() == work; }, 20s)) << items();
