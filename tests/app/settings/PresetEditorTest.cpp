@@ -344,29 +344,18 @@ TEST_F(PresetEditorTest, FromDockSelectsExactlyTheDockAppsClearEmptiesAndTilesTe
     EXPECT_TRUE(sheet.selection().count("com.apple.Notes"));
 }
 
-// While scanning, the Dock's apps show with the small indicator in the corner, or with nothing to
-// show only the large one; an empty scan says there are no results.
-TEST_F(PresetEditorTest, TheProgressIndicatorsFollowTheScan) {
-    auto& sheet = open(PresetEditorMode::addApps());
-    sheet.show();
-    EXPECT_EQ(shownTileIDs(), (std::vector<std::string>{"com.a", "com.b", "com.c"}));
-    EXPECT_FALSE(child("pickerProgress")->isVisible());
-    ASSERT_TRUE(child("pickerCornerProgress")->isVisible());
-    executors.drain();
-    EXPECT_FALSE(child("pickerCornerProgress")->isVisible());
-    EXPECT_EQ(shownTileIDs().size(), 6u);
-
-    editor.reset();
-    model.reset();
+TEST_F(PresetEditorTest, WhileScanningWithNothingToShowOnlyTheProgressIndicatorShowsAndAnEmptyScanSaysNoResults) {
     system->setDock({});
     installed.resize(1);
-    open(PresetEditorMode::create()).show();
-    ASSERT_TRUE(editor->candidates().empty());
+    auto& sheet = open(PresetEditorMode::create());
+    sheet.show();
+    ASSERT_TRUE(sheet.candidates().empty());
     EXPECT_TRUE(child("pickerProgress")->isVisible());
     EXPECT_FALSE(child("noResults")->isVisible());
     EXPECT_FALSE(child("pickerCornerProgress")->isVisible());
     executors.drain();
     EXPECT_FALSE(child("pickerProgress")->isVisible());
+    EXPECT_FALSE(child("pickerCornerProgress")->isVisible());
     EXPECT_EQ(shownTileIDs().size(), 1u);
 
     installed.clear();
@@ -374,6 +363,19 @@ TEST_F(PresetEditorTest, TheProgressIndicatorsFollowTheScan) {
     executors.drain();
     EXPECT_TRUE(child("noResults")->isVisible());
     EXPECT_FALSE(child("pickerProgress")->isVisible());
+}
+
+TEST_F(PresetEditorTest, DockAppsShowWhileScanningWithTheSmallIndicatorInTheCorner) {
+    auto& sheet = open(PresetEditorMode::addApps());
+    sheet.show();
+    EXPECT_EQ(shownTileIDs(), (std::vector<std::string>{"com.a", "com.b", "com.c"}));
+    EXPECT_FALSE(child("pickerProgress")->isVisible());
+    QWidget* corner = child("pickerCornerProgress");
+    ASSERT_TRUE(corner->isVisible());
+
+    executors.drain();
+    EXPECT_FALSE(corner->isVisible());
+    EXPECT_EQ(shownTileIDs().size(), 6u);
 }
 
 TEST_F(PresetEditorTest, EscapeAndCancelStoreNothing) {
