@@ -4,6 +4,7 @@
 #include <gio/gio.h>
 
 #include <filesystem>
+#include <memory>
 #include <unordered_set>
 
 #include "core/scan/InstalledAppScanner.h"
@@ -29,23 +30,25 @@ std::optional<PresetApp> describe(GAppInfo* info) {
 } // namespace
 
 std::vector<PresetApp> scan(std::stop_token stop) {
-    std::vector<PresetApp> apps;
-    GList* all = g_app_info_get_all();
-    std::unordered_set<std::string> seen;
-    bool stopped = false;
-    for (GList* item = all; item; item = item->next) {
-        if (stop.stop_requested()) {
-            stopped = true;
-            break;
+    struct ListDeleter {
+        void operator()(GList* list) const { g_list_free_full(list, g_object_unref); }
+    };
+    try {
+        const std::unique_ptr<GList, ListDeleter> all(g_app_info_get_all());
+        std::vector<PresetApp> apps;
+        std::unordered_set<std::string> seen;
+        for (GList* item = all.get(); item; item = item->next) {
+            if (stop.stop_requested()) return {};
+            auto* info = static_cast<GAppInfo*>(item->data);
+            if (!g_app_info_should_show(info)) continue;
+            if (auto app = describe(info); app && seen.insert(app->id).second) apps.push_back(std::move(*app));
         }
-        auto* info = static_cast<GAppInfo*>(item->data);
-        if (!g_app_info_should_show(info)) continue;
-        if (auto app = describe(info); app && seen.insert(app->id).second) apps.push_back(std::move(*app));
+        InstalledAppScanner::sortByName(apps);
+        if (stop.stop_requested()) return {};
+        return apps;
+    } catch (...) {
+        return {}; // only resource exhaustion gets here: show nothing rather than fail
     }
-    g_list_free_full(all, g_object_unref);
-    if (stopped || stop.stop_requested()) return {};
-    InstalledAppScanner::sortByName(apps);
-    return apps;
 }
 
 std::optional<PresetApp> lookup(const std::string& desktopId) {

@@ -14,8 +14,8 @@ namespace kestrine::DesktopEntries {
 /// PresetApp{id: the desktop-file ID, path: the desktop file's absolute path, name: the
 /// localised Name}, sorted like the bundle scan (name in the user's locale, then id).
 /// Returns an empty list, never a partial one, when `stop` is requested. Never throws.
-/// GIO keeps its list of entries per process and refreshes it from its main-loop
-/// monitors; a process without a running GLib main loop sees the entries of its first scan.
+/// GIO reads XDG_DATA_HOME and XDG_DATA_DIRS once per process and keeps its index of the
+/// folders, which its own monitors refresh a moment after entries change.
 std::vector<PresetApp> scan(std::stop_token stop = {});
 
 /// The installed entry with this desktop-file ID (whether or not it is shown), or nothing.

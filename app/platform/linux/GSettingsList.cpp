@@ -116,16 +116,21 @@ void GSettingsList::requireWritable() const {
 
 void GSettingsList::write(const std::vector<std::string>& values) {
     requireWritable();
+    const std::vector<std::string> before = read();
     std::vector<const gchar*> strings;
     strings.reserve(values.size() + 1);
     for (const std::string& value : values) strings.push_back(value.c_str());
     strings.push_back(nullptr);
     if (!g_settings_set_strv(settings_, key_.c_str(), strings.data()))
         throw DockPreferencesError::writeRefused("the settings refused a new value for " + key_ + " of " + schemaId_);
-    // Waits for the backend (dconf answers over D-Bus); a write it rejected is undone by
-    // then, which the read below notices.
+    // Waits for the backend (dconf answers over D-Bus); a write it could not store is
+    // undone by then, which the read below notices. The dock itself may already have
+    // answered with a list of its own, which is not a failure.
     g_settings_sync();
-    if (read() != values) throw DockPreferencesError::synchronizeFailed();
+    const std::vector<std::string> after = read();
+    if (after != values && after == before)
+        throw DockPreferencesError::unavailable("the settings backend did not store " + key_ + " of " + schemaId_ +
+                                                " (is the D-Bus session and its dconf service running?)");
 }
 
 void GSettingsList::reset() {

@@ -34,7 +34,8 @@ public:
     /// the key cannot be written.
     void requireWritable() const;
     /// Sets the key and waits until the backend has it; throws as requireWritable does,
-    /// and DockPreferencesError::synchronizeFailed when the backend did not keep the value.
+    /// and DockPreferencesError::unavailable when the backend did not keep the value (dconf
+    /// without a session bus drops writes that way).
     void write(const std::vector<std::string>& values);
     /// Puts the key back to its default (the schema's or the administrator's).
     void reset();

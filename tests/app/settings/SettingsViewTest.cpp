@@ -96,11 +96,15 @@ TEST_F(SettingsViewTest, WithoutAnActivePresetTheShelfSectionIsAbsentAndTheCards
     // The start failure is on the banner.
     ASSERT_NE(view->errorBanner(), nullptr);
     EXPECT_EQ(view->errorBanner()->message(), *model->errorMessage());
-    // The gap between what the header shows and the cards is the column's spacing.
+    // Under what the header shows comes the line naming the dock, close to it; the cards follow
+    // that line at the column's spacing.
     QCoreApplication::processEvents();
     const QRect header = view->header()->geometry().marginsRemoved(LayoutOverhang::of(view->header()));
+    const QRect line = view->dockLine()->geometry().marginsRemoved(LayoutOverhang::of(view->dockLine()));
     const QRect cards = view->presetCards()->geometry().marginsRemoved(LayoutOverhang::of(view->presetCards()));
-    EXPECT_EQ(cards.top() - (header.bottom() + 1), SettingsView::contentSpacing);
+    EXPECT_TRUE(shown(view->dockLine()));
+    EXPECT_EQ(line.top() - (header.bottom() + 1), SettingsView::dockLineGap);
+    EXPECT_EQ(cards.top() - (line.bottom() + 1), SettingsView::contentSpacing);
 }
 
 TEST_F(SettingsViewTest, TheEditorSheetIsOneAtATimeAndClearsWhenItCloses) {

@@ -38,6 +38,7 @@ const QStringList kKeys = {
 
 // Keys whose text is a format, with the number of arguments it takes.
 const std::map<QString, int> kFormats = {
+    {"dock.line.plank", 1},   {"error.dockRefused", 1},  {"error.dockUnavailable", 1},
     {"editor.selected", 1},   {"error.generic", 1},      {"error.start", 1},
     {"hotkey.error.inUse", 1}, {"hotkey.error.startFailed", 1}, {"hotkey.wayland.body", 1}, {"login.error.failed", 1},
     {"mini.a11y.active", 1},  {"mini.hint", 1},          {"more.quit.body", 1},

@@ -24,9 +24,11 @@ class GSettingsList;
 /// identity that carry the string, so they keep their place and are written back as they
 /// were. There is no recents section.
 ///
-/// Construction never throws. When the schema is missing, reads give an empty list and
-/// writes throw DockPreferencesError::unavailable; a key that is not writable makes
-/// writes throw DockPreferencesError::writeRefused with nothing changed.
+/// Construction never throws. When the schema is missing, reads give an empty list, and
+/// writes and snapshot() throw DockPreferencesError::unavailable (a backup of nothing
+/// could later wipe the favourites); so does a write that the backend did not keep (dconf
+/// without its D-Bus session). A key that is not writable makes writes throw
+/// DockPreferencesError::writeRefused with nothing changed.
 class GSettingsFavoritesStore final : public DockPreferencesStore {
 public:
     static constexpr const char* schemaId = "org.gnome.shell";

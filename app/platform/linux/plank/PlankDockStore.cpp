@@ -2,6 +2,7 @@
 
 #include <gio/gio.h>
 
+#include <algorithm>
 #include <set>
 #include <system_error>
 #include <unordered_set>
@@ -126,10 +127,27 @@ std::optional<std::string> PlankDockStore::unavailableReason() {
 
 std::vector<std::string> PlankDockStore::dockItems() { return list_->read(); }
 
+std::vector<std::string> PlankDockStore::shownItems() {
+    // Plank shows every item file of the folder, "dock-items" only orders them: files it
+    // does not list come after the listed ones.
+    std::vector<std::string> names = list_->read();
+    if (!list_->available()) return names;
+    const std::set<std::string> listed(names.begin(), names.end());
+    std::vector<std::string> unlisted;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(launchers_, error)) {
+        std::string name = entry.path().filename().string();
+        if (isItemFile(entry) && !listed.contains(name)) unlisted.push_back(std::move(name));
+    }
+    std::sort(unlisted.begin(), unlisted.end());
+    names.insert(names.end(), unlisted.begin(), unlisted.end());
+    return names;
+}
+
 std::vector<plist::Dictionary> PlankDockStore::persistentApps() {
     std::vector<plist::Dictionary> tiles;
     std::unordered_set<std::string> seen;
-    for (const std::string& name : list_->read()) {
+    for (const std::string& name : shownItems()) {
         Item item = inspect(launchers_, name);
         if (item.desktopId && seen.insert(*item.desktopId).second) {
             plist::Dictionary tile = DesktopTiles::applicationTile(*item.desktopId, item.desktopFile);

@@ -19,6 +19,9 @@ class GSettingsList;
 /// item is a ".dockitem" key file in the launchers folder whose group
 /// "PlankDockItemPreferences" has a "Launcher" URI.
 ///
+/// Plank shows every ".dockitem" file of the folder; "dock-items" orders them. Files it
+/// does not list are read after the listed ones, by name, so they are written into it.
+///
 /// An item whose Launcher is the file URI of a desktop file is an application tile
 /// (identity: the desktop-file ID) that also carries the item's file name and bytes, so
 /// a tile taken out and stored brings back the very same file. Docklets, folders, files,
@@ -29,6 +32,8 @@ class GSettingsList;
 /// A write first checks that "dock-items" is writable (else writeRefused, nothing
 /// changed), writes every missing item file atomically, sets "dock-items", then deletes
 /// the files of the applications that the new list leaves out. Plank follows both live.
+/// When "dock-items" is not stored in the end, the files this write added are removed
+/// again. Without the schema, writes and snapshot() throw DockPreferencesError::unavailable.
 class PlankDockStore final : public DockPreferencesStore {
 public:
     static constexpr const char* schemaId = "net.launchpad.plank.dock.settings";
@@ -72,6 +77,9 @@ public:
     bool supportsRecents() const override { return false; }
 
 private:
+    /// "dock-items", then the item files it does not list (Plank shows those too), by name.
+    std::vector<std::string> shownItems();
+
     std::string dockName_;
     std::filesystem::path launchers_;
     std::unique_ptr<GSettingsList> list_;
