@@ -6,9 +6,7 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kestrine)
 set(CPACK_PACKAGE_VENDOR "Kestrine")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Keep several dock layouts and switch between them")
-set(CPACK_PACKAGE_DESCRIPTION "Kestrine keeps named presets of the dock (ordered lists of applications with an
- emoji) and switches the dock between them from a settings window, a key panel opened by a global
- shortcut, or the command line.")
+set(CPACK_PACKAGE_DESCRIPTION "Kestrine keeps named presets of the dock (ordered lists of applications with an emoji) and switches the dock between them from a settings window, a key panel opened by a global shortcut, or the command line.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

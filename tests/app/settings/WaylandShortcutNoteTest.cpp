@@ -33,7 +33,7 @@ protected:
         }
     }
     std::map<std::string, std::optional<std::string>> saved;
-    MemoryHotKeys hotKeys;
+    kestrine::testing::MemoryHotKeys hotKeys;
 };
 
 TEST_F(WaylandShortcutNoteTest, OnlyAWaylandSessionExplainsWhereToSetTheShortcutAndCopiesTheCommand) {
