@@ -19,6 +19,7 @@ TEST(FileURL, DecodingInvertsEncodingAndRejectsBrokenEscapes) {
     EXPECT_EQ(percentDecode("%e9%C3"), "\xE9\xC3");
     EXPECT_FALSE(percentDecode("%"));
     EXPECT_FALSE(percentDecode("abc%4"));
+    EXPECT_FALSE(percentDecode(std::string_view("abc%41", 5))) << "an escape cut off by the end of the text";
     EXPECT_FALSE(percentDecode("%G0"));
 }
 
