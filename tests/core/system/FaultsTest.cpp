@@ -1,7 +1,6 @@
 // Faults of the real file-backed ports under the controller that the step-order tests
-// with fakes cannot show: a folder locked between the Dock write and the state save,
-// a process killed in the middle of a save, Dock entries and preferences that are not what
-// they should be. Each one must end in the error the
+// with fakes cannot show: a process killed in the middle of a save, Dock entries and
+// preferences that are not what they should be. Each one must end in the error the
 // operation reports, with every file holding either its old or its new content.
 
 #include <signal.h>
@@ -20,7 +19,6 @@
 #include "core/model/JSONFileStateStorage.h"
 #include "core/system/FileDockBackupStore.h"
 #include "core/system/PlistFileDockStore.h"
-#include "tests/core/support/Unprivileged.h"
 
 using namespace kestrine;
 using namespace kestrine::testing;
@@ -62,10 +60,6 @@ Calls temporaryFiles(const fs::path& folder) {
     Calls names = entries(folder);
     std::erase_if(names, [](const std::string& name) { return name.find(".tmp-") == std::string::npos; });
     return names;
-}
-
-void setWritable(const fs::path& folder, bool writable) {
-    fs::permissions(folder, fs::perms::owner_write, writable ? fs::perm_options::add : fs::perm_options::remove);
 }
 
 /// While it lives, writes to regular files stop at `bytes` with EFBIG, as on a full disk;
@@ -189,45 +183,6 @@ protected:
 };
 
 } // namespace
-
-// MARK: - Folders that cannot be written
-
-TEST_F(FaultsTest, ReadOnlySupportFolderAfterTheDockWriteSavesTheTakenTileOnTheRetry) {
-    auto c = started({appTile("a", 1), appTile("b", 2), appTile("c", 3)});
-    const std::string two = c->createPreset("Two", std::nullopt, apps({"a", "b"})).id;
-    c->activate(two);
-    // Someone pins d; the backup folder exists and stays writable inside the locked folder.
-    PlistFileDockStore(domain).setPersistentApps({appTile("a", 1), appTile("b", 2), appTile("d", 4)});
-    const std::string stateBytes = readFile(stateFile);
-
-    asOrdinaryUser(home.path(), [&] {
-        setWritable(support, false);
-        EXPECT_THROW(c->applyActivePreset(), fs::filesystem_error);
-        // The Dock is written before the state: it shows the preset, the state file keeps its
-        // old bytes, the Dock is not restarted and the taken tile is only in memory.
-        EXPECT_EQ(dockIDs(), (Calls{"a", "b"}));
-        EXPECT_EQ(readFile(stateFile), stateBytes);
-        EXPECT_EQ(*restarts, 1);
-        EXPECT_EQ(tileIDs(c->state().storedTiles), (Calls{"d", "c"}));
-        auto backup = FileDockBackupStore(backups, 20).loadLatest();
-        ASSERT_TRUE(backup);
-        EXPECT_EQ(backup->at("persistent-apps").array()->back(), Value(appTile("d", 4))) << "d is in the backup too";
-        EXPECT_EQ(temporaryFiles(support), Calls{});
-
-        setWritable(support, true);
-        // The Dock already matches, so the retry writes nothing to it, but it saves the
-        // state that failed and gives the Dock the restart it missed; activating the
-        // default preset then brings the tile back.
-        EXPECT_EQ(c->applyActivePreset(), (ApplyResult{false, true}));
-        EXPECT_EQ(*restarts, 2);
-        EXPECT_EQ(tileIDs(savedState().storedTiles), (Calls{"d", "c"}));
-        expectStored(*c);
-        c->updateApps(Preset::defaultID, apps({"a", "d"}));
-        EXPECT_EQ(c->activate(Preset::defaultID), (ApplyResult{true, true}));
-        EXPECT_EQ(readDictionary(domain).at("persistent-apps"),
-                  Value(Array{Value(appTile("a", 1)), Value(appTile("d", 4))}));
-    });
-}
 
 // MARK: - A process killed in the middle of a save
 
