@@ -220,23 +220,6 @@ TEST_F(InstalledAppScannerTest, SortsLikeAFileBrowserWithTiesByIdentity) {
     EXPECT_EQ(withName(apps, "notes").id, "id.notes.a");
 }
 
-TEST_F(InstalledAppScannerTest, OrderingIgnoresCaseInThePOSIXLocaleAndNumbersGoByValueInJapanese) {
-    bundle("root/zeta.app", identified("id.z"));
-    bundle("root/Alpha.app", identified("id.a"));
-    bundle("root/beta 10.app", identified("id.b10"));
-    bundle("root/Beta 9.app", identified("id.b9"));
-    bundle("root/ALPHA.app", identified("id.A"));
-    useLocale("en_US_POSIX");
-    EXPECT_EQ(names(scan({base / "root"})), (std::vector<std::string>{"ALPHA", "Alpha", "Beta 9", "beta 10", "zeta"}));
-
-    bundle("ja/メモ 10.app", identified("id.m10"));
-    bundle("ja/メモ 9.app", identified("id.m9"));
-    bundle("ja/写真.app", identified("id.photos"));
-    bundle("ja/Safari.app", identified("id.safari"));
-    useLocale("ja_JP");
-    EXPECT_EQ(names(scan({base / "ja"})), (std::vector<std::string>{"Safari", "メモ 9", "メモ 10", "写真"}));
-}
-
 TEST_F(InstalledAppScannerTest, CancellationReturnsNothingNotAPartialList) {
     bundle("first/A.app", identified("id.a"));
     bundle("first/B.app", identified("id.b"));
@@ -267,12 +250,7 @@ TEST_F(InstalledAppScannerTest, BadInformationFilesGiveTheDocumentedDefaults) {
         fs::path path = folder("root/" + name + ".app");
         writeInfoBytes(path, bytes);
     };
-    keep("Garbage", "\x00\x01 this is not a property list \xff");
     keep("Empty", "");
-    keep("Truncated", plist::toBinary(plist::Value(identified("id.truncated"))).substr(0, 20));
-    keep("HalfXML", plist::toXML(plist::Value(identified("id.half"))).substr(0, 120));
-    keep("TopArray", plist::toXML(plist::Value(plist::Array{plist::Value("CFBundleIdentifier")})));
-    keep("TopString", plist::toBinary(plist::Value("com.example.string")));
     // A NUL inside a string would abort the general parser.
     keep("NulString", std::string("<plist><dict><key>CFBundleIdentifier</key><string>a") + '\0' +
                           "b</string></dict></plist>");
@@ -295,8 +273,7 @@ TEST_F(InstalledAppScannerTest, BadInformationFilesGiveTheDocumentedDefaults) {
     ASSERT_EQ(::mkfifo((base / "root/Pipe.app/Contents/Info.plist").c_str(), 0644), 0);
 
     auto apps = scan({base / "root"});
-    EXPECT_EQ(names(apps), (std::vector<std::string>{"Empty", "FolderInfo", "Garbage", "HalfXML", "Huge", "NulString",
-                                                     "OddTypes", "Pipe", "TopArray", "TopString", "Truncated"}));
+    EXPECT_EQ(names(apps), (std::vector<std::string>{"Empty", "FolderInfo", "Huge", "NulString", "OddTypes", "Pipe"}));
     for (const auto& app : apps) EXPECT_EQ(app.id.substr(0, 4), "url:") << app.name;
     EXPECT_TRUE(InstalledAppScanner::readInfo(base / "root/Huge.app").empty());
     EXPECT_TRUE(InstalledAppScanner::readInfo(base / "root/Pipe.app").empty());
@@ -328,6 +305,8 @@ TEST(InstalledAppScannerInfo, KeepsOnlyTheEntriesTheScanReadsOfATopLevelDictiona
         {plist::toXML(Value(plist::Array{Value("CFBundleName")})), {}},
         {plist::toBinary(Value("CFBundleName")), {}},
         {"garbage", {}},
+        {"", {}},
+        {plist::toBinary(Value(all)).substr(0, 20), {}},
         {head + "<dict><key>CFBundleName</key><string>Unclosed", {}},
     };
     for (const auto& [bytes, wanted] : cases) EXPECT_EQ(InstalledAppScanner::infoFromBytes(bytes), wanted) << bytes;
@@ -366,17 +345,13 @@ TEST(InstalledAppScannerNames, DefaultDisplayNameStripsTheExtensionThenFallsBack
 }
 
 TEST(InstalledAppScannerRoots, DefaultRootsAreTheFourFoldersWithTheUsersHome) {
-    std::vector<fs::path> expected{"/Applications", "/home/someone/Applications", "/System/Applications",
-                                   "/System/Applications/Utilities"};
-    EXPECT_EQ(InstalledAppScanner::defaultRoots("/home/someone"), expected);
-
     const char* saved = std::getenv("HOME");
     std::optional<std::string> savedHome = saved ? std::optional<std::string>(saved) : std::nullopt;
     ::setenv("HOME", "/srv/other", 1);
     auto roots = InstalledAppScanner::defaultRoots();
     if (savedHome) ::setenv("HOME", savedHome->c_str(), 1); else ::unsetenv("HOME");
-    ASSERT_EQ(roots.size(), 4u);
-    EXPECT_EQ(roots[1], fs::path("/srv/other/Applications"));
+    EXPECT_EQ(roots, (std::vector<fs::path>{"/Applications", "/srv/other/Applications", "/System/Applications",
+                                            "/System/Applications/Utilities"}));
 }
 
 } // namespace

@@ -19,6 +19,7 @@ TEST(FileURL, DecodingInvertsEncodingAndRejectsBrokenEscapes) {
     EXPECT_EQ(percentDecode("%e9%C3"), "\xE9\xC3");
     EXPECT_FALSE(percentDecode("%"));
     EXPECT_FALSE(percentDecode("abc%4"));
+    EXPECT_FALSE(percentDecode(std::string_view("abc%41", 5))) << "an escape cut off by the end of the text";
     EXPECT_FALSE(percentDecode("%G0"));
 }
 
@@ -34,28 +35,25 @@ TEST(FileURL, DirectoryURLStringEndsWithOneSlash) {
 }
 
 TEST(ParseURL, GivesSchemeDecodedPathAndNameParts) {
-    auto url = parseURL("file:///Applications/Foo%20Bar.app/");
-    ASSERT_TRUE(url);
-    EXPECT_EQ(url->path, "/Applications/Foo Bar.app");
-    EXPECT_EQ(url->lastPathComponent(), "Foo Bar.app");
-    EXPECT_EQ(url->lastPathComponentWithoutExtension(), "Foo Bar");
-
-    auto host = parseURL("FILE://localhost/tmp/x.tar.gz?q=1#f");
-    ASSERT_TRUE(host);
-    EXPECT_EQ(host->scheme, "file");
-    EXPECT_EQ(host->path, "/tmp/x.tar.gz");
-    EXPECT_EQ(host->pathExtension(), "gz");
-    EXPECT_EQ(host->lastPathComponentWithoutExtension(), "x.tar");
-
-    auto root = parseURL("file:///");
-    ASSERT_TRUE(root);
-    EXPECT_EQ(root->path, "/");
-    EXPECT_EQ(root->lastPathComponent(), "");
-
-    auto dotted = parseURL("file:///Users/.hidden/");
-    ASSERT_TRUE(dotted);
-    EXPECT_EQ(dotted->pathExtension(), "");
-    EXPECT_EQ(dotted->lastPathComponentWithoutExtension(), ".hidden");
+    struct Row {
+        const char *text, *scheme, *path, *last, *extension, *withoutExtension;
+    };
+    const Row rows[] = {
+        {"file:///Applications/Foo%20Bar.app/", "file", "/Applications/Foo Bar.app", "Foo Bar.app", "app", "Foo Bar"},
+        {"FILE://localhost/tmp/x.tar.gz?q=1#f", "file", "/tmp/x.tar.gz", "x.tar.gz", "gz", "x.tar"},
+        {"file:///", "file", "/", "", "", ""},
+        {"file:///Users/.hidden/", "file", "/Users/.hidden", ".hidden", "", ".hidden"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        auto url = parseURL(row.text);
+        ASSERT_TRUE(url);
+        EXPECT_EQ(url->scheme, row.scheme);
+        EXPECT_EQ(url->path, row.path);
+        EXPECT_EQ(url->lastPathComponent(), row.last);
+        EXPECT_EQ(url->pathExtension(), row.extension);
+        EXPECT_EQ(url->lastPathComponentWithoutExtension(), row.withoutExtension);
+    }
 }
 
 TEST(ParseURL, RejectsTextThatIsNotAURL) {

@@ -218,15 +218,12 @@ TEST_F(DockControllerStateTest, OlderLayoutPresetsAndHiddenEntriesAreMigrated) {
 TEST_F(DockControllerStateTest, BootstrapFailuresSaveNothing) {
     system->savedState.presets = {makePreset("w", "Work", {})};
     auto c = controller();
-    system->log.failOn("persistentApps");
-    EXPECT_THROW(c->bootstrap("Home", "🏠"), FakeFailure);
-    EXPECT_EQ(system->saves, 0);
-
-    system->log.clearFailures();
-    system->log.failOn("loadOriginal");
-    EXPECT_THROW(c->bootstrap("Home", "🏠"), FakeFailure);
-    EXPECT_EQ(system->saves, 0);
-
+    for (const char* failing : {"persistentApps", "loadOriginal"}) {
+        system->log.clearFailures();
+        system->log.failOn(failing);
+        EXPECT_THROW(c->bootstrap("Home", "🏠"), FakeFailure) << failing;
+        EXPECT_EQ(system->saves, 0) << failing;
+    }
     system->log.clearFailures();
     system->log.failOn("save");
     EXPECT_THROW(c->bootstrap("Home", "🏠"), FakeFailure);

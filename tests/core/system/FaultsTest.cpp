@@ -1,8 +1,7 @@
-// Faults of the real file-backed ports under the controller: folders that cannot be
-// written, a disk that fills up in the middle of a write, a restart tool that is missing,
-// a state file overwritten from outside and a process killed in the middle of a save.
-// Each one must end in the error the operation reports, with every file holding either
-// its old or its new content, the state in memory still usable and a later try landing.
+// Faults of the real file-backed ports under the controller that the step-order tests
+// with fakes cannot show: a process killed in the middle of a save, Dock entries and
+// preferences that are not what they should be. Each one must end in the error the
+// operation reports, with every file holding either its old or its new content.
 
 #include <signal.h>
 #include <sys/resource.h>
@@ -10,7 +9,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <fstream>
 #include <functional>
 
 #include <gtest/gtest.h>
@@ -19,11 +17,8 @@
 #include "SystemTestSupport.h"
 #include "core/dock/OriginalDockUnreadableError.h"
 #include "core/model/JSONFileStateStorage.h"
-#include "core/system/DockPreferencesError.h"
 #include "core/system/FileDockBackupStore.h"
 #include "core/system/PlistFileDockStore.h"
-#include "core/system/ProcessDockRestarter.h"
-#include "tests/core/support/Unprivileged.h"
 
 using namespace kestrine;
 using namespace kestrine::testing;
@@ -35,12 +30,6 @@ using plist::Value;
 namespace {
 
 using Calls = std::vector<std::string>;
-
-std::vector<Dictionary> manyTiles(int count) {
-    std::vector<Dictionary> tiles;
-    for (int i = 0; i < count; ++i) tiles.push_back(appTile("com.example.tile" + std::to_string(i), 100 + i));
-    return tiles;
-}
 
 std::vector<PresetApp> manyApps(int count) {
     std::vector<PresetApp> list;
@@ -59,17 +48,6 @@ std::optional<Error> caught(F&& f) {
     return std::nullopt;
 }
 
-/// The code of the file-system or system error `f` throws; none when it returns.
-template <typename F>
-std::error_code codeThrown(F&& f) {
-    try {
-        f();
-    } catch (const std::system_error& error) {
-        return error.code();
-    }
-    return {};
-}
-
 /// Names of the files in `folder`, sorted.
 Calls entries(const fs::path& folder) {
     Calls names;
@@ -82,10 +60,6 @@ Calls temporaryFiles(const fs::path& folder) {
     Calls names = entries(folder);
     std::erase_if(names, [](const std::string& name) { return name.find(".tmp-") == std::string::npos; });
     return names;
-}
-
-void setWritable(const fs::path& folder, bool writable) {
-    fs::permissions(folder, fs::perms::owner_write, writable ? fs::perm_options::add : fs::perm_options::remove);
 }
 
 /// While it lives, writes to regular files stop at `bytes` with EFBIG, as on a full disk;
@@ -180,17 +154,15 @@ protected:
         return *now += std::chrono::seconds(1);
     };
 
-    std::unique_ptr<DockController> controller(std::unique_ptr<DockRestarter> restarter = nullptr) {
-        if (!restarter) restarter = std::make_unique<CountingRestarter>(restarts);
+    std::unique_ptr<DockController> controller() {
         return std::make_unique<DockController>(
-            std::make_unique<PlistFileDockStore>(domain, clock), std::move(restarter),
+            std::make_unique<PlistFileDockStore>(domain, clock), std::make_unique<CountingRestarter>(restarts),
             std::make_unique<FileDockBackupStore>(backups, 20, clock), std::make_unique<JSONFileStateStorage>(stateFile));
     }
     /// A controller after its first start over a Dock holding `tiles`.
-    std::unique_ptr<DockController> started(const std::vector<Dictionary>& tiles,
-                                            std::unique_ptr<DockRestarter> restarter = nullptr) {
+    std::unique_ptr<DockController> started(const std::vector<Dictionary>& tiles) {
         writeDictionary(domain, dockWith(tiles));
-        auto c = controller(std::move(restarter));
+        auto c = controller();
         c->bootstrap("Home", "🏠");
         return c;
     }
@@ -211,238 +183,6 @@ protected:
 };
 
 } // namespace
-
-// MARK: - Folders that cannot be written
-
-TEST_F(FaultsTest, ReadOnlySupportFolderStopsAtTheFirstSaveAndTheRetryLands) {
-    auto c = started({appTile("a", 1), appTile("b", 2), appTile("c", 3)});
-    const std::string small = c->createPreset("Small", std::nullopt, apps({"a"})).id;
-    const std::string stateBytes = readFile(stateFile), dockBytes = readFile(domain);
-
-    asOrdinaryUser(home.path(), [&] {
-        setWritable(support, false);
-        // Switching records the active preset before anything else, so nothing else happens.
-        EXPECT_EQ(codeThrown([&] { c->activate(small); }), std::errc::permission_denied);
-        EXPECT_EQ(c->activePresetID(), small) << "the switch stays in memory";
-        EXPECT_EQ(codeThrown([&] { c->createPreset("Later", "🌙", apps({"b"})); }), std::errc::permission_denied);
-        EXPECT_EQ(c->state().presets.back().name, "Later");
-        EXPECT_EQ(caught<PresetError>([&] { c->createPreset(" later", std::nullopt, {}); }), PresetError::nameTaken());
-
-        EXPECT_EQ(readFile(stateFile), stateBytes);
-        EXPECT_EQ(readFile(domain), dockBytes);
-        EXPECT_EQ(entries(support), Calls{"state.json"}) << "no backup folder and no temporary file";
-        EXPECT_EQ(*restarts, 0);
-
-        // Activating again once the folder is writable: the active id is already recorded in
-        // memory, the Dock is written and the state saved with everything changed before.
-        setWritable(support, true);
-        EXPECT_EQ(c->activate(small), (ApplyResult{true, true}));
-        EXPECT_EQ(dockIDs(), Calls{"a"});
-        EXPECT_EQ(*restarts, 1);
-        EXPECT_EQ(historyCount(), 1u);
-        EXPECT_EQ(tileIDs(c->state().storedTiles), (Calls{"b", "c"}));
-        expectStored(*c);
-    });
-}
-
-TEST_F(FaultsTest, ReadOnlySupportFolderAfterTheDockWriteSavesTheTakenTileOnTheRetry) {
-    auto c = started({appTile("a", 1), appTile("b", 2), appTile("c", 3)});
-    const std::string two = c->createPreset("Two", std::nullopt, apps({"a", "b"})).id;
-    c->activate(two);
-    // Someone pins d; the backup folder exists and stays writable inside the locked folder.
-    PlistFileDockStore(domain).setPersistentApps({appTile("a", 1), appTile("b", 2), appTile("d", 4)});
-    const std::string stateBytes = readFile(stateFile);
-
-    asOrdinaryUser(home.path(), [&] {
-        setWritable(support, false);
-        EXPECT_THROW(c->applyActivePreset(), fs::filesystem_error);
-        // The Dock is written before the state: it shows the preset, the state file keeps its
-        // old bytes, the Dock is not restarted and the taken tile is only in memory.
-        EXPECT_EQ(dockIDs(), (Calls{"a", "b"}));
-        EXPECT_EQ(readFile(stateFile), stateBytes);
-        EXPECT_EQ(*restarts, 1);
-        EXPECT_EQ(tileIDs(c->state().storedTiles), (Calls{"d", "c"}));
-        auto backup = FileDockBackupStore(backups, 20).loadLatest();
-        ASSERT_TRUE(backup);
-        EXPECT_EQ(backup->at("persistent-apps").array()->back(), Value(appTile("d", 4))) << "d is in the backup too";
-        EXPECT_EQ(temporaryFiles(support), Calls{});
-
-        setWritable(support, true);
-        // The Dock already matches, so the retry writes nothing to it, but it saves the
-        // state that failed and gives the Dock the restart it missed; activating the
-        // default preset then brings the tile back.
-        EXPECT_EQ(c->applyActivePreset(), (ApplyResult{false, true}));
-        EXPECT_EQ(*restarts, 2);
-        EXPECT_EQ(tileIDs(savedState().storedTiles), (Calls{"d", "c"}));
-        expectStored(*c);
-        c->updateApps(Preset::defaultID, apps({"a", "d"}));
-        EXPECT_EQ(c->activate(Preset::defaultID), (ApplyResult{true, true}));
-        EXPECT_EQ(readDictionary(domain).at("persistent-apps"),
-                  Value(Array{Value(appTile("a", 1)), Value(appTile("d", 4))}));
-    });
-}
-
-TEST_F(FaultsTest, ReadOnlyDockFolderFailsEveryDockWriteAndTheRetryLands) {
-    auto c = started({appTile("a", 1), appTile("b", 2), appTile("c", 3)});
-    const std::string small = c->createPreset("Small", std::nullopt, apps({"a"})).id;
-    const std::string dockBytes = readFile(domain);
-
-    asOrdinaryUser(home.path(), [&] {
-        setWritable(config, false);
-        EXPECT_EQ(caught<DockPreferencesError>([&] { c->activate(small); }),
-                  DockPreferencesError::synchronizeFailed());
-        EXPECT_EQ(readFile(domain), dockBytes);
-        EXPECT_EQ(savedState().activePresetID, small) << "recorded before the Dock is touched";
-        EXPECT_TRUE(savedState().storedTiles.empty());
-        EXPECT_EQ(savedState(), c->state());
-        EXPECT_EQ(historyCount(), 1u) << "the backup comes before the write";
-        EXPECT_EQ(appIDs(c->dockApps()), (Calls{"a", "b", "c"})) << "a failed write is not shown as stored";
-
-        // Recents and restoring fail the same way and change nothing.
-        EXPECT_EQ(caught<DockPreferencesError>([&] { c->setRecentsVisible(false); }),
-                  DockPreferencesError::synchronizeFailed());
-        EXPECT_TRUE(c->recentsVisible());
-        EXPECT_EQ(caught<DockPreferencesError>([&] { c->restoreOriginal(); }),
-                  DockPreferencesError::synchronizeFailed());
-        EXPECT_EQ(c->activePresetID(), small) << "a failed restore keeps the active preset";
-        EXPECT_EQ(readFile(domain), dockBytes);
-        EXPECT_EQ(entries(config), Calls{"com.apple.dock.plist"});
-        EXPECT_EQ(*restarts, 0);
-
-        setWritable(config, true);
-        EXPECT_EQ(c->activate(small), (ApplyResult{true, true}));
-        EXPECT_EQ(dockIDs(), Calls{"a"});
-        EXPECT_EQ(readDictionary(domain).at("tilesize"), Value(51.0));
-        EXPECT_EQ(tileIDs(savedState().storedTiles), (Calls{"b", "c"}));
-        EXPECT_EQ(*restarts, 1);
-        expectStored(*c);
-    });
-}
-
-// MARK: - A disk that fills up
-
-TEST_F(FaultsTest, FullDiskWhileSavingTheStateKeepsTheOldFile) {
-    auto c = started({appTile("a", 1), appTile("b", 2)});
-    const std::string stateBytes = readFile(stateFile);
-    {
-        FileSizeLimit full(stateBytes.size() + 100);
-        EXPECT_EQ(codeThrown([&] { c->createPreset("Many", std::nullopt, manyApps(200)); }), std::errc::file_too_large);
-    }
-    EXPECT_EQ(readFile(stateFile), stateBytes);
-    EXPECT_EQ(entries(support), Calls{"state.json"});
-    ASSERT_EQ(c->state().presets.size(), 2u);
-    EXPECT_EQ(c->state().presets[1].apps.size(), 200u);
-
-    c->updatePreset(c->state().presets[1].id, "Many", "📦");
-    expectStored(*c);
-}
-
-TEST_F(FaultsTest, FullDiskWhileWritingABackupStopsBeforeTheDock) {
-    auto c = started(manyTiles(40));
-    const std::string small = c->createPreset("Small", std::nullopt, apps({"com.example.tile3"})).id;
-    const std::string dockBytes = readFile(domain), stateBytes = readFile(stateFile);
-    // Room for the Dock and the state, not for a backup, which is XML and far larger.
-    const std::size_t room = std::max(dockBytes.size(), stateBytes.size()) + 64;
-    ASSERT_GT(plist::toXML(Value(PlistFileDockStore(domain).snapshot())).size(), room);
-    {
-        FileSizeLimit full(room);
-        EXPECT_EQ(codeThrown([&] { c->setRecentsVisible(false); }), std::errc::file_too_large);
-        EXPECT_THROW(c->activate(small), fs::filesystem_error);
-    }
-    EXPECT_EQ(readFile(domain), dockBytes);
-    EXPECT_EQ(entries(backups), Calls{}) << "no original, no copy, no temporary file";
-    EXPECT_EQ(entries(support), (Calls{"Backups", "state.json"}));
-    EXPECT_EQ(savedState().activePresetID, small);
-    EXPECT_EQ(*restarts, 0);
-
-    EXPECT_EQ(c->setRecentsVisible(false), (ApplyResult{true, true}));
-    EXPECT_EQ(c->activate(small), (ApplyResult{true, true}));
-    EXPECT_EQ(dockIDs(), Calls{"com.example.tile3"});
-    EXPECT_EQ(readDictionary(backups / "original.plist").at("persistent-apps"),
-              dockWith(manyTiles(40)).at("persistent-apps"));
-    EXPECT_EQ(historyCount(), 2u);
-    expectStored(*c);
-}
-
-TEST_F(FaultsTest, FullDiskWhileWritingTheDockReportsSynchronizeFailed) {
-    auto c = started({appTile("a", 1)});
-    c->setActivePreset(c->createPreset("Many", std::nullopt, manyApps(150)).id);
-    const std::string dockBytes = readFile(domain), stateBytes = readFile(stateFile);
-    // Room for a backup of the small Dock, not for the Dock of 150 tiles.
-    const std::size_t room = plist::toXML(Value(PlistFileDockStore(domain).snapshot())).size() + 64;
-    Array wanted;
-    for (auto& a : manyApps(150)) wanted.emplace_back(DockTile::make(a).raw());
-    ASSERT_GT(plist::toBinary(Value(wanted)).size(), room);
-    {
-        FileSizeLimit full(room);
-        EXPECT_EQ(caught<DockPreferencesError>([&] { c->applyActivePreset(); }),
-                  DockPreferencesError::synchronizeFailed());
-    }
-    EXPECT_EQ(readFile(domain), dockBytes);
-    EXPECT_EQ(entries(config), Calls{"com.apple.dock.plist"});
-    EXPECT_EQ(readFile(stateFile), stateBytes);
-    EXPECT_EQ(historyCount(), 1u);
-    EXPECT_TRUE(c->state().storedTiles.empty());
-    EXPECT_EQ(*restarts, 0);
-    EXPECT_EQ(appIDs(c->dockApps()), Calls{"a"});
-
-    EXPECT_EQ(c->applyActivePreset(), (ApplyResult{true, true}));
-    EXPECT_EQ(dockIDs(), appIDs(manyApps(150)));
-    EXPECT_EQ(tileIDs(savedState().storedTiles), Calls{"a"});
-    expectStored(*c);
-}
-
-// MARK: - A missing restart tool
-
-TEST_F(FaultsTest, MissingKillallIsReportedAfterRecentsAndRestoreAreWritten) {
-    const fs::path killall = home / "bin/killall";
-    auto c = started({appTile("a", 1), appTile("b", 2)}, std::make_unique<ProcessDockRestarter>(killall.string()));
-    const std::string small = c->createPreset("Small", std::nullopt, apps({"a"})).id;
-    c->setActivePreset(small);
-
-    EXPECT_EQ(codeThrown([&] { c->setRecentsVisible(false); }), std::errc::no_such_file_or_directory);
-    EXPECT_EQ(readDictionary(domain).at("show-recents"), Value(false));
-    EXPECT_FALSE(c->recentsVisible());
-    EXPECT_EQ(historyCount(), 1u);
-
-    EXPECT_THROW(c->restoreOriginal(), std::system_error);
-    Dictionary restored = dockWith({appTile("a", 1), appTile("b", 2)});
-    restored["show-recents"] = Value(true);
-    EXPECT_EQ(readDictionary(domain), restored);
-    EXPECT_EQ(savedState().activePresetID, Preset::defaultID);
-    EXPECT_EQ(historyCount(), 2u);
-    expectStored(*c);
-
-    // With the tool in place the next change restarts the Dock.
-    writeFileAtomically(killall, "#!/bin/sh\necho \"$@\" >> '" + (home / "ran").string() + "'\n");
-    fs::permissions(killall, fs::perms::owner_all);
-    EXPECT_EQ(c->setRecentsVisible(false), (ApplyResult{true, true}));
-    EXPECT_EQ(readFile(home / "ran"), "Dock\n");
-}
-
-// MARK: - A state file overwritten from outside
-
-TEST_F(FaultsTest, GarbageOverTheStateFileIsReplacedByTheNextSave) {
-    auto c = started({appTile("a", 1), appTile("b", 2), appTile("c", 3)});
-    const std::string work = c->createPreset("Work", "💼", apps({"b", "a"})).id;
-    c->activate(work);
-    AppState expected = c->state();
-
-    for (const std::string& garbage : {std::string("\0\xff{\"presets\": [", 15), std::string()}) {
-        SCOPED_TRACE(garbage.size());
-        std::ofstream(stateFile, std::ios::binary | std::ios::trunc) << garbage; // in place, as a stray writer would
-        // An operation that changes nothing saves nothing: the bytes stay until the next save.
-        EXPECT_EQ(c->activate(work), (ApplyResult{false, false}));
-        EXPECT_EQ(readFile(stateFile), garbage);
-        EXPECT_THROW(controller(), StateFileError);
-        EXPECT_EQ(c->state(), expected);
-
-        expected.presets[1].name += "+";
-        c->updatePreset(work, expected.presets[1].name, "💼");
-        EXPECT_EQ(c->state(), expected) << "nothing but the name changed";
-        expectStored(*c);
-    }
-}
 
 // MARK: - A process killed in the middle of a save
 
@@ -493,26 +233,6 @@ TEST_F(FaultsTest, TemporaryFileOfAKilledWriterDoesNotStopTheNextSave) {
     storage.save(second);
     EXPECT_EQ(storage.load(), second);
     EXPECT_EQ(temporaryFiles(support).size(), 1u) << "the leftover is not touched";
-}
-
-TEST_F(FaultsTest, DockDomainKilledMidWriteHoldsOneWholeList) {
-    const Dictionary others = dockWith({});
-    writeDictionary(domain, others);
-    const std::vector<Dictionary> few = {appTile("a", 1)}, many = manyTiles(300);
-    auto bytesWith = [&](const std::vector<Dictionary>& tiles) {
-        Dictionary d = others;
-        d["persistent-apps"] = dockWith(tiles).at("persistent-apps");
-        return plist::toBinary(Value(d));
-    };
-
-    PlistFileDockStore store(domain);
-    std::size_t left = killRounds(
-        domain, bytesWith(few), bytesWith(many), [&](int i) { store.setPersistentApps(i % 2 ? many : few); },
-        [&] { auto tiles = PlistFileDockStore(domain).persistentApps(); return tiles == few || tiles == many; });
-    RecordProperty("temporaryFilesLeft", static_cast<int>(left));
-    PlistFileDockStore after(domain);
-    after.setPersistentApps(few);
-    EXPECT_EQ(readFile(domain), bytesWith(few));
 }
 
 // MARK: - Dock entries and preferences that are not what they should be
