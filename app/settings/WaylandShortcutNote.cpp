@@ -59,7 +59,7 @@ WaylandShortcutNote::WaylandShortcutNote(HotKeyCenter& center, const Environment
     auto* buttons = new QWidget(this);
     auto* row = new OverhangBoxLayout(Qt::Horizontal, 6, buttons);
     row->setPaddingAndRoom(buttons, QMargins());
-    const KeyButtonStyle compact{.prominent = false, .compact = true, .active = false};
+    const KeyButton::Style compact{.prominent = false, .compact = true, .active = false};
     copy_ = new KeyButton(Localization::tr("hotkey.wayland.copy"), compact, buttons);
     row->addWidget(copy_, {});
     connect(copy_, &QAbstractButton::clicked, this, [] { QGuiApplication::clipboard()->setText(panelCommand()); });

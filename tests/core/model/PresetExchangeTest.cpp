@@ -9,9 +9,9 @@ namespace {
 
 TEST(PresetExchange, EncodedPresetsDecodeToTheSameNamesEmojiAndApps) {
     Preset work{"id-1", "Work", "💼", {PresetApp("com.example.mail", "/Applications/Mail.app", "Mail"),
-                                      PresetApp("url:file:///opt/x.app/", "", "")}, true};
-    Preset plain{"id-2", "Plain", std::nullopt, {}, false};
-    Preset blankEmoji{"id-3", "Blank", std::string(), {}, false};
+                                      PresetApp("url:file:///opt/x.app/", "", "")}, true, std::nullopt};
+    Preset plain{"id-2", "Plain", std::nullopt, {}, false, std::nullopt};
+    Preset blankEmoji{"id-3", "Blank", std::string(), {}, false, std::nullopt};
     const std::vector<Preset> sources{work, plain, blankEmoji};
     const auto decoded = PresetExchange::decode(PresetExchange::encode(sources));
     ASSERT_EQ(decoded.size(), 3u);
