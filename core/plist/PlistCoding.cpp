@@ -1,6 +1,7 @@
 #include "core/plist/PlistCoding.h"
 
 #include "core/plist/PlistScreen.h"
+#include "core/support/FileURL.h"
 
 #include <plist/plist.h>
 
@@ -91,26 +92,7 @@ plist_t wideDateNode(std::int64_t secondsSince2001) {
 
 // Strings must be well-formed UTF-8 (the binary format's one-byte strings are ASCII);
 // anything else would not survive being written again.
-bool isValidUTF8(const std::string& s) {
-    std::size_t i = 0;
-    while (i < s.size()) {
-        auto c = static_cast<unsigned char>(s[i]);
-        int extra = c < 0x80 ? 0 : (c >> 5) == 0x6 ? 1 : (c >> 4) == 0xE ? 2 : (c >> 3) == 0x1E ? 3 : -1;
-        if (extra < 0 || s.size() - i <= static_cast<std::size_t>(extra)) return false;
-        std::uint32_t cp = extra == 0 ? c : extra == 1 ? (c & 0x1F) : extra == 2 ? (c & 0x0F) : (c & 0x07);
-        for (int k = 1; k <= extra; ++k) {
-            auto next = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
-            if ((next & 0xC0) != 0x80) return false;
-            cp = (cp << 6) | (next & 0x3F);
-        }
-        // Overlong forms, surrogates and values beyond U+10FFFF are not UTF-8.
-        if ((extra == 1 && cp < 0x80) || (extra == 2 && cp < 0x800) || (extra == 3 && cp < 0x10000) ||
-            (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF)
-            return false;
-        i += static_cast<std::size_t>(extra) + 1;
-    }
-    return true;
-}
+using kestrine::isValidUTF8;
 
 std::string checkedString(char* raw) {
     std::string out = raw ? raw : "";
