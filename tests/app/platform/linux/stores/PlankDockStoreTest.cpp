@@ -139,6 +139,13 @@ TEST(PlankDockStore, RestoreBringsBackTheItemsAndEveryLauncherFile) {
     store.restore(snapshot);
     EXPECT_EQ(outsideDockItems(), dock.items);
     EXPECT_EQ(dock.filesNow(), dock.files);
+    // The files come back in another order than the dock's: a running Plank needs a restart.
+    ASSERT_TRUE(store.orderToRestartFor().has_value());
+    EXPECT_EQ(*store.orderToRestartFor(), (std::vector<std::string>{"alpha.dockitem", "clock.dockitem", "beta.dockitem",
+                                                                     "folder.dockitem", "nolauncher.dockitem",
+                                                                     "unreadable.dockitem", "garbage.dockitem",
+                                                                     "beta-again.dockitem", "ghost.dockitem",
+                                                                     "delta.dockitem", "org.example.Gamma.dockitem"}));
 }
 
 // A running Plank drops the items whose files go and appends those whose files appear, in
