@@ -6,6 +6,7 @@
 #include "app/platform/linux/DesktopEntries.h"
 #include "app/platform/linux/gnome/GSettingsFavoritesStore.h"
 #include "app/platform/linux/plank/PlankDockStore.h"
+#include "app/platform/linux/plank/PlankRestarter.h"
 #include "core/hotkey/JSONFileHotKeyStorage.h"
 #include "core/model/AppPaths.h"
 #include "core/model/JSONFileStateStorage.h"
@@ -35,8 +36,10 @@ DockBackend makeDockBackend(const AppLocations& locations) {
                 GSettingsFavoritesStore::unavailableReason()};
     case DockChoice::Kind::plank: {
         const std::string& name = locations.dock.plankDock;
-        return {std::make_unique<PlankDockStore>(name, PlankDockStore::defaultLaunchersDirectory(name)),
-                std::make_unique<LiveDockRestarter>(), desktopEntries, PlankDockStore::unavailableReason()};
+        // The store and its restarter go to the same controller and are dropped together.
+        auto store = std::make_unique<PlankDockStore>(name, PlankDockStore::defaultLaunchersDirectory(name));
+        auto restarter = std::make_unique<PlankRestarter>(*store);
+        return {std::move(store), std::move(restarter), desktopEntries, PlankDockStore::unavailableReason()};
     }
     case DockChoice::Kind::file:
         break;

@@ -4,7 +4,7 @@
 
 namespace kestrine {
 
-/// For docks that follow their settings while they run (GNOME Shell, Plank): there is
+/// For docks that follow their settings while they run (GNOME Shell): there is
 /// nothing to restart, so restart() does nothing.
 class LiveDockRestarter final : public DockRestarter {
 public:

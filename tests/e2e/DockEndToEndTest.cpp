@@ -1,8 +1,8 @@
 // The program switching the docks Linux desktops really have, each in a private session bus
 // (dbus-daemon with dconf behind GSettings) under the test's X server: GNOME Shell's
-// favourites, read back with `gsettings get`, and Plank, with the real plank process running
-// and following the switches live. Presets are switched from the key panel with real key
-// presses.
+// favourites, read back with `gsettings get`, and Plank, with the real plank process running,
+// started again by Kestrine when a switch changes its order. Presets are switched from the key
+// panel with real key presses.
 #include <QColor>
 #include <QImage>
 
@@ -11,6 +11,7 @@
 
 #include <csignal>
 
+#include "app/platform/linux/plank/PlankRestarter.h"
 #include "tests/e2e/AppHarness.h"
 
 using namespace kestrine;
@@ -43,7 +44,7 @@ protected:
         }
         // A private session bus; dconf-service is started by it on the first write.
         const fs::path socket = box->root / "bus";
-        overrides = {"DBUS_SESSION_BUS_ADDRESS=unix:path=" + socket.string(), "GSETTINGS_BACKEND=dconf",
+        overrides = {"DBUS_SESSION_BUS_ADDRESS=" + busAddress(), "GSETTINGS_BACKEND=dconf",
                      "XDG_CURRENT_DESKTOP="};
         bus = std::make_unique<Process>(programs["dbus-daemon"],
                                         std::vector<std::string>{"--session", "--nofork", "--address=unix:path=" + socket.string()},
@@ -53,6 +54,10 @@ protected:
     void TearDown() override {
         app.reset();
         plank.reset();
+        // A Plank that Kestrine started again is nobody's child here.
+        if (box)
+            for (const auto& started : PlankRestarter::running("dock1", busAddress()))
+                ::kill(started.pid, SIGTERM);
         bus.reset();
         box.reset();
     }
@@ -63,6 +68,7 @@ protected:
     }
     fs::path desktopFile(const std::string& name) const { return box->dataHome() / "applications" / (name + ".desktop"); }
     fs::path errorLog() const { return box->root / "kestrine.err"; }
+    std::string busAddress() const { return "unix:path=" + (box->root / "bus").string(); }
 
     CommandResult run(const std::string& program, const std::vector<std::string>& arguments) {
         return runCommand(programs.count(program) ? programs[program] : fs::path(program), arguments,
@@ -126,6 +132,34 @@ protected:
         runCommand(*import, {"-window", "root", (folder / (name + ".png")).string()}, box->environment(overrides), box->root);
     }
 
+    // The applications whose icon colours the bottom of the screen shows, from left to right.
+    std::vector<std::string> iconsOnScreen() {
+        screenshot("plank-now");
+        const char* shots = std::getenv("KESTRINE_SHOTS_DIR");
+        const fs::path file = (shots ? fs::path(shots) / "docks" : box->root / "shots") / "plank-now.png";
+        QImage image;
+        if (!image.load(QString::fromStdString(file.string()))) return {};
+        std::vector<std::pair<int, std::string>> found;
+        for (const auto& [name, colour] : applications) {
+            auto near = [&](QColor pixel) {
+                return std::abs(pixel.red() - colour.red()) < 24 && std::abs(pixel.green() - colour.green()) < 24 &&
+                       std::abs(pixel.blue() - colour.blue()) < 24;
+            };
+            std::optional<int> left;
+            for (int y = std::max(0, image.height() - 150); y < image.height() && !left; ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    if (near(image.pixelColor(x, y))) {
+                        left = x;
+                        break;
+                    }
+            if (left) found.emplace_back(*left, name);
+        }
+        std::sort(found.begin(), found.end());
+        std::vector<std::string> names;
+        for (auto& [x, name] : found) names.push_back(name);
+        return names;
+    }
+
     bool terminate(Process& process) {
         process.signal(SIGTERM);
         return process.waitForExit() && process.exitedWith(0);
@@ -170,9 +204,11 @@ TEST_F(DockEndToEnd, GnomeFavouritesFollowThePanelAndComeBackExactly) {
     EXPECT_TRUE(terminate(*app)) << readText(errorLog());
 }
 
-TEST_F(DockEndToEnd, PlankFollowsThePanelLiveAndGetsItsLaunchersBack) {
+TEST_F(DockEndToEnd, PlankShowsEachPresetInItsOrderAndGetsItsLaunchersBack) {
     if (!findExecutable("plank")) GTEST_SKIP() << "needs plank";
     programs["plank"] = *findExecutable("plank");
+    if (!findExecutable("gdbus")) GTEST_SKIP() << "needs gdbus";
+    programs["gdbus"] = *findExecutable("gdbus");
     const std::string schema = "net.launchpad.plank.dock.settings:/net/launchpad/plank/docks/dock1/";
     if (!schemaInstalled("net.launchpad.plank.dock.settings")) GTEST_SKIP() << "needs Plank's schema (plank)";
     const fs::path launchers = box->configHome() / "plank" / "dock1" / "launchers";
@@ -205,45 +241,54 @@ TEST_F(DockEndToEnd, PlankFollowsThePanelLiveAndGetsItsLaunchersBack) {
 
     app = startApp("plank");
     ASSERT_TRUE(waitForTrace("launched")) << readText(errorLog());
-    // Pictures for a person to compare; by now Plank has drawn its items.
+    // The applications in the order the running Plank has them, as it tells over D-Bus.
+    auto shown = [&] {
+        auto text = run("gdbus", {"call", "--session", "--dest", "net.launchpad.plank", "--object-path",
+                                  "/net/launchpad/plank/dock1", "--method",
+                                  "net.launchpad.plank.Items.GetPersistentApplications"})
+                        .output;
+        while (!text.empty() && text.back() == '\n') text.pop_back();
+        return text;
+    };
+    auto uris = [&](const std::vector<std::string>& names) {
+        std::string text = "([";
+        for (const auto& name : names) text += (text.size() > 2 ? ", '" : "'") + ("file://" + desktopFile(name).string()) + "'";
+        return text + "],)";
+    };
+    using Names = std::vector<std::string>;
+    ASSERT_TRUE(waitUntil([&] { return shown() == uris({"alpha", "beta", "gamma"}); }, 20s)) << shown();
+    ASSERT_TRUE(waitUntil([&] { return iconsOnScreen() == Names{"alpha", "beta", "gamma"}; }, 30s))
+        << ::testing::PrintToString(iconsOnScreen());
+    // Pictures for a person to compare.
     screenshot("plank-before");
     pressPreset(2, 1);
+    // Plank is started again with Work's order; before that, the running one wrote back its own.
     const std::string work = "['gamma.dockitem', 'alpha.dockitem', 'clock.dockitem']";
-    EXPECT_TRUE(waitUntil([&] { return items() == work; }, 20s)) << items();
-    EXPECT_TRUE(waitUntil([&] { return !fs::exists(launchers / "beta.dockitem"); })) << "beta's launcher stays";
+    EXPECT_TRUE(waitUntil([&] { return shown() == uris({"gamma", "alpha"}); }, 30s)) << shown();
+    EXPECT_EQ(items(), work) << "a Plank that disagrees writes its own order";
+    EXPECT_FALSE(fs::exists(launchers / "beta.dockitem")) << "beta's launcher stays";
     EXPECT_EQ(launcherFiles().count("clock.dockitem"), 1u);
     EXPECT_EQ(activePreset(folder), "work");
     EXPECT_TRUE(fs::exists(folder / "Backups" / "original.plist"));
-    EXPECT_TRUE(plank->running()) << "Plank follows its settings without a restart";
+    EXPECT_EQ(PlankRestarter::running("dock1", busAddress()).size(), 1u) << "one Plank, started again";
+    EXPECT_TRUE(waitUntil([&] { return iconsOnScreen() == Names{"gamma", "alpha"}; }, 30s))
+        << ::testing::PrintToString(iconsOnScreen());
     screenshot("plank-after");
 
     pressPreset(1, 2);
-    // Every item is back and beta's launcher has its very bytes again. The order is not checked
-    // here: Plank 0.11 reads the order of "dock-items" only when it starts, and when a launcher
-    // file appears while it runs it appends that item and writes its own order back.
-    auto sortedItems = [&] {
-        std::string text = items();
-        std::vector<std::string> names;
-        for (auto at = text.find('\''); at != std::string::npos; at = text.find('\'', at + 1)) {
-            const auto end = text.find('\'', at + 1);
-            names.push_back(text.substr(at + 1, end - at - 1));
-            at = end;
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    };
-    const std::vector<std::string> all{"alpha.dockitem", "beta.dockitem", "clock.dockitem", "gamma.dockitem"};
-    EXPECT_TRUE(waitUntil([&] { return sortedItems() == all; }, 20s)) << items();
+    // Every item is back in its place, and beta's launcher has its very bytes again.
+    EXPECT_TRUE(waitUntil([&] { return shown() == uris({"alpha", "beta", "gamma"}); }, 30s)) << shown();
+    EXPECT_EQ(items(), original);
     // Plank rewrites its docklets' files with their preferences itself; the applications' launchers
     // are Kestrine's to put back.
     auto applicationLaunchers = [&](std::map<std::string, std::string> found) {
         found.erase("clock.dockitem");
         return found;
     };
-    EXPECT_TRUE(waitUntil([&] { return applicationLaunchers(launcherFiles()) == applicationLaunchers(files); }))
-        << ::testing::PrintToString(launcherFiles());
+    EXPECT_EQ(applicationLaunchers(launcherFiles()), applicationLaunchers(files));
     EXPECT_EQ(launcherFiles().count("clock.dockitem"), 1u);
-    EXPECT_TRUE(plank->running());
+    EXPECT_TRUE(waitUntil([&] { return iconsOnScreen() == Names{"alpha", "beta", "gamma"}; }, 30s))
+        << ::testing::PrintToString(iconsOnScreen());
     screenshot("plank-back");
     EXPECT_TRUE(terminate(*app)) << readText(errorLog());
 }

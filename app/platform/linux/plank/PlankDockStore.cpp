@@ -144,6 +144,34 @@ std::vector<std::string> PlankDockStore::shownItems() {
     return names;
 }
 
+void PlankDockStore::noteOrder(const std::vector<std::string>& before, const std::vector<std::string>& created,
+                               const std::vector<std::string>& wanted) {
+    // Only items with a file are on the dock.
+    auto shown = [&](const std::string& name) {
+        if (!isItemName(name)) return false;
+        std::error_code error;
+        return fs::is_regular_file(launchers_ / name, error);
+    };
+    const std::set<std::string> fresh(created.begin(), created.end());
+    std::vector<std::string> live;
+    for (const std::string& name : before)
+        if (shown(name) && !fresh.contains(name) && std::find(live.begin(), live.end(), name) == live.end())
+            live.push_back(name);
+    for (const std::string& name : created)
+        if (shown(name)) live.push_back(name);
+    std::vector<std::string> target;
+    for (const std::string& name : wanted)
+        if (shown(name) && std::find(target.begin(), target.end(), name) == target.end()) target.push_back(name);
+    if (live == target) restartOrder_.reset();
+    else restartOrder_ = wanted;
+}
+
+void PlankDockStore::reassertOrder() {
+    if (!restartOrder_) return;
+    list_->write(*restartOrder_);
+    restartOrder_.reset();
+}
+
 std::vector<plist::Dictionary> PlankDockStore::persistentApps() {
     std::vector<plist::Dictionary> tiles;
     std::unordered_set<std::string> seen;
@@ -164,6 +192,7 @@ std::vector<plist::Dictionary> PlankDockStore::persistentApps() {
 
 void PlankDockStore::setPersistentApps(const std::vector<plist::Dictionary>& tiles) {
     list_->requireWritable();
+    const std::vector<std::string> before = shownItems();
 
     // The application items of the dock now: the only files this write may delete.
     std::vector<std::string> applicationsBefore;
@@ -233,6 +262,9 @@ void PlankDockStore::setPersistentApps(const std::vector<plist::Dictionary>& til
     }
     for (const std::string& name : applicationsBefore)
         if (!taken.contains(name)) removeQuietly(launchers_ / name);
+    std::vector<std::string> created;
+    for (const auto& [name, content] : writes) created.push_back(name);
+    noteOrder(before, created, names);
 }
 
 plist::Dictionary PlankDockStore::snapshot() {
@@ -252,6 +284,8 @@ plist::Dictionary PlankDockStore::snapshot() {
 
 void PlankDockStore::restore(const plist::Dictionary& snapshot) {
     list_->requireWritable();
+    const std::vector<std::string> before = shownItems();
+    std::vector<std::string> created;
     const plist::Value* launchers = nullptr;
     if (auto it = snapshot.find(snapshotLaunchersKey); it != snapshot.end() && it->second.dictionary())
         launchers = &it->second;
@@ -259,7 +293,9 @@ void PlankDockStore::restore(const plist::Dictionary& snapshot) {
         for (const auto& [name, value] : *launchers->dictionary()) {
             if (!isItemName(name) || !value.data()) continue;
             const std::string bytes = asString(*value.data());
-            if (readItem(launchers_ / name) != bytes) writeFileAtomically(launchers_ / name, bytes);
+            if (readItem(launchers_ / name) == bytes) continue;
+            if (!occupied(launchers_ / name)) created.push_back(name);
+            writeFileAtomically(launchers_ / name, bytes);
         }
     }
     auto items = snapshot.find(snapshotItemsKey);
@@ -271,14 +307,16 @@ void PlankDockStore::restore(const plist::Dictionary& snapshot) {
             if (value.string()) names.push_back(*value.string());
         list_->write(names);
     }
-    if (!launchers) return;
-    // Item files the snapshot did not have would come back into the dock by themselves.
-    std::error_code error;
-    std::vector<fs::path> extra;
-    for (const auto& entry : fs::directory_iterator(launchers_, error))
-        if (isItemFile(entry) && !launchers->dictionary()->contains(entry.path().filename().string()))
-            extra.push_back(entry.path());
-    for (const fs::path& file : extra) removeQuietly(file);
+    if (launchers) {
+        // Item files the snapshot did not have would come back into the dock by themselves.
+        std::error_code error;
+        std::vector<fs::path> extra;
+        for (const auto& entry : fs::directory_iterator(launchers_, error))
+            if (isItemFile(entry) && !launchers->dictionary()->contains(entry.path().filename().string()))
+                extra.push_back(entry.path());
+        for (const fs::path& file : extra) removeQuietly(file);
+    }
+    noteOrder(before, created, shownItems());
 }
 
 } // namespace kestrine

@@ -31,9 +31,12 @@ class GSettingsList;
 ///
 /// A write first checks that "dock-items" is writable (else writeRefused, nothing
 /// changed), writes every missing item file atomically, sets "dock-items", then deletes
-/// the files of the applications that the new list leaves out. Plank follows both live.
-/// When "dock-items" is not stored in the end, the files this write added are removed
-/// again. Without the schema, writes and snapshot() throw DockPreferencesError::unavailable.
+/// the files of the applications that the new list leaves out. A running Plank follows the
+/// files live but not a new order in "dock-items": it takes out the items whose files go,
+/// appends those whose files appear and writes its own order back. When a write asks for
+/// another order, orderToRestartFor() holds it until a PlankRestarter has started Plank
+/// again. When "dock-items" is not stored in the end, the files this write added are
+/// removed again. Without the schema, writes and snapshot() throw DockPreferencesError::unavailable.
 class PlankDockStore final : public DockPreferencesStore {
 public:
     static constexpr const char* schemaId = "net.launchpad.plank.dock.settings";
@@ -68,6 +71,13 @@ public:
     /// The stored "dock-items", unchanged.
     std::vector<std::string> dockItems();
 
+    /// The order of the last write when a running Plank would show another one; nothing when
+    /// it follows by itself.
+    const std::optional<std::vector<std::string>>& orderToRestartFor() const { return restartOrder_; }
+    /// Stores that order in "dock-items" again (a running Plank may have written its own
+    /// meanwhile) and forgets it.
+    void reassertOrder();
+
     std::vector<plist::Dictionary> persistentApps() override;
     void setPersistentApps(const std::vector<plist::Dictionary>& tiles) override;
     std::optional<bool> showRecents() override { return std::nullopt; }
@@ -79,10 +89,15 @@ public:
 private:
     /// "dock-items", then the item files it does not list (Plank shows those too), by name.
     std::vector<std::string> shownItems();
+    /// Notes `wanted` for a restart unless Plank, having shown `before`, gets there by
+    /// dropping the items whose files are gone and appending the `created` ones.
+    void noteOrder(const std::vector<std::string>& before, const std::vector<std::string>& created,
+                   const std::vector<std::string>& wanted);
 
     std::string dockName_;
     std::filesystem::path launchers_;
     std::unique_ptr<GSettingsList> list_;
+    std::optional<std::vector<std::string>> restartOrder_;
 };
 
 } // namespace kestrine

@@ -1,7 +1,9 @@
 #include <map>
 
 #include "app/platform/linux/DesktopEntries.h"
+#include "app/platform/linux/DesktopTiles.h"
 #include "app/platform/linux/plank/PlankDockStore.h"
+#include "app/platform/linux/plank/PlankRestarter.h"
 #include "core/dock/DockPlanner.h"
 #include "tests/app/platform/linux/stores/StoresTestSupport.h"
 
@@ -137,6 +139,71 @@ TEST(PlankDockStore, RestoreBringsBackTheItemsAndEveryLauncherFile) {
     store.restore(snapshot);
     EXPECT_EQ(outsideDockItems(), dock.items);
     EXPECT_EQ(dock.filesNow(), dock.files);
+    // The files come back in another order than the dock's: a running Plank needs a restart.
+    ASSERT_TRUE(store.orderToRestartFor().has_value());
+    EXPECT_EQ(*store.orderToRestartFor(), (std::vector<std::string>{"alpha.dockitem", "clock.dockitem", "beta.dockitem",
+                                                                     "folder.dockitem", "nolauncher.dockitem",
+                                                                     "unreadable.dockitem", "garbage.dockitem",
+                                                                     "beta-again.dockitem", "ghost.dockitem",
+                                                                     "delta.dockitem", "org.example.Gamma.dockitem"}));
+}
+
+// A running Plank drops the items whose files go and appends those whose files appear, in
+// the order they appear; any other order waits for a restart, which stores it again.
+TEST(PlankDockStore, OnlyAnOrderPlankCannotReachByItselfWaitsForARestart) {
+    const fs::path launchers = PlankDockStore::defaultLaunchersDirectory("dock1");
+    fs::remove_all(launchers);
+    const std::map<std::string, std::string> files{{"alpha.dockitem", launcherItem("file://" + entryPath(alphaId).string())},
+                                                   {"beta.dockitem", launcherItem("file://" + entryPath(betaId).string())},
+                                                   {"gamma.dockitem", launcherItem("file://" + entryPath(gammaId).string())},
+                                                   {"clock.dockitem", launcherItem("docklet://clock")}};
+    for (const auto& [name, bytes] : files) writeFileAtomically(launchers / name, bytes);
+    setList("net.launchpad.plank.dock.settings", "/net/launchpad/plank/docks/dock1/", "dock-items",
+            {"alpha.dockitem", "beta.dockitem", "clock.dockitem", "gamma.dockitem"});
+    PlankDockStore store("dock1", launchers);
+    std::map<std::string, plist::Dictionary> tiles; // each item's tile, its file's bytes with it
+    for (const auto& tile : store.persistentApps()) tiles[*DesktopTiles::stringValue(tile, PlankDockStore::itemFileKey)] = tile;
+
+    struct Row {
+        std::vector<std::string> items; // written in this order, one row after the other
+        bool restart;
+    };
+    const Row rows[] = {
+        {{"alpha.dockitem", "beta.dockitem", "clock.dockitem", "gamma.dockitem"}, false}, // as it is
+        {{"alpha.dockitem", "clock.dockitem", "gamma.dockitem"}, false},                  // one taken out
+        {{"alpha.dockitem", "clock.dockitem", "gamma.dockitem", "beta.dockitem"}, false}, // one added at the end
+        {{"gamma.dockitem", "alpha.dockitem", "clock.dockitem", "beta.dockitem"}, true},  // moved
+        {{"gamma.dockitem", "alpha.dockitem", "clock.dockitem"}, false},
+        {{"gamma.dockitem", "beta.dockitem", "alpha.dockitem", "clock.dockitem"}, true}, // added in between
+        {{"clock.dockitem"}, false},
+        {{"beta.dockitem", "clock.dockitem", "alpha.dockitem"}, true}, // added, the first before the docklet
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(::testing::PrintToString(row.items));
+        std::vector<plist::Dictionary> written;
+        for (const auto& name : row.items) written.push_back(tiles.at(name));
+        store.setPersistentApps(written);
+        ASSERT_EQ(outsideDockItems(), row.items);
+        EXPECT_EQ(store.orderToRestartFor(), row.restart ? std::optional(row.items) : std::nullopt);
+        if (!row.restart) continue;
+        // What a running Plank writes back meanwhile gives way to the order asked for.
+        setList("net.launchpad.plank.dock.settings", "/net/launchpad/plank/docks/dock1/", "dock-items", {"clock.dockitem"});
+        store.reassertOrder();
+        EXPECT_EQ(outsideDockItems(), row.items);
+        EXPECT_EQ(store.orderToRestartFor(), std::nullopt);
+    }
+}
+
+TEST(PlankRestarter, KnowsTheDockAPlankShowsFromItsArguments) {
+    const std::pair<std::vector<std::string>, std::string> rows[] = {
+        {{"plank"}, "dock1"},
+        {{"/usr/bin/plank", "-n", "dock2"}, "dock2"},
+        {{"plank", "--name", "work"}, "work"},
+        {{"plank", "--name=work"}, "work"},
+        {{"plank", "-nwork"}, "work"},
+        {{"plank", "--verbose", "-n"}, "dock1"}, // no name after the option
+    };
+    for (const auto& [arguments, dock] : rows) EXPECT_EQ(PlankRestarter::dockOf(arguments), dock) << ::testing::PrintToString(arguments);
 }
 
 } // namespace
