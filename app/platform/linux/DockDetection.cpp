@@ -1,5 +1,7 @@
 #include "app/platform/linux/DockDetection.h"
 
+#include "app/platform/linux/plank/PlankRestarter.h"
+
 #include <gio/gio.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,27 +22,9 @@ std::string readSmallFile(const std::filesystem::path& path) {
     return text;
 }
 
-// The dock name Plank was started with: "-n NAME", "--name NAME", "--name=NAME" or "-nNAME".
+// The dock name Plank was started with, as the restarter reads it.
 std::string plankDockName(const std::string& cmdline) {
-    std::vector<std::string> arguments;
-    std::string::size_type start = 0;
-    while (start < cmdline.size()) {
-        auto end = cmdline.find('\0', start);
-        if (end == std::string::npos) end = cmdline.size();
-        arguments.push_back(cmdline.substr(start, end - start));
-        start = end + 1;
-    }
-    std::string name = "dock1";
-    for (std::size_t i = 1; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        if ((argument == "-n" || argument == "--name") && i + 1 < arguments.size()) {
-            name = arguments[++i];
-        } else if (argument.rfind("--name=", 0) == 0) {
-            name = argument.substr(7);
-        } else if (argument.size() > 2 && argument.rfind("-n", 0) == 0 && argument[2] != '-') {
-            name = argument.substr(2);
-        }
-    }
+    const std::string name = PlankRestarter::dockOf(PlankRestarter::splitCommandLine(cmdline));
     // A name that could not be a dock of ours (empty, a path) reads as Plank's default dock.
     const auto parsed = DockChoice::parse("plank:" + name);
     return parsed ? parsed->plankDock : "dock1";

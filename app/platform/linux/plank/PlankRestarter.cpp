@@ -30,18 +30,6 @@ std::optional<std::string> readProcFile(const fs::path& file) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-std::vector<std::string> splitNul(const std::string& text) {
-    std::vector<std::string> parts;
-    std::string::size_type start = 0;
-    while (start < text.size()) {
-        auto end = text.find('\0', start);
-        if (end == std::string::npos) end = text.size();
-        parts.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return parts;
-}
-
 // Gone, or a zombie its parent has not collected yet.
 bool ended(pid_t pid) {
     if (::kill(pid, 0) != 0 && errno == ESRCH) return true;
@@ -102,6 +90,18 @@ void startAgain(const PlankRestarter::Process& process) {
 
 PlankRestarter::PlankRestarter(PlankDockStore& store) : store_(store) {}
 
+std::vector<std::string> PlankRestarter::splitCommandLine(const std::string& text) {
+    std::vector<std::string> parts;
+    std::string::size_type start = 0;
+    while (start < text.size()) {
+        auto end = text.find('\0', start);
+        if (end == std::string::npos) end = text.size();
+        parts.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return parts;
+}
+
 std::string PlankRestarter::dockOf(const std::vector<std::string>& arguments) {
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         const std::string& word = arguments[i];
@@ -128,9 +128,9 @@ std::vector<PlankRestarter::Process> PlankRestarter::running(const std::string& 
         process.pid = static_cast<pid_t>(std::stol(name));
         if (ended(process.pid)) continue;
         process.executable = executable.string();
-        process.arguments = splitNul(readProcFile(entry.path() / "cmdline").value_or(""));
+        process.arguments = PlankRestarter::splitCommandLine(readProcFile(entry.path() / "cmdline").value_or(""));
         if (dockOf(process.arguments) != dock) continue;
-        process.environment = splitNul(readProcFile(entry.path() / "environ").value_or(""));
+        process.environment = PlankRestarter::splitCommandLine(readProcFile(entry.path() / "environ").value_or(""));
         if (busAddress) {
             const std::string wanted = "DBUS_SESSION_BUS_ADDRESS=" + *busAddress;
             if (std::find(process.environment.begin(), process.environment.end(), wanted) == process.environment.end())

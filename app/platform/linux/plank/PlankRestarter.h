@@ -37,6 +37,8 @@ public:
     /// The dock a Plank started with `arguments` (argv) shows: "-n NAME", "-nNAME",
     /// "--name NAME" or "--name=NAME", else "dock1".
     static std::string dockOf(const std::vector<std::string>& arguments);
+    /// The words of a NUL-separated /proc command line or environment.
+    static std::vector<std::string> splitCommandLine(const std::string& text);
 
 private:
     PlankDockStore& store_;
