@@ -10,22 +10,15 @@
 
 #include <nlohmann/json.hpp>
 
+#include "bench/BuiltProgram.h"
 #include "tests/e2e/AppHarness.h"
 
 using namespace kestrine;
 using namespace kestrine::e2e;
+using kestrine::bench::builtProgram;
 using Clock = std::chrono::steady_clock;
 
 namespace {
-
-std::optional<fs::path> program() {
-    std::error_code error;
-    const fs::path self = fs::read_symlink("/proc/self/exe", error);
-    if (error) return std::nullopt;
-    const fs::path candidate = self.parent_path().parent_path() / "app" / "kestrine";
-    if (::access(candidate.c_str(), X_OK) != 0) return std::nullopt;
-    return candidate;
-}
 
 const std::vector<std::string> homeApps{"org.gnome.Nautilus.desktop", "firefox-esr.desktop", "org.gnome.Terminal.desktop",
                                         "org.gnome.TextEditor.desktop", "org.gnome.Calculator.desktop"};
@@ -64,7 +57,7 @@ struct GnomeSandbox {
 };
 
 void CommandActivateOnGnomeDock(benchmark::State& state) {
-    const auto exe = program();
+    const auto exe = builtProgram();
     const auto gsettings = findExecutable("gsettings");
     if (!exe || !gsettings || !std::getenv("DISPLAY")) {
         state.SkipWithError("needs the kestrine program, gsettings and an X display");

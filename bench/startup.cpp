@@ -12,23 +12,15 @@
 #include <string>
 
 #include "core/plist/PlistCoding.h"
+#include "bench/BuiltProgram.h"
 #include "tests/e2e/AppHarness.h"
 
 using namespace kestrine;
 using namespace kestrine::e2e;
+using kestrine::bench::builtProgram;
 using Clock = std::chrono::steady_clock;
 
 namespace {
-
-// The program built beside this benchmark: <build>/bench/bench_startup → <build>/app/kestrine.
-std::optional<fs::path> program() {
-    std::error_code error;
-    const fs::path self = fs::read_symlink("/proc/self/exe", error);
-    if (error) return std::nullopt;
-    const fs::path candidate = self.parent_path().parent_path() / "app" / "kestrine";
-    if (::access(candidate.c_str(), X_OK) != 0) return std::nullopt;
-    return candidate;
-}
 
 // The source tree's icon, for the application bundles made up here.
 std::optional<fs::path> sampleIcon() {
@@ -42,7 +34,7 @@ std::optional<fs::path> sampleIcon() {
 }
 
 bool ready(benchmark::State& state, std::optional<fs::path>& exe) {
-    exe = program();
+    exe = builtProgram();
     if (!exe) {
         state.SkipWithError("the kestrine program is not built next to the benchmark");
         return false;

@@ -1,8 +1,8 @@
 #include "app/platform/linux/DockDetection.h"
 
+#include "app/platform/linux/GSettingsList.h"
 #include "app/platform/linux/plank/PlankRestarter.h"
 
-#include <gio/gio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -70,22 +70,13 @@ std::optional<std::string> runningPlank(uid_t uid, const std::filesystem::path& 
     return std::nullopt;
 }
 
-bool schemaInstalled(const char* schemaID) {
-    GSettingsSchemaSource* source = g_settings_schema_source_get_default();
-    if (!source) return false;
-    GSettingsSchema* schema = g_settings_schema_source_lookup(source, schemaID, TRUE);
-    if (!schema) return false;
-    g_settings_schema_unref(schema);
-    return true;
-}
-
 DockChoice detect(const AppPaths::EnvironmentLookup& environment) {
     Facts facts;
     facts.runningPlank = runningPlank(::getuid());
     facts.currentDesktop = environment("XDG_CURRENT_DESKTOP").value_or("");
     // Only asked when it matters: looking up schemas reads the compiled schema files.
     facts.gnomeSchemaInstalled = !facts.runningPlank && namesGnome(facts.currentDesktop) &&
-                                 schemaInstalled("org.gnome.shell");
+                                 GSettingsList::schemaInstalled("org.gnome.shell");
     return choose(facts);
 }
 

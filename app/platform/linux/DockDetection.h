@@ -34,9 +34,6 @@ bool namesGnome(std::string_view currentDesktop);
 /// its -n/--name argument, else "dock1". Nothing when no such process runs.
 std::optional<std::string> runningPlank(uid_t uid, const std::filesystem::path& procRoot = "/proc");
 
-/// The GSettings schema `schemaID` is installed in the default schema source.
-bool schemaInstalled(const char* schemaID);
-
 /// Detection on this machine, for the current user, with `environment` giving
 /// XDG_CURRENT_DESKTOP.
 DockChoice detect(const AppPaths::EnvironmentLookup& environment);

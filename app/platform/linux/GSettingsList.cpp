@@ -81,6 +81,13 @@ GSettingsList::~GSettingsList() {
     if (settings_) g_object_unref(settings_);
 }
 
+bool GSettingsList::schemaInstalled(const char* schemaId) {
+    GSettingsSchemaSource* source = g_settings_schema_source_get_default();
+    GSettingsSchema* schema = source ? g_settings_schema_source_lookup(source, schemaId, TRUE) : nullptr;
+    if (schema) g_settings_schema_unref(schema);
+    return schema != nullptr;
+}
+
 std::optional<std::string> GSettingsList::unavailableReason(const std::string& schemaId, const std::string& key,
                                                             const std::string& package) {
     GSettingsSchema* schema = nullptr;

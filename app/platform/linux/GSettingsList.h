@@ -24,6 +24,9 @@ public:
 
     /// Why the schema (with this key) cannot be used from the default schema source, or
     /// why the default backend cannot keep settings; nothing when usable.
+    /// The schema `schemaId` is installed in the default schema source.
+    static bool schemaInstalled(const char* schemaId);
+
     static std::optional<std::string> unavailableReason(const std::string& schemaId, const std::string& key,
                                                         const std::string& package);
 

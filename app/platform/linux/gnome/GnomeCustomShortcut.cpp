@@ -1,5 +1,7 @@
 #include "app/platform/linux/gnome/GnomeCustomShortcut.h"
 
+#include "app/platform/linux/GSettingsList.h"
+
 #include <gio/gio.h>
 
 #include <memory>
@@ -14,14 +16,6 @@ struct ObjectUnref {
 };
 using Settings = std::unique_ptr<GSettings, ObjectUnref>;
 
-bool hasSchema(const char* id) {
-    GSettingsSchemaSource* source = g_settings_schema_source_get_default();
-    if (!source) return false;
-    GSettingsSchema* schema = g_settings_schema_source_lookup(source, id, TRUE);
-    if (!schema) return false;
-    g_settings_schema_unref(schema);
-    return true;
-}
 
 std::vector<std::string> paths(GSettings* list) {
     std::vector<std::string> out;
@@ -62,7 +56,7 @@ bool listed(GSettings* list) {
 }  // namespace
 
 bool GnomeCustomShortcut::isAvailable() {
-    return hasSchema(listSchema) && hasSchema(bindingSchema);
+    return GSettingsList::schemaInstalled(listSchema) && GSettingsList::schemaInstalled(bindingSchema);
 }
 
 std::optional<GnomeCustomShortcut::Binding> GnomeCustomShortcut::current() {
