@@ -99,15 +99,12 @@ TEST_F(StorageTest, BadFilesFailNamingThePlaceAndThePresetAndStayByteIdentical) 
     const std::string array = base64(plist::toBinary(plist::Value(plist::Array{plist::Value("a"), plist::Value(1)})));
     const std::string xmlArray = base64(plist::toXML(plist::Value(plist::Array{})));
     const std::string hidden = R"({"hidden":[{"tile":")" + mailTile + R"(","originalIndex":)";
-    // Each row: the file, then the message after "state.json: "; "*" stands for the parser's words.
+    // Each row: the file, then how the message goes on after "state.json: "; it names a preset only when shown.
     const std::pair<std::string, std::string> rows[] = {
-        {R"({"presets": [)", "malformed JSON*"},
-        {"{\"activePresetID\":\"\xC3\x28\"}", "malformed JSON*"},
-        {"", "malformed JSON*"},
-        {"[]", "expected an object at the top level, found an array"},
-        {R"({"presets":{}})", "presets: expected an array, found an object"},
+        {R"({"presets": [)", "malformed JSON"}, {"{\"activePresetID\":\"\xC3\x28\"}", "malformed JSON"},
+        {"[]", "expected an object at the top level, found an array"}, {R"({"presets":{}})", "presets: expected an array, found an object"},
         {R"({"presets":[{"id":"w","name":"Work","apps":[]},{"id":"x","apps":[]}]})", "presets[1].name: missing required key"},
-        {R"({"presets":[{"name":null,"apps":[]}]})", "presets[0].name: missing required key*"},
+        {R"({"presets":[{"name":null,"apps":[]}]})", "presets[0].name: missing required key"},
         {R"({"presets":[{"name":3,"apps":[]}]})", "presets[0].name: expected a string, found a number"},
         {R"({"presets":[{"name":"Work","isDefault":"yes","apps":[]}]})",
          "presets[0].isDefault: expected a boolean, found a string (preset \"Work\")"},
@@ -118,22 +115,20 @@ TEST_F(StorageTest, BadFilesFailNamingThePlaceAndThePresetAndStayByteIdentical) 
          "presets[0].hiddenIDs[1]: expected a string, found a boolean (preset \"Old\")"},
         {R"({"presets":[{"name":"Work","apps":[]}],"storedTiles":[1]})", "storedTiles[0]: expected a string, found a number"},
         {R"({"activePresetID":5})", "activePresetID: expected a string, found a number"},
-        {hidden + "1.5}]}", "hidden[0].originalIndex: expected an integer*"},
+        {hidden + "1.5}]}", "hidden[0].originalIndex: expected an integer"},
         {hidden + "9223372036854775808}]}", "hidden[0].originalIndex: integer out of range"},
         {R"({"hidden":[{"tile":")" + mailTile + R"("}]})", "hidden[0].originalIndex: missing required key"},
         {R"({"hidden":[{"originalIndex":0}]})", "hidden[0].tile: missing required key"},
         {R"({"storedTiles":[")" + mailTile + R"(","not base64!"]})", "storedTiles[1]: tile is not valid Base64"},
-        {R"({"storedTiles":[")" + truncated + R"("]})", "storedTiles[0]: tile is not a property list*"},
-        {R"({"storedTiles":[")" + array + R"("]})", "storedTiles[0]: Tile is not a dictionary*"},
-        {R"({"hidden":[{"originalIndex":0,"tile":")" + xmlArray + R"("}]})", "hidden[0].tile: Tile is not a dictionary*"},
-    };
+        {R"({"storedTiles":[")" + truncated + R"("]})", "storedTiles[0]: tile is not a property list"},
+        {R"({"storedTiles":[")" + array + R"("]})", "storedTiles[0]: Tile is not a dictionary"},
+        {R"({"hidden":[{"originalIndex":0,"tile":")" + xmlArray + R"("}]})", "hidden[0].tile: Tile is not a dictionary"}};
     for (const auto& [text, expected] : rows) {
         SCOPED_TRACE(text);
         writeFileAtomically(file, text);
         const std::string message = errorOf([&] { storage.load(); });
-        const bool exact = expected.back() != '*';
-        EXPECT_THAT(message, exact ? ::testing::Matcher<std::string>(::testing::Eq("state.json: " + expected))
-                                   : ::testing::StartsWith("state.json: " + expected.substr(0, expected.size() - 1)));
+        EXPECT_THAT(message, ::testing::StartsWith("state.json: " + expected));
+        EXPECT_EQ(message.find("(preset") != std::string::npos, expected.find("(preset") != std::string::npos) << message;
         EXPECT_EQ(readFile(file), text);
     }
     JSONFileStateStorage other(folder / "elsewhere.json");

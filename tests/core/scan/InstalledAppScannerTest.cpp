@@ -45,16 +45,11 @@ protected:
     static std::vector<PresetApp> scan(std::vector<fs::path> roots, std::stop_token stop = {}) {
         return InstalledAppScanner(std::move(roots), &InstalledAppScanner::defaultDisplayName).scan(stop);
     }
-    static std::vector<std::string> names(const std::vector<PresetApp>& apps) {
-        std::vector<std::string> out;
-        for (const auto& app : apps) out.push_back(app.name);
+    // The apps' names and paths below the test's folder, in order.
+    std::string listing(const std::vector<PresetApp>& apps) const {
+        std::string out;
+        for (const auto& app : apps) out += (out.empty() ? "" : " ") + app.name + "=" + fs::path(app.path).lexically_relative(base).string();
         return out;
-    }
-    // The app of that name, or an empty record when there is none.
-    static PresetApp withName(const std::vector<PresetApp>& apps, const std::string& name) {
-        for (const auto& app : apps)
-            if (app.name == name) return app;
-        return PresetApp();
     }
 
     kestrine::testing::TempFolder temp;
@@ -62,7 +57,7 @@ protected:
 };
 
 TEST_F(InstalledAppScannerTest, FindsReadableVisibleBundlesOnTwoLevelsIdentifiedByTheirInformationElseByURLLeavingOutAgents) {
-    const std::string huge = "<huge>", pipe = "<fifo>", folderInfo = "<folder>", url = "url";
+    const std::string huge = "<huge>", pipe = "<fifo>", folderInfo = "<folder>", file = "<file>", url = "url";
     const std::string nul = std::string("<plist><dict><key>CFBundleIdentifier</key><string>a") + '\0' + "b</string></dict></plist>";
     const auto id = [](const char* id) { return xml(identified(id)); };
     const std::optional<std::string> none;
@@ -93,6 +88,7 @@ TEST_F(InstalledAppScannerTest, FindsReadableVisibleBundlesOnTwoLevelsIdentified
         {"Pipe.app", pipe, url},
         {"Sealed.app", id("id.sealed"), url},         // an information file that cannot be read counts as empty
         {"Locked/Inside.app", id("id.inside"), none}, // in a folder that cannot be read
+        {"Plain.app", file, url},                     // a file: the extension alone decides
     };
     for (const auto& [relative, info, listed] : rows) {
         const std::string path = "root/" + relative;
@@ -103,17 +99,18 @@ TEST_F(InstalledAppScannerTest, FindsReadableVisibleBundlesOnTwoLevelsIdentified
             folder(path + "/Contents/Info.plist");
         } else if (info == pipe) {
             ASSERT_EQ(::mkfifo((folder(path + "/Contents") / "Info.plist").c_str(), 0644), 0);
+        } else if (info == file) {
+            std::ofstream(base / path) << "a file named like a bundle";
         } else if (!fs::exists(base / path)) {
             bundle(path, info);
         }
     }
-    std::ofstream(base / "root/Plain.app") << "a file named like a bundle"; // the extension alone decides
     bundle("locked-root/Hidden.app", id("id.locked-root"));
     for (const char* locked : {"root/Locked", "locked-root", "root/Sealed.app/Contents/Info.plist"})
         fs::permissions(base / locked, fs::perms::none);
     kestrine::testing::asOrdinaryUser(base, [&] {
         const auto apps = scan({base / "missing", base / "root", base / "locked-root"}); // a missing root contributes nothing
-        std::size_t listedCount = 1;
+        std::size_t listedCount = 0;
         for (const auto& [relative, info, listed] : rows) {
             SCOPED_TRACE(relative);
             const std::string path = (base / "root" / relative).string();
@@ -124,41 +121,34 @@ TEST_F(InstalledAppScannerTest, FindsReadableVisibleBundlesOnTwoLevelsIdentified
             EXPECT_EQ(*found, PresetApp(*listed == url ? "url:" + directoryFileURLString(path) : *listed, path, fs::path(relative).stem().string()));
         }
         EXPECT_EQ(apps.size(), listedCount);
-        EXPECT_EQ(withName(apps, "Plain").id, "url:" + directoryFileURLString((base / "root/Plain.app").string()));
-        EXPECT_NE(withName(apps, "写真").id.find("%E5%86%99%E7%9C%9F.app/"), std::string::npos);
     });
 }
 
 TEST_F(InstalledAppScannerTest, DuplicatesKeepTheCopyFoundFirstInRootOrderThenNameOrder) {
-    // Within one root, entries are taken in name order, first level and folders alike.
+    // Within one root, entries are taken in name order, first level and folders alike. Without
+    // an identifier two copies have different identities and both stay.
     bundles({{"system/Mail.app", "com.example.mail"}, {"user/Mail.app", "com.example.mail"}, {"user/Mailer.app", "com.example.mail"},
              {"system/Tool.app", nullptr}, {"user/Tool.app", nullptr}, {"system/Aaa/Notes.app", "com.example.notes"},
              {"system/Notes.app", "com.example.notes"}});
-    auto apps = scan({base / "system", base / "user"});
-    // Without an identifier the two copies have different identities and both stay.
-    EXPECT_EQ(names(apps), (std::vector<std::string>{"Mail", "Notes", "Tool", "Tool"}));
-    EXPECT_EQ(withName(apps, "Mail").path, (base / "system/Mail.app").string());
-    EXPECT_EQ(withName(apps, "Notes").path, (base / "system/Aaa/Notes.app").string());
-    EXPECT_EQ(withName(scan({base / "user", base / "system"}), "Mail").path, (base / "user/Mail.app").string());
+    EXPECT_EQ(listing(scan({base / "system", base / "user"})),
+              "Mail=system/Mail.app Notes=system/Aaa/Notes.app Tool=system/Tool.app Tool=user/Tool.app");
+    EXPECT_EQ(listing(scan({base / "user", base / "system"})),
+              "Mail=user/Mail.app Notes=system/Aaa/Notes.app Tool=system/Tool.app Tool=user/Tool.app");
 }
 
 TEST_F(InstalledAppScannerTest, SymbolicLinksAreFollowedWithoutLooping) {
-    // Beyond.app is reached only through the link.
     bundles({{"root/Alpha.app", "id.alpha"}, {"elsewhere/Linked.app", "id.linked"}, {"elsewhere/Beyond.app", "id.beyond"}});
     fs::create_directory_symlink(base / "root", base / "root/loop");        // a folder holding itself
-    fs::create_directory_symlink(base / "elsewhere", base / "root/Shared"); // a linked folder
+    fs::create_directory_symlink(base / "elsewhere", base / "root/Shared"); // a linked folder, the only way to Beyond.app
     fs::create_directory_symlink(base / "elsewhere/Linked.app", base / "root/Alias.app");
     folder("other");
     fs::create_symlink(base / "other/self", base / "other/self");         // resolves to nothing
     fs::create_symlink(base / "other/gone", base / "other/Dangling.app"); // a link named like a bundle
-    auto apps = scan({base / "root", base / "other"});
-    EXPECT_EQ(names(apps), (std::vector<std::string>{"Alias", "Alpha", "Beyond", "Dangling"}));
     // Through the loop, Alpha is found again at the second level, and dropped as a duplicate;
-    // through the linked folder, Linked.app is found and dropped the same way.
-    EXPECT_EQ(withName(apps, "Alpha").path, (base / "root/Alpha.app").string());
-    // Alias.app is a link to Linked.app: same identifier, and it comes first in name order.
-    EXPECT_EQ(withName(apps, "Alias").id, "id.linked");
-    EXPECT_EQ(withName(apps, "Beyond").path, (base / "root/Shared/Beyond.app").string());
+    // Alias.app links to Linked.app, which comes later in name order and is dropped the same way.
+    const auto apps = scan({base / "root", base / "other"});
+    EXPECT_EQ(listing(apps), "Alias=root/Alias.app Alpha=root/Alpha.app Beyond=root/Shared/Beyond.app Dangling=other/Dangling.app");
+    EXPECT_EQ(apps.at(0).id, "id.linked");
 }
 
 TEST_F(InstalledAppScannerTest, SortsLikeAFileBrowserWithTiesByIdentity) {
@@ -166,23 +156,22 @@ TEST_F(InstalledAppScannerTest, SortsLikeAFileBrowserWithTiesByIdentity) {
     UErrorCode status = U_ZERO_ERROR;
     icu::Locale::setDefault(icu::Locale("en_US"), status);
     for (std::string name : {"App 10", "App 2", "app 1", "Zebra", "Éclair", "banana", "カレンダー", "写真", "メモ"})
-        bundle("root/" + name + ".app", xml(identified("id." + name)));
-    bundles({{"other/NOTES.app", "id.notes.b"}, {"root/notes.app", "id.notes.a"}});
-    auto apps = scan({base / "root", base / "other"});
+        bundle("r/" + name + ".app", xml(identified("id." + name)));
+    bundles({{"o/NOTES.app", "id.notes.b"}, {"r/notes.app", "id.notes.a"}});
+    const auto apps = scan({base / "r", base / "o"});
     icu::Locale::setDefault(saved, status);
-    EXPECT_EQ(names(apps), (std::vector<std::string>{"app 1", "App 2", "App 10", "banana", "Éclair", "notes", "NOTES", "Zebra",
-                                                     "カレンダー", "メモ", "写真"}));
+    EXPECT_EQ(listing(apps), "app 1=r/app 1.app App 2=r/App 2.app App 10=r/App 10.app banana=r/banana.app Éclair=r/Éclair.app "
+                             "notes=r/notes.app NOTES=o/NOTES.app Zebra=r/Zebra.app カレンダー=r/カレンダー.app メモ=r/メモ.app 写真=r/写真.app");
 }
 
-TEST_F(InstalledAppScannerTest, CancellationReturnsNothingNotAPartialList) {
+TEST_F(InstalledAppScannerTest, CancellationReturnsNothingNotAPartialListAndAFailingNameLeavesOutThatBundleOnly) {
     bundles({{"first/A.app", "id.a"}, {"first/B.app", "id.b"}, {"second/C.app", "id.c"}});
     const std::vector<fs::path> roots{base / "first", base / "second"};
     std::stop_source before;
     before.request_stop();
     EXPECT_TRUE(scan(roots, before.get_token()).empty());
     // A stop requested while a bundle is described empties the result at the next check,
-    // whether that is the next bundle or the next root; a failing description passes over
-    // that bundle only.
+    // whether that is the next bundle or the next root.
     for (int stopAfter : {0, 1, 2, 3}) {
         std::stop_source source;
         int described = 0;
@@ -191,11 +180,10 @@ TEST_F(InstalledAppScannerTest, CancellationReturnsNothingNotAPartialList) {
             if (stopAfter == 0 && path.filename() == "B.app") throw std::runtime_error("cannot name");
             return InstalledAppScanner::defaultDisplayName(path, info);
         });
-        using Names = std::vector<std::string>;
-        EXPECT_EQ(names(scanner.scan(source.get_token())), (stopAfter ? Names() : Names{"A", "C"}));
+        EXPECT_EQ(listing(scanner.scan(source.get_token())), stopAfter ? "" : "A=first/A.app C=second/C.app");
         EXPECT_EQ(described, stopAfter ? stopAfter : 3) << "the scan goes on after a stop request";
     }
-    EXPECT_EQ(names(InstalledAppScanner(roots, nullptr).scan()), (std::vector<std::string>{"A", "B", "C"})) << "none: the default";
+    EXPECT_EQ(InstalledAppScanner(roots, nullptr).scan().size(), 3u) << "no naming function: the default one";
 }
 
 TEST(InstalledAppScannerInfo, KeepsOnlyTheEntriesTheScanReadsOfATopLevelDictionary) {
@@ -208,16 +196,12 @@ TEST(InstalledAppScannerInfo, KeepsOnlyTheEntriesTheScanReadsOfATopLevelDictiona
     expected.erase("CFBundleDocumentTypes");
     const std::string head = "<?xml version=\"1.0\"?>\n<plist version=\"1.0\">\n";
     const std::pair<std::string, plist::Dictionary> rows[] = {
-        {xml(all), expected},
-        {plist::toBinary(Value(all)), expected},
+        {xml(all), expected}, {plist::toBinary(Value(all)), expected},
         {head + "<dict><key>CFBundleName</key><string>One</string><key>CFBundleName</key><string>Two</string>"
                 "<!-- note --><key>CFBundleIdentifier</key><string><![CDATA[A<B]]></string></dict></plist>",
          {{"CFBundleName", Value("Two")}, {"CFBundleIdentifier", Value("A<B")}}},
-        {plist::toXML(Value(plist::Array{Value("CFBundleName")})), {}},
-        {plist::toBinary(Value("CFBundleName")), {}},
-        {plist::toBinary(Value(all)).substr(0, 20), {}},
-        {head + "<dict><key>CFBundleName</key><string>Unclosed", {}},
-    };
+        {plist::toXML(Value(plist::Array{Value("CFBundleName")})), {}}, {plist::toBinary(Value("CFBundleName")), {}},
+        {plist::toBinary(Value(all)).substr(0, 20), {}}, {head + "<dict><key>CFBundleName</key><string>Unclosed", {}}};
     for (const auto& [bytes, wanted] : rows) EXPECT_EQ(InstalledAppScanner::infoFromBytes(bytes), wanted) << bytes;
 }
 
