@@ -30,10 +30,9 @@ TEST(HotKeySpecTest, KeyNamesCoverExactlyTheSupportedKeys) {
     // Key 10 (ISO section), 52, the modifier keys, the keypad and unlisted function-row codes.
     for (std::uint32_t code : {10u, 52u, 54u, 59u, 63u, 65u, 71u, 76u, 82u, 92u, 102u, 110u, 127u, 0x10002u, 0xFFFFFFFFu})
         EXPECT_FALSE(HotKeySpec::keyName(code)) << code;
-    // A sample of each kind: letters, digits (whose codes are out of order), punctuation, symbols and function keys.
-    const std::pair<std::uint32_t, const char*> rows[] = {
-        {0, "A"}, {6, "Z"}, {22, "6"}, {23, "5"}, {29, "0"}, {42, "\\"}, {50, "`"}, {36, "\u21A9"}, {49, "Space"}, {117, "\u2326"},
-        {114, "Help"}, {126, "\u2191"}, {122, "F1"}, {99, "F3"}, {111, "F12"}, {106, "F16"}, {64, "F17"}, {90, "F20"}};
+    // A sample: letters, digits (whose codes are out of order), punctuation, symbols and function keys.
+    const std::pair<std::uint32_t, const char*> rows[] = {{6, "Z"},        {22, "6"},       {23, "5"},       {42, "\\"},
+                                                          {36, "\u21A9"}, {126, "\u2191"}, {114, "Help"}, {99, "F3"}, {90, "F20"}};
     for (auto [code, name] : rows) EXPECT_EQ(HotKeySpec::keyName(code).value_or("<none>"), name) << code;
 }
 
