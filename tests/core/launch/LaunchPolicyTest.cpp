@@ -57,11 +57,12 @@ TEST(LaunchPolicyTest, SettingsAreHiddenOnlyForASeenLoginItemLaunchShowingThemRe
     // Each row: a failure to set up, the launch (from the login item or by the user), then whether the
     // settings show and how many times they were marked as seen so far.
     const std::tuple<const char*, bool, bool, int> rows[] = {
-        {"write", true, true, 1}, {"write", true, true, 2}, // not recorded, so shown again
-        {"", true, true, 3},                                // the first recorded launch, from the login item
-        {"", true, false, 3},                               // nothing is written when the window stays closed
-        {"", false, true, 4},                               // a launch by the user
-        {"read", true, true, 5}};                           // a storage that cannot answer counts as not seen
+        {"write", false, true, 1},                          // a launch by the user, never recorded
+        {"write", true, true, 2}, {"write", true, true, 3}, // not recorded, so shown again
+        {"", true, true, 4},                                // the first recorded launch, from the login item
+        {"", true, false, 4},                               // nothing is written when the window stays closed
+        {"", false, true, 5},                               // a launch by the user
+        {"read", true, true, 6}};                           // a storage that cannot answer counts as not seen
     for (auto [failure, loginItem, shown, marks] : rows) {
         storage->failWrite = std::string(failure) == "write";
         storage->failRead = std::string(failure) == "read";

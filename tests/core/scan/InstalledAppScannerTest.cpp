@@ -63,8 +63,7 @@ TEST_F(InstalledAppScannerTest, FindsReadableVisibleBundlesOnTwoLevelsIdentified
     const std::optional<std::string> none;
     // Each row: the bundle, its information file, and what it is listed as (nothing: left out).
     const std::tuple<std::string, std::optional<std::string>, std::optional<std::string>> rows[] = {
-        {"Top.app", id("id.top"), "id.top"}, {"Utilities/Second.app", id("id.second"), "id.second"},
-        {"Caps.APP", id("id.caps"), "id.caps"}, {"Folder/Mixed.aPp", id("id.mixed"), "id.mixed"}, {"Outer.app", none, url},
+        {"Caps.APP", id("id.caps"), "id.caps"}, {"Utilities/Mixed.aPp", id("id.mixed"), "id.mixed"}, {"Outer.app", none, url},
         {"Deep/Deeper/Third.app", id("id.third"), none}, {"Outer.app/Contents/Applications/Inner.app", id("id.inner"), none},
         {"Document.apps", id("id.not-a-bundle"), none}, {".Hidden.app", id("id.hidden"), none},
         {".hidden-folder/InHidden.app", id("id.in-hidden"), none}, {"Utilities/.Secret.app", id("id.secret"), none},
@@ -75,7 +74,6 @@ TEST_F(InstalledAppScannerTest, FindsReadableVisibleBundlesOnTwoLevelsIdentified
         {"NotAgent.app", info("x.not-agent", "LSUIElement", Value(false)), "x.not-agent"},
         {"StringAgent.app", info("x.string-agent", "LSUIElement", Value("1")), "x.string-agent"},
         {"NumberBackground.app", info("b.number", "LSBackgroundOnly", Value(1), true), "b.number"},
-        {"StringBackground.app", info("b.string", "LSBackgroundOnly", Value("YES")), "b.string"},
         {"BinaryPlain.app", plist::toBinary(Value(identified("b.plain"))), "b.plain"},
         // No usable identifier, or no usable information file: identified by the URL.
         {"写真.app", none, url}, {"Empty Id.app", id(""), url}, {"Empty.app", "", url},
