@@ -14,49 +14,30 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class TemporaryFolder : public ::testing::Test {
-protected:
+TEST(JSONFileOnboardingStorageTest, OnlyATrueMemberReadsAsSeenMarkingWritesItAndFailuresAreReported) {
     kestrine::testing::TempFolder temp;
-    const fs::path& base = temp.path();
-};
-
-using JSONFileOnboardingStorageTest = TemporaryFolder;
-
-TEST_F(JSONFileOnboardingStorageTest, MarkingWritesTheExactFileAndReportsFileSystemErrors) {
-    JSONFileOnboardingStorage storage(base / "support" / "Kestrine" / "onboarding.json");
+    JSONFileOnboardingStorage storage(temp / "support/Kestrine/onboarding.json");
     EXPECT_FALSE(storage.hasSeenOnboarding());
     storage.markOnboardingSeen();
     EXPECT_EQ(readFile(storage.url), R"({"hasSeenOnboarding":true})");
     EXPECT_TRUE(storage.hasSeenOnboarding());
-
-    std::ofstream(base / "blocker") << "x";
-    JSONFileOnboardingStorage blocked(base / "blocker" / "onboarding.json");
-    EXPECT_THROW(blocked.markOnboardingSeen(), fs::filesystem_error);
-    EXPECT_FALSE(blocked.hasSeenOnboarding());
-}
-
-TEST_F(JSONFileOnboardingStorageTest, AnythingButATrueMemberReadsAsNotSeenAndIsLeftAlone) {
-    JSONFileOnboardingStorage storage(base / "onboarding.json");
-    for (std::string text : {std::string(""), std::string("garbage"), std::string("true"), std::string("[true]"),
-                             std::string("{}"), std::string(R"({"hasSeenOnboarding":false})"),
-                             std::string(R"({"hasSeenOnboarding":null})"), std::string(R"({"hasSeenOnboarding":1})"),
-                             std::string(R"({"hasSeenOnboarding":"true"})"), std::string(R"({"hasSeenOnboarding":true)"),
-                             std::string(R"({"HasSeenOnboarding":true})"), std::string("\xff\xfe{}", 4)}) {
+    const std::pair<std::string, bool> rows[] = {
+        {R"({"other":[1,2],"hasSeenOnboarding":true})", true}, {"", false}, {"garbage", false}, {"[true]", false},
+        {R"({"hasSeenOnboarding":false})", false}, {R"({"hasSeenOnboarding":null})", false}, {R"({"hasSeenOnboarding":1})", false},
+        {R"({"hasSeenOnboarding":"true"})", false}, {R"({"HasSeenOnboarding":true})", false}, {std::string("\xff\xfe{}", 4), false}};
+    for (const auto& [text, seen] : rows) {
         std::ofstream(storage.url, std::ios::binary) << text;
-        EXPECT_FALSE(storage.hasSeenOnboarding()) << text;
+        EXPECT_EQ(storage.hasSeenOnboarding(), seen) << text;
         EXPECT_EQ(readFile(storage.url), text);
     }
-    std::ofstream(storage.url) << R"({"other":[1,2],"hasSeenOnboarding":true})";
-    EXPECT_TRUE(storage.hasSeenOnboarding()) << "unknown members are ignored";
-
+    EXPECT_THROW(JSONFileOnboardingStorage(storage.url / "onboarding.json").markOnboardingSeen(), fs::filesystem_error);
     fs::remove(storage.url);
     fs::create_directory(storage.url);
     EXPECT_FALSE(storage.hasSeenOnboarding());
 }
 
 // Answers from a script and records what it was asked to do.
-class FakeOnboardingStorage : public OnboardingStorage {
-public:
+struct FakeOnboardingStorage : OnboardingStorage {
     bool hasSeenOnboarding() override {
         if (failRead) throw std::runtime_error("cannot read");
         return seen;
@@ -66,44 +47,28 @@ public:
         if (failWrite) throw std::runtime_error("cannot write");
         seen = true;
     }
-    bool seen = false;
-    bool failRead = false;
-    bool failWrite = false;
+    bool seen = false, failRead = false, failWrite = false;
     int marks = 0;
 };
 
-TEST(LaunchPolicyTest, SettingsAreHiddenOnlyForASeenLoginItemLaunch) {
-    EXPECT_TRUE(LaunchPolicy::shouldShowSettings(false, false));
-    EXPECT_TRUE(LaunchPolicy::shouldShowSettings(false, true));
-    EXPECT_TRUE(LaunchPolicy::shouldShowSettings(true, false));
-    EXPECT_FALSE(LaunchPolicy::shouldShowSettings(true, true));
-}
-
-TEST(LaunchPolicyTest, ShowingTheSettingsRecordsThemAsSeen) {
+TEST(LaunchPolicyTest, SettingsAreHiddenOnlyForASeenLoginItemLaunchShowingThemRecordsThemAndStorageFailuresNeverHideThem) {
     auto storage = std::make_shared<FakeOnboardingStorage>();
     LaunchPolicy policy(storage);
-
-    EXPECT_TRUE(policy.shouldShowSettingsOnLaunch(true)) << "first launch ever, from the login item";
-    EXPECT_EQ(storage->marks, 1);
-    EXPECT_FALSE(policy.shouldShowSettingsOnLaunch(true)) << "second launch from the login item";
-    EXPECT_EQ(storage->marks, 1) << "nothing is written when the window stays closed";
-    EXPECT_TRUE(policy.shouldShowSettingsOnLaunch(false)) << "a launch by the user";
-    EXPECT_EQ(storage->marks, 2);
-}
-
-TEST(LaunchPolicyTest, StorageFailuresNeverHideTheSettings) {
-    auto storage = std::make_shared<FakeOnboardingStorage>();
-    LaunchPolicy policy(storage);
-    storage->failWrite = true;
-    EXPECT_TRUE(policy.shouldShowSettingsOnLaunch(true));
-    EXPECT_TRUE(policy.shouldShowSettingsOnLaunch(true)) << "not recorded, so shown again";
-    EXPECT_EQ(storage->marks, 2);
-
-    storage->failWrite = false;
-    storage->seen = true;
-    storage->failRead = true;
-    EXPECT_TRUE(policy.shouldShowSettingsOnLaunch(true));
-
+    // Each row: a failure to set up, the launch (from the login item or by the user), then whether the
+    // settings show and how many times they were marked as seen so far.
+    const std::tuple<const char*, bool, bool, int> rows[] = {
+        {"write", false, true, 1},                          // a launch by the user, never recorded
+        {"write", true, true, 2}, {"write", true, true, 3}, // not recorded, so shown again
+        {"", true, true, 4},                                // the first recorded launch, from the login item
+        {"", true, false, 4},                               // nothing is written when the window stays closed
+        {"", false, true, 5},                               // a launch by the user
+        {"read", true, true, 6}};                           // a storage that cannot answer counts as not seen
+    for (auto [failure, loginItem, shown, marks] : rows) {
+        storage->failWrite = std::string(failure) == "write";
+        storage->failRead = std::string(failure) == "read";
+        EXPECT_EQ(policy.shouldShowSettingsOnLaunch(loginItem), shown) << failure << loginItem;
+        EXPECT_EQ(storage->marks, marks);
+    }
     EXPECT_THROW(LaunchPolicy(nullptr), std::invalid_argument);
 }
 

@@ -22,21 +22,16 @@ namespace kestrine::testing {
 /// does in memory is not: the whole check, retry included, belongs in `body`. The child's
 /// test failures are printed by the child and reported here as one more failure.
 inline void asOrdinaryUser(const std::filesystem::path& folder, const std::function<void()>& body) {
-    namespace fs = std::filesystem;
-    if (::geteuid() != 0) {
-        body();
-        return;
-    }
+    if (::geteuid() != 0) return body();
     constexpr uid_t nobody = 65534;
     auto giveTo = [&](uid_t user, gid_t group) {
-        if (::lchown(folder.c_str(), user, group) != 0) ADD_FAILURE() << "cannot give away " << folder;
         std::error_code ec;
-        for (auto it = fs::recursive_directory_iterator(folder, ec); !ec && it != fs::recursive_directory_iterator();
-             it.increment(ec))
-            if (::lchown(it->path().c_str(), user, group) != 0) ADD_FAILURE() << "cannot give away " << it->path();
+        bool given = ::lchown(folder.c_str(), user, group) == 0;
+        for (auto it = std::filesystem::recursive_directory_iterator(folder, ec); !ec && it != decltype(it)(); it.increment(ec))
+            given = ::lchown(it->path().c_str(), user, group) == 0 && given;
+        if (!given) ADD_FAILURE() << "cannot give away " << folder;
     };
     giveTo(nobody, nobody);
-
     const auto* result = ::testing::UnitTest::GetInstance()->current_test_info()->result();
     const int partsBefore = result->total_part_count();
     std::fflush(stdout);
@@ -48,19 +43,16 @@ inline void asOrdinaryUser(const std::filesystem::path& folder, const std::funct
             body();
         } catch (const std::exception& error) {
             ADD_FAILURE() << "uncaught exception: " << error.what();
-        } catch (...) {
-            ADD_FAILURE() << "uncaught exception";
         }
         int failed = 0;
         for (int i = partsBefore; i < result->total_part_count(); ++i) failed |= result->GetTestPartResult(i).failed();
         std::fflush(stdout);
         std::fflush(stderr);
-        ::_exit(failed ? 1 : 0); // no destructors: the caller's folders belong to the caller
+        ::_exit(failed); // no destructors: the caller's folders belong to the caller
     }
     ASSERT_GE(child, 0) << "fork failed";
     int status = 0;
-    while (::waitpid(child, &status, 0) < 0) {
-        if (errno != EINTR) break;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
     giveTo(::geteuid(), ::getegid());
     if (WIFEXITED(status) && WEXITSTATUS(status) == 77) GTEST_SKIP() << "cannot take the ids of nobody";
