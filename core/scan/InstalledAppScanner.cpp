@@ -171,10 +171,6 @@ fs::path homeFolder() {
 InstalledAppScanner::InstalledAppScanner(std::vector<fs::path> roots, DisplayName displayName)
     : roots(std::move(roots)), displayName(std::move(displayName)) {}
 
-plist::Dictionary InstalledAppScanner::readInfo(const fs::path& bundle) {
-    return readInfoAt(AT_FDCWD, (bundle / "Contents" / "Info.plist").string());
-}
-
 plist::Dictionary InstalledAppScanner::infoFromBytes(std::string_view bytes) noexcept {
     try {
         plist::Value value = plist::parse(bytes);

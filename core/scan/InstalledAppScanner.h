@@ -59,11 +59,6 @@ struct InstalledAppScanner {
     /// Information files larger than this are treated as unreadable.
     static constexpr std::size_t maxInfoPlistBytes = 8 * 1024 * 1024;
 
-    /// The entries of the bundle's "Contents/Info.plist" that the scan reads (`infoKeys`);
-    /// empty when the file is missing, not a regular file, too large, malformed or not a
-    /// dictionary at its top level.
-    static plist::Dictionary readInfo(const std::filesystem::path& bundle);
-
     /// The entries named in `infoKeys` of the top-level dictionary of a property list (XML
     /// or binary); empty when the bytes are not one or its top level is not a dictionary.
     /// Never throws: the property-list module screens out what its parser cannot take.
