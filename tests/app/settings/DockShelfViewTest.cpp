@@ -1,8 +1,6 @@
 // The Dock shelf and its header against a real model over the recording fakes: drops on tiles,
 // the add tile and the empty area, removal, keyboard moves, accessibility actions and the
-// wrapping flow. (The drop bar and the hover badge are drawn and checked by the render test.)
-#include <gtest/gtest.h>
-
+// wrapping flow. (The drop bar and the hover face are drawn and checked by the render test.)
 #include "app/Localization.h"
 #include "app/settings/AddAppsTile.h"
 #include "app/settings/AnimatedFlowLayout.h"
@@ -23,65 +21,44 @@
 #include <QMimeData>
 #include <QTest>
 
+#include <gtest/gtest.h>
+
 using namespace kestrine;
 using namespace kestrine::testing;
 
 namespace {
 
-struct DropResult {
-    bool entered = false;
-    bool dropped = false;
-};
+using Ids = std::vector<std::string>;
 
-// Drags `text` over `target` at `pos` (its centre by default) and drops it there.
-DropResult dragAndDrop(QWidget* target, const QString& text, std::optional<QPoint> pos = std::nullopt) {
-    const QPoint at = pos.value_or(target->rect().center());
+// Drags `text` over `target` at `at` and drops it there: whether the drag was let in and whether
+// the drop was taken.
+std::pair<bool, bool> dragAndDrop(QWidget* target, const QString& text, QPoint at) {
     QMimeData data;
     data.setText(text);
     QDragEnterEvent enter(at, Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
-    enter.ignore();
-    QApplication::sendEvent(target, &enter);
     QDragMoveEvent move(at, Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
-    move.ignore();
-    QApplication::sendEvent(target, &move);
     QDropEvent drop(QPointF(at), Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
-    drop.ignore();
-    QApplication::sendEvent(target, &drop);
+    for (QDropEvent* event : {(QDropEvent*)&enter, (QDropEvent*)&move, &drop}) event->ignore(), QApplication::sendEvent(target, event);
     return {enter.isAccepted(), drop.isAccepted()};
-}
-
-void hover(QWidget* widget, QPointF at) {
-    QEnterEvent enter(at, at, widget->mapToGlobal(at));
-    QApplication::sendEvent(widget, &enter);
 }
 
 class DockShelfTest : public ::testing::Test, public ModelFixture {
 protected:
-    void SetUp() override {
-        ReduceMotion::setOverride(false);
-        setDock(4);
-    }
-    void TearDown() override {
-        view.reset();
-        ReduceMotion::setOverride(std::nullopt);
-    }
+    void SetUp() override { ReduceMotion::setOverride(false), setDock(4); }
+    void TearDown() override { view.reset(), ReduceMotion::setOverride(std::nullopt); }
 
-    // A Dock of `count` applications com.a, com.b, ... (then app10, app11, ...).
+    // A Dock of `count` applications com.a, com.b, ... (then app26, app27, ...).
     void setDock(int count) {
         view.reset();
         model.reset();
         system = std::make_shared<FakeSystem>();
         std::vector<plist::Dictionary> tiles;
-        for (int i = 0; i < count; ++i) tiles.push_back(appTile(idAt(i), i + 1));
+        for (int i = 0; i < count; ++i) tiles.push_back(appTile(i < 26 ? std::string("com.") + char('a' + i) : "app" + std::to_string(i), i + 1));
         system->setDock(tiles);
         model = build();
-        ASSERT_FALSE(model->isInert());
         model->reload();
         view = std::make_unique<DockShelfView>(*model);
         view->onAddApps = [this] { ++addAppsCalls; };
-    }
-    static std::string idAt(int i) {
-        return i < 26 ? std::string("com.") + char('a' + i) : "app" + std::to_string(i);
     }
     void showView(int width = 680 - 72) {
         view->resize(width, view->heightForWidth(width));
@@ -91,9 +68,9 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
         QCoreApplication::processEvents();
     }
-    std::vector<std::string> order() { return appIDs(model->activePreset()->apps); }
-    std::vector<std::string> tileOrder() {
-        std::vector<std::string> ids;
+    Ids order() { return appIDs(model->activePreset()->apps); }
+    Ids tileOrder() {
+        Ids ids;
         for (ShelfTile* tile : view->tiles()) ids.push_back(tile->app().id);
         return ids;
     }
@@ -107,124 +84,102 @@ protected:
     int addAppsCalls = 0;
 };
 
-using Ids = std::vector<std::string>;
-
 TEST_F(DockShelfTest, TilesShowTheActivePresetInOrderThenTheAddTileOrTheEmptyText) {
     EXPECT_EQ(tileOrder(), (Ids{"com.a", "com.b", "com.c", "com.d"}));
-    const std::vector<QWidget*> flow = view->flowLayout()->widgets();
-    ASSERT_EQ(flow.size(), 5u);
-    EXPECT_EQ(flow.back(), view->addTile());
-    EXPECT_FALSE(view->emptyLabel()->isVisibleTo(view.get()));
-    EXPECT_FALSE(view->tiles().front()->canMoveEarlier());
-    EXPECT_TRUE(view->tiles().front()->canMoveLater());
-    EXPECT_TRUE(view->tiles().back()->canMoveEarlier());
-    EXPECT_FALSE(view->tiles().back()->canMoveLater());
-
-    // Switching to another preset shows its applications.
-    ASSERT_TRUE(model->createPreset("Pair", std::nullopt, {"com.c", "com.a"}));
-    EXPECT_EQ(tileOrder(), order());
-    EXPECT_EQ(tileOrder().size(), 2u);
-
-    // An empty preset shows the empty text above the add tile alone.
-    for (const char* id : {"com.a", "com.c"}) model->removeApp(id);
-    ASSERT_TRUE(model->activePreset()->apps.empty());
-    EXPECT_TRUE(view->tiles().empty());
-    EXPECT_TRUE(view->emptyLabel()->isVisibleTo(view.get()));
-    EXPECT_EQ(view->flowLayout()->widgets(), std::vector<QWidget*>{view->addTile()});
+    for (std::size_t count : {4, 2, 0}) {
+        // Switching to another preset shows its applications; an empty one, the text instead.
+        if (count == 2) model->createPreset("Pair", std::nullopt, {"com.c", "com.a"});
+        if (count == 0) model->removeApp("com.a"), model->removeApp("com.c");
+        EXPECT_EQ(order().size(), count);
+        EXPECT_EQ(tileOrder(), order());
+        std::vector<QWidget*> flow(view->tiles().begin(), view->tiles().end());
+        flow.push_back(view->addTile());
+        EXPECT_EQ(view->flowLayout()->widgets(), flow);
+        EXPECT_EQ(view->emptyLabel()->isVisibleTo(view.get()), count == 0);
+        for (std::size_t i = 0; i < count; ++i) {
+            EXPECT_EQ(view->tiles()[i]->canMoveEarlier(), i > 0) << i;
+            EXPECT_EQ(view->tiles()[i]->canMoveLater(), i + 1 < count) << i;
+        }
+    }
+    // The empty text stands above the add tile.
     showView();
     EXPECT_LT(view->emptyLabel()->geometry().bottom(), view->flow()->geometry().top());
 }
 
+// A drop on a tile places the dragged one before it; on the add tile or the shelf's empty area,
+// at the end. Drops of a tile on itself or of no text are refused; an id the preset does not hold
+// is taken (and handed on) but moves nothing.
 TEST_F(DockShelfTest, ADropPlacesTheTileBeforeTheTargetOrAtTheEnd) {
-    ShelfTile* first = tile("com.a");
-    ShelfTile* second = tile("com.b");
-    // The first before the second is where it already is.
-    DropResult result = dragAndDrop(second, "com.a");
-    EXPECT_TRUE(result.entered);
-    EXPECT_TRUE(result.dropped);
-    EXPECT_EQ(order(), (Ids{"com.a", "com.b", "com.c", "com.d"}));
-    dragAndDrop(first, "com.b");
-    EXPECT_EQ(order(), (Ids{"com.b", "com.a", "com.c", "com.d"}));
-    // The very same tiles, in their new order.
-    EXPECT_EQ(view->tiles()[0], second);
-    EXPECT_EQ(view->tiles()[1], first);
-    EXPECT_FALSE(second->canMoveEarlier());
-    EXPECT_TRUE(first->canMoveEarlier());
-    // Only the first line of a dropped text counts.
-    dragAndDrop(tile("com.b"), "com.d\ncom.c");
-    EXPECT_EQ(order(), (Ids{"com.d", "com.b", "com.a", "com.c"}));
-
-    // On the add tile or the shelf's empty area: to the end.
-    EXPECT_TRUE(dragAndDrop(view->addTile(), "com.d").dropped);
-    EXPECT_EQ(order(), (Ids{"com.b", "com.a", "com.c", "com.d"}));
-    showView();
-    const QPoint empty(view->width() - 5, view->height() - 5);  // inside the padding, outside every tile
-    ASSERT_EQ(view->childAt(empty), nullptr);
-    result = dragAndDrop(view.get(), "com.b", empty);
-    EXPECT_TRUE(result.entered);
-    EXPECT_TRUE(result.dropped);
-    EXPECT_EQ(order(), (Ids{"com.a", "com.c", "com.d", "com.b"}));
-    EXPECT_EQ(tileOrder(), order());
-}
-
-TEST_F(DockShelfTest, DropsOnItselfOrOfNoTextAreRefusedAndUnknownIdsChangeNothing) {
-    const int scheduledBefore = scheduler->scheduled;
-    DropResult self = dragAndDrop(tile("com.b"), "com.b");
-    EXPECT_FALSE(self.entered);
-    EXPECT_FALSE(self.dropped);
-    EXPECT_FALSE(tile("com.b")->isTargeted());
-    for (QWidget* target : std::vector<QWidget*>{tile("com.a"), view->addTile(), view.get()}) {
-        DropResult blank = dragAndDrop(target, QString());
-        EXPECT_FALSE(blank.entered);
-        EXPECT_FALSE(blank.dropped);
+    const Ids same{"com.a", "com.b", "com.c", "com.d"};
+    const struct {
+        std::string target;  // a tile's id, "add" or "empty"
+        QString text;
+        bool taken;
+        Ids expected;
+    } rows[] = {
+        {"com.b", "com.a", true, same},  // before the next is where it is
+        {"com.a", "com.c", true, {"com.c", "com.a", "com.b", "com.d"}},
+        {"com.b", "com.d\ncom.c", true, {"com.a", "com.d", "com.b", "com.c"}},  // only the first line counts
+        {"add", "com.a", true, {"com.b", "com.c", "com.d", "com.a"}},
+        {"empty", "com.b", true, {"com.a", "com.c", "com.d", "com.b"}},
+        {"com.b", "com.b", false, same},
+        {"com.a", "", false, same},
+        {"add", "", false, same},
+        {"empty", "", false, same},
+        {"com.c", "org.elsewhere", true, same},
+        {"add", "org.elsewhere", true, same},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.target + " <- " + r.text.toStdString());
+        setDock(4);
+        const int scheduled = scheduler->scheduled;
+        QWidget* target = r.target == "add" ? view->addTile() : r.target == "empty" ? (QWidget*)view.get() : tile(r.target);
+        QPoint at = target->rect().center();
+        if (r.target == "empty") {
+            showView();
+            at = QPoint(view->width() - 5, view->height() - 5);  // inside the padding, outside every tile
+            ASSERT_EQ(view->childAt(at), nullptr);
+        }
+        EXPECT_EQ(dragAndDrop(target, r.text, at), std::pair(r.taken, r.taken));
+        EXPECT_EQ(order(), r.expected);
+        EXPECT_EQ(tileOrder(), r.expected);
+        EXPECT_EQ(scheduler->scheduled > scheduled, r.expected != same);
+        for (ShelfTile* t : view->tiles()) EXPECT_FALSE(t->isTargeted());
     }
-    // An id the preset does not hold is taken (and handed on) but moves nothing.
-    EXPECT_TRUE(dragAndDrop(tile("com.c"), "org.elsewhere").dropped);
-    EXPECT_TRUE(dragAndDrop(view->addTile(), "org.elsewhere").dropped);
-    EXPECT_EQ(order(), (Ids{"com.a", "com.b", "com.c", "com.d"}));
-    EXPECT_EQ(scheduler->scheduled, scheduledBefore);
 }
 
 TEST_F(DockShelfTest, HoverShowsTheRemoveBadgeWhichRemovesTheApplication) {
-    ShelfTile* b = tile("com.b");
-    hover(b, b->keyRect().center());
-    EXPECT_TRUE(b->isHovered());
-
+    auto hover = [](ShelfTile* t, QPointF at) {
+        QEnterEvent enter(at, at, t->mapToGlobal(at));
+        QApplication::sendEvent(t, &enter);
+        return t->isHovered();
+    };
+    EXPECT_TRUE(hover(tile("com.b"), tile("com.b")->keyRect().center()));
     // In the gap to the left of the tile (where the drop bar stands) the tile is not hovered.
-    ShelfTile* c = tile("com.c");
-    hover(c, QPointF(2, c->keyRect().center().y()));
-    EXPECT_FALSE(c->isHovered());
-
-    b->removeButton()->click();
+    EXPECT_FALSE(hover(tile("com.c"), QPointF(2, tile("com.c")->keyRect().center().y())));
+    tile("com.b")->removeButton()->click();
     EXPECT_EQ(order(), (Ids{"com.a", "com.c", "com.d"}));
     EXPECT_EQ(tile("com.b"), nullptr);
 }
 
 TEST_F(DockShelfTest, AccessibilityActionsMoveAndRemoveAndDoNothingAtTheEnds) {
     QAccessibleInterface* first = QAccessible::queryAccessibleInterface(tile("com.a"));
-    ASSERT_NE(first, nullptr);
+    ASSERT_TRUE(first && first->actionInterface());
     EXPECT_EQ(first->text(QAccessible::Name), QStringLiteral("com.a"));
-    EXPECT_EQ(first->childCount(), 0);
-    QAccessibleActionInterface* actions = first->actionInterface();
-    ASSERT_NE(actions, nullptr);
-    const QString earlier = Localization::tr("shelf.moveEarlier");
-    const QString later = Localization::tr("shelf.moveLater");
-    const QString remove = Localization::tr("shelf.remove");
-    EXPECT_EQ(actions->actionNames(), (QStringList{earlier, later, remove}));
-
-    actions->doAction(earlier);  // the first tile cannot move earlier
-    EXPECT_EQ(order(), (Ids{"com.a", "com.b", "com.c", "com.d"}));
-    actions->doAction(later);
-    EXPECT_EQ(order(), (Ids{"com.b", "com.a", "com.c", "com.d"}));
-
-    QAccessibleActionInterface* last = QAccessible::queryAccessibleInterface(tile("com.d"))->actionInterface();
-    last->doAction(later);  // the last tile cannot move later
-    EXPECT_EQ(order(), (Ids{"com.b", "com.a", "com.c", "com.d"}));
-    last->doAction(earlier);
-    EXPECT_EQ(order(), (Ids{"com.b", "com.a", "com.d", "com.c"}));
-
-    QAccessible::queryAccessibleInterface(tile("com.b"))->actionInterface()->doAction(remove);
-    EXPECT_EQ(order(), (Ids{"com.a", "com.d", "com.c"}));
+    const QString earlier = Localization::tr("shelf.moveEarlier"), later = Localization::tr("shelf.moveLater"),
+                  remove = Localization::tr("shelf.remove");
+    EXPECT_EQ(first->actionInterface()->actionNames(), (QStringList{earlier, later, remove}));
+    const std::tuple<const char*, QString, Ids> rows[] = {
+        {"com.a", earlier, {"com.a", "com.b", "com.c", "com.d"}},  // the first cannot move earlier
+        {"com.a", later, {"com.b", "com.a", "com.c", "com.d"}},
+        {"com.d", later, {"com.b", "com.a", "com.c", "com.d"}},  // the last cannot move later
+        {"com.d", earlier, {"com.b", "com.a", "com.d", "com.c"}},
+        {"com.b", remove, {"com.a", "com.d", "com.c"}},
+    };
+    for (const auto& [id, action, expected] : rows) {
+        QAccessible::queryAccessibleInterface(tile(id))->actionInterface()->doAction(action);
+        EXPECT_EQ(order(), expected) << id << " " << action.toStdString();
+    }
 }
 
 TEST_F(DockShelfTest, TheKeyboardMovesAndRemovesTheFocusedTile) {
@@ -233,20 +188,17 @@ TEST_F(DockShelfTest, TheKeyboardMovesAndRemovesTheFocusedTile) {
     b->setFocus(Qt::TabFocusReason);
     QTest::keyClick(b, Qt::Key_Right, Qt::ControlModifier);
     EXPECT_EQ(order(), (Ids{"com.a", "com.c", "com.b", "com.d"}));
-    EXPECT_EQ(tile("com.b"), b);
+    EXPECT_EQ(tile("com.b"), b) << "the very same tile";
     EXPECT_TRUE(b->hasFocus());
-    QTest::keyClick(b, Qt::Key_Left, Qt::ControlModifier);
-    QTest::keyClick(b, Qt::Key_Left, Qt::ControlModifier);
-    QTest::keyClick(b, Qt::Key_Left, Qt::ControlModifier);  // already first: nothing
+    for (int i = 0; i < 3; ++i) QTest::keyClick(b, Qt::Key_Left, Qt::ControlModifier);  // the third: already first
     EXPECT_EQ(order(), (Ids{"com.b", "com.a", "com.c", "com.d"}));
 
+    // Focus goes to the tile that took the removed one's place, or the one before it at the end.
     QTest::keyClick(b, Qt::Key_Delete);
     EXPECT_EQ(order(), (Ids{"com.a", "com.c", "com.d"}));
-    // Focus goes to the tile that took its place.
     EXPECT_TRUE(tile("com.a")->hasFocus());
-    ShelfTile* d = tile("com.d");
-    d->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(d, Qt::Key_Delete);
+    tile("com.d")->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(tile("com.d"), Qt::Key_Delete);
     EXPECT_TRUE(tile("com.c")->hasFocus());
 
     // Tab goes from the last tile to the add tile; Shift+F10 opens a tile's menu.
@@ -254,51 +206,38 @@ TEST_F(DockShelfTest, TheKeyboardMovesAndRemovesTheFocusedTile) {
     EXPECT_EQ(QApplication::focusWidget(), view->addTile());
     QTest::keyClick(tile("com.a"), Qt::Key_F10, Qt::ShiftModifier);
     auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-    ASSERT_NE(menu, nullptr);
-    ASSERT_EQ(menu->actions().size(), 1);
-    EXPECT_EQ(menu->actions()[0]->text(), Localization::tr("shelf.remove"));
+    ASSERT_TRUE(menu && menu->actions().size() == 1);
     menu->actions()[0]->trigger();
     menu->close();
     EXPECT_EQ(order(), (Ids{"com.c"}));
 }
 
-TEST_F(DockShelfTest, TheAddTileOpensThePicker) {
+TEST_F(DockShelfTest, TheAddTilesSquareOpensThePickerAndItsCaptionTakesNoClicks) {
     showView();
     AddAppsTile* add = view->addTile();
+    QTest::mouseClick(add, Qt::LeftButton, {}, QPoint(add->visibleRect().center().x(), add->visibleRect().bottom() - 2));
+    EXPECT_EQ(addAppsCalls, 0);
     QTest::mouseClick(add, Qt::LeftButton, {}, add->squareRect().center().toPoint());
     EXPECT_EQ(addAppsCalls, 1);
-    // Its caption takes no clicks.
-    QTest::mouseClick(add, Qt::LeftButton, {}, QPoint(add->visibleRect().center().x(), add->visibleRect().bottom() - 2));
-    EXPECT_EQ(addAppsCalls, 1);
-    add->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(add, Qt::Key_Space);
-    EXPECT_EQ(addAppsCalls, 2);
 }
 
 TEST_F(DockShelfTest, SixtyApplicationsWrapWithoutOverlapping) {
     setDock(60);
-    ASSERT_EQ(view->tiles().size(), 60u);
     showView();
-    const int padding = DockShelfView::padding;
-    EXPECT_GT(expectWrapsWithin(view->flow(), view->rect().marginsRemoved(QMargins(padding, padding, padding, padding))), 1u);
+    const int p = DockShelfView::padding;
+    EXPECT_GT(expectWrapsWithin(view->flow(), view->rect().marginsRemoved(QMargins(p, p, p, p))), 1u);
 }
 
-class ShelfHeaderTest : public ::testing::Test {};
-
-TEST_F(ShelfHeaderTest, ShowsThePresetAndEditsIt) {
+TEST(ShelfHeaderTest, ShowsThePresetAndEditsItAndALongNameIsCutNotTheBadge) {
     ShelfHeader header;
     int edits = 0;
     header.onEdit = [&] { ++edits; };
     Preset preset;
-    preset.id = "p";
     preset.name = "Studio";
-    preset.emoji = "🎧";
     header.setPreset(preset);
     EXPECT_EQ(header.nameLabel()->text(), QStringLiteral("Studio"));
     header.editButton()->click();
     EXPECT_EQ(edits, 1);
-
-    // The badge sits at the right end however wide the row is; a long name is cut, not the badge.
     preset.name = std::string(200, 'W');
     header.setPreset(preset);
     header.resize(400, header.sizeHint().height());

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "app/Localization.h"
-#include "app/layout/LayoutOverhang.h"
 #include "app/settings/AnimatedFlowLayout.h"
 #include "app/settings/NewPresetCard.h"
 #include "app/settings/PresetCard.h"
@@ -18,7 +17,6 @@
 #include <QEnterEvent>
 #include <QMenu>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QTest>
 
 using namespace kestrine;
@@ -33,27 +31,16 @@ QStringList actionTexts(QMenu* menu) {
     return texts;
 }
 
-QAction* actionNamed(QMenu* menu, const QString& text) {
+void trigger(QMenu* menu, const char* key) {
     for (QAction* action : menu->actions())
-        if (action->text() == text) return action;
-    return nullptr;
-}
-
-QAbstractButton* alertButton(QMessageBox* alert, const QString& text) {
-    for (QAbstractButton* button : alert->buttons())
-        if (button->text() == text) return button;
-    return nullptr;
+        if (action->text() == Localization::tr(key)) action->trigger();
 }
 
 void hover(QWidget* widget, bool inside) {
-    if (inside) {
-        const QPointF at(widget->width() / 2.0, widget->height() / 2.0);
-        QEnterEvent enter(at, at, widget->mapToGlobal(at));
-        QApplication::sendEvent(widget, &enter);
-    } else {
-        QEvent leave(QEvent::Leave);
-        QApplication::sendEvent(widget, &leave);
-    }
+    const QPointF at(widget->width() / 2.0, widget->height() / 2.0);
+    QEnterEvent enter(at, at, widget->mapToGlobal(at));
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(widget, inside ? static_cast<QEvent*>(&enter) : &leave);
 }
 
 class PresetCardsTest : public ::testing::Test, public ModelFixture {
@@ -61,24 +48,18 @@ protected:
     void SetUp() override {
         ReduceMotion::setOverride(false);
         system->setDock({appTile("com.a", 1), appTile("com.b", 2), appTile("com.c", 3)});
-        model = build();
-        ASSERT_FALSE(model->isInert());
-        model->reload();
+        model = build(), model->reload();
         view = std::make_unique<PresetCardsView>(*model);
         view->onEditor = [this](const PresetEditorMode& mode) { editorModes.push_back(mode); };
     }
-    void TearDown() override {
-        view.reset();
-        ReduceMotion::setOverride(std::nullopt);
-    }
+    void TearDown() override { view.reset(), ReduceMotion::setOverride(std::nullopt); }
 
-    void addPreset(const std::string& name, const std::set<std::string>& selection = {"com.a"}) {
-        ASSERT_TRUE(model->createPreset(name, std::nullopt, selection));
+    void addPresets(std::initializer_list<const char*> names, const std::set<std::string>& selection = {"com.a"}) {
+        for (const char* name : names) ASSERT_TRUE(model->createPreset(name, std::nullopt, selection));
     }
     // Shows the view with `width` points for its visible content (it keeps room around that).
     void showView(int width = 680 - 72) {
-        const QMargins room = PresetCardsView::cardRoom();
-        width += room.left() + room.right();
+        width += PresetCardsView::cardRoom().left() + PresetCardsView::cardRoom().right();
         view->resize(width, view->heightForWidth(width));
         view->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
@@ -91,18 +72,13 @@ protected:
             if (card->preset().name == name) return card;
         return nullptr;
     }
-    std::vector<std::string> cardNames() {
-        std::vector<std::string> names;
-        for (PresetCard* card : view->cards()) names.push_back(card->preset().name);
-        return names;
-    }
 
     std::unique_ptr<PresetCardsView> view;
     std::vector<PresetEditorMode> editorModes;
 };
 
 TEST_F(PresetCardsTest, OneCardPerPresetInOrderThenTheNewPresetCardAndOnlyTheActiveMarked) {
-    for (int i = 1; i <= 10; ++i) addPreset("P" + std::to_string(i));
+    for (int i = 1; i <= 10; ++i) addPresets({("P" + std::to_string(i)).c_str()});
     ASSERT_EQ(view->cards().size(), 11u);
     const std::vector<QWidget*> order = static_cast<AnimatedFlowLayout*>(view->flow()->layout())->widgets();
     ASSERT_EQ(order.size(), 12u);
@@ -115,40 +91,45 @@ TEST_F(PresetCardsTest, OneCardPerPresetInOrderThenTheNewPresetCardAndOnlyTheAct
         EXPECT_EQ(view->cards()[i]->isActive(), i == 10);
         EXPECT_EQ(view->cards()[i]->showsCurrentBadge(), i == 10);
     }
+    // Tab walks the cards in order and ends on the new-preset card.
+    showView();
+    order[0]->setFocus(Qt::TabFocusReason);
+    for (std::size_t i = 1; i < order.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), order[i]) << i;
+    }
 }
 
-TEST_F(PresetCardsTest, ClickingACardActivatesItsPresetAndKeepsTheCards) {
-    addPreset("Work");
+// By a click or by the accessible press action: the preset becomes active on the same cards.
+TEST_F(PresetCardsTest, ACardActivatesItsPresetInPlaceAndIsOneAccessibleElement) {
+    addPresets({"Work"});
     showView();
     PresetCard* home = view->cards()[0];
     PresetCard* work = view->cards()[1];
-    ASSERT_EQ(model->activeID(), work->preset().id);
-
-    QTest::mouseClick(home, Qt::LeftButton, {}, home->restingFaceRect().center().toPoint());
-    EXPECT_EQ(model->activeID(), "default");
-    // The same card widgets, now showing the new state.
-    EXPECT_EQ(view->cards()[0], home);
-    EXPECT_EQ(view->cards()[1], work);
-    EXPECT_TRUE(home->isActive());
-    EXPECT_FALSE(work->isActive());
-}
-
-// Return and Space on a focused key are the key buttons' own (KeyButtonsTest).
-TEST_F(PresetCardsTest, TabWalksTheCardsInOrderAndEndsOnTheNewPresetCard) {
-    addPreset("Work");
-    addPreset("Play");
-    showView();
-    view->cards()[0]->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    EXPECT_EQ(QApplication::focusWidget(), view->cards()[1]);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    EXPECT_EQ(QApplication::focusWidget(), view->cards()[2]);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    EXPECT_EQ(QApplication::focusWidget(), view->newPresetCard());
+    QAccessibleInterface* homeAccess = QAccessible::queryAccessibleInterface(home);
+    QAccessibleInterface* workAccess = QAccessible::queryAccessibleInterface(work);
+    ASSERT_TRUE(homeAccess && workAccess && homeAccess->actionInterface());
+    EXPECT_EQ(workAccess->text(QAccessible::Name), QStringLiteral("Work"));
+    const std::function<void(PresetCard*)> roads[] = {
+        [](PresetCard* c) { QTest::mouseClick(c, Qt::LeftButton, {}, c->restingFaceRect().center().toPoint()); },
+        [](PresetCard* c) {
+            QAccessible::queryAccessibleInterface(c)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        },
+    };
+    for (const auto& road : roads) {
+        model->activate(work->preset());
+        EXPECT_TRUE(workAccess->state().selected);
+        EXPECT_FALSE(homeAccess->state().selected);
+        road(home);
+        EXPECT_EQ(model->activeID(), "default");
+        EXPECT_EQ(view->cards(), (std::vector<PresetCard*>{home, work}));
+        EXPECT_TRUE(home->isActive() && homeAccess->state().selected);
+        EXPECT_FALSE(work->isActive() || workAccess->state().selected);
+    }
 }
 
 TEST_F(PresetCardsTest, TheMenuEditsAndNoRoadOffersToDeleteTheDefaultPreset) {
-    addPreset("Work");
+    addPresets({"Work"});
     showView();
     std::unique_ptr<QMenu> homeMenu(view->cards()[0]->makeContextMenu(nullptr));
     EXPECT_EQ(actionTexts(homeMenu.get()), QStringList{Localization::tr("preset.edit")});
@@ -159,7 +140,7 @@ TEST_F(PresetCardsTest, TheMenuEditsAndNoRoadOffersToDeleteTheDefaultPreset) {
     auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
     ASSERT_NE(menu, nullptr);
     EXPECT_EQ(actionTexts(menu), (QStringList{Localization::tr("preset.edit"), Localization::tr("preset.delete.confirm")}));
-    actionNamed(menu, Localization::tr("preset.edit"))->trigger();
+    trigger(menu, "preset.edit");
     menu->close();
     ASSERT_EQ(editorModes.size(), 1u);
     EXPECT_EQ(editorModes[0].kind, PresetEditorMode::Kind::details);
@@ -170,7 +151,6 @@ TEST_F(PresetCardsTest, TheMenuEditsAndNoRoadOffersToDeleteTheDefaultPreset) {
     PresetCard* home = view->cards()[0];
     hover(work, true);
     EXPECT_TRUE(work->deleteButton()->isVisibleTo(work));
-    EXPECT_TRUE(work->isActive());
     EXPECT_FALSE(work->showsCurrentBadge());
     hover(work, false);
     EXPECT_FALSE(work->showsDeleteButton());
@@ -181,67 +161,56 @@ TEST_F(PresetCardsTest, TheMenuEditsAndNoRoadOffersToDeleteTheDefaultPreset) {
     EXPECT_TRUE(home->showsCurrentBadge());
 
     // Asking to delete the default preset by any road shows nothing.
-    view->cards()[0]->setFocus();
-    QTest::keyClick(view->cards()[0], Qt::Key_Delete);
+    home->setFocus();
+    QTest::keyClick(home, Qt::Key_Delete);
     view->confirmDelete(model->presets()[0]);
     EXPECT_EQ(view->deleteAlert(), nullptr);
     EXPECT_EQ(model->presets().size(), 2u);
 }
 
+// Every road to deleting asks first; only the confirming button deletes.
 TEST_F(PresetCardsTest, DeletingAsksFirstAndDeletesOnlyOnConfirmation) {
-    addPreset("Work");
-    addPreset("Play");
+    const std::pair<const char*, std::function<void(PresetCard*)>> roads[] = {
+        {"menu", [](PresetCard* c) { trigger(std::unique_ptr<QMenu>(c->makeContextMenu(nullptr)).get(), "preset.delete.confirm"); }},
+        {"Delete key", [](PresetCard* c) { c->setFocus(Qt::TabFocusReason), QTest::keyClick(c, Qt::Key_Delete); }},
+        {"hover button", [](PresetCard* c) { hover(c, true), c->deleteButton()->click(); }},
+    };
+    addPresets({"Work", "Play"});
     showView();
-    PresetCard* work = cardNamed("Work");
-    const std::string workID = work->preset().id;
-
-    std::unique_ptr<QMenu> menu(work->makeContextMenu(nullptr));
-    actionNamed(menu.get(), Localization::tr("preset.delete.confirm"))->trigger();
-    QMessageBox* alert = view->deleteAlert();
-    ASSERT_NE(alert, nullptr);
-    EXPECT_EQ(QApplication::activeModalWidget(), alert);
-    EXPECT_EQ(alert->text(), Localization::format("preset.delete.title", QStringLiteral("Work")));
-    ASSERT_TRUE(view->presetToDelete());
-    EXPECT_EQ(view->presetToDelete()->id, workID);
-    QAbstractButton* confirm = alertButton(alert, Localization::tr("preset.delete.confirm"));
-    QAbstractButton* cancel = alertButton(alert, Localization::tr("common.cancel"));
-    ASSERT_NE(confirm, nullptr);
-    ASSERT_NE(cancel, nullptr);
-    EXPECT_EQ(alert->buttonRole(confirm), QMessageBox::DestructiveRole);
-
-    cancel->click();
-    EXPECT_EQ(view->deleteAlert(), nullptr);
-    EXPECT_FALSE(view->presetToDelete());
-    EXPECT_EQ(model->presets().size(), 3u);
-    EXPECT_EQ(cardNamed("Work"), work);
-    // The Delete key on the focused card asks too; Escape cancels.
-    work->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(work, Qt::Key_Delete);
-    ASSERT_NE(view->deleteAlert(), nullptr);
-    QTest::keyClick(view->deleteAlert(), Qt::Key_Escape);
-    EXPECT_EQ(view->deleteAlert(), nullptr);
-    EXPECT_EQ(model->presets().size(), 3u);
-
-    // The delete button over the hovered card asks the same question; this time it is confirmed.
-    hover(work, true);
-    work->deleteButton()->click();
-    alert = view->deleteAlert();
-    ASSERT_NE(alert, nullptr);
-    alertButton(alert, Localization::tr("preset.delete.confirm"))->click();
-    EXPECT_EQ(view->deleteAlert(), nullptr);
-    EXPECT_FALSE(view->presetToDelete());
-    ASSERT_EQ(model->presets().size(), 2u);
-    for (const Preset& preset : model->presets()) EXPECT_NE(preset.id, workID);
-    EXPECT_EQ(cardNames(), (std::vector<std::string>{model->presets()[0].name, "Play"}));
+    for (bool confirm : {false, true}) {
+        for (const auto& [name, road] : roads) {
+            SCOPED_TRACE(std::string(name) + (confirm ? " confirmed" : " cancelled"));
+            if (!cardNamed("Work")) addPresets({"Work"});
+            PresetCard* work = cardNamed("Work");
+            const std::string workID = work->preset().id;
+            const std::size_t before = model->presets().size();
+            road(work);
+            QMessageBox* alert = view->deleteAlert();
+            ASSERT_NE(alert, nullptr);
+            EXPECT_EQ(alert->text(), Localization::format("preset.delete.title", QStringLiteral("Work")));
+            ASSERT_TRUE(view->presetToDelete());
+            EXPECT_EQ(view->presetToDelete()->id, workID);
+            QAbstractButton* yes = nullptr;
+            for (QAbstractButton* button : alert->buttons())
+                if (alert->buttonRole(button) == QMessageBox::DestructiveRole) yes = button;
+            ASSERT_NE(yes, nullptr);
+            if (confirm) yes->click();
+            else QTest::keyClick(alert, Qt::Key_Escape);
+            EXPECT_EQ(view->deleteAlert(), nullptr);
+            EXPECT_FALSE(view->presetToDelete());
+            EXPECT_EQ(model->presets().size(), before - confirm);
+            EXPECT_EQ(cardNamed("Work") != nullptr, !confirm);
+            EXPECT_NE(cardNamed("Play"), nullptr);
+        }
+    }
 }
 
-TEST_F(PresetCardsTest, TheApplicationCountReadsOneOrTheNumber) {
-    addPreset("Solo", {"com.b"});
-    addPreset("Trio", {"com.a", "com.b", "com.c"});
+TEST_F(PresetCardsTest, TheApplicationCountReadsOneOrTheNumberAndFollowsTheActivePreset) {
+    addPresets({"Solo"}, {"com.b"});
+    addPresets({"Trio"}, {"com.a", "com.b", "com.c"});
     EXPECT_EQ(cardNamed("Solo")->appCountText(), Localization::tr("preset.apps.one"));
     EXPECT_EQ(cardNamed("Trio")->appCountText(), Localization::format("preset.apps.other", 3));
     EXPECT_EQ(PresetCard::appCountText(0), Localization::format("preset.apps.other", 0));
-
     // Removing an application from the active preset updates its card in place.
     PresetCard* trio = cardNamed("Trio");
     model->removeApp("com.a");
@@ -252,54 +221,23 @@ TEST_F(PresetCardsTest, TheApplicationCountReadsOneOrTheNumber) {
 
 TEST_F(PresetCardsTest, TheNewPresetCardOpensTheEditorInCreateMode) {
     showView();
-    QTest::mouseClick(view->newPresetCard(), Qt::LeftButton, {},
-                      view->newPresetCard()->cardRect().center().toPoint());
+    QTest::mouseClick(view->newPresetCard(), Qt::LeftButton, {}, view->newPresetCard()->cardRect().center().toPoint());
     ASSERT_EQ(editorModes.size(), 1u);
     EXPECT_EQ(editorModes[0].kind, PresetEditorMode::Kind::create);
-
-    view->newPresetCard()->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(view->newPresetCard(), Qt::Key_Return);
-    EXPECT_EQ(editorModes.size(), 2u);
-}
-
-TEST_F(PresetCardsTest, ACardIsOneAccessibleElementNamedByItsPresetAndSelectedWhileActive) {
-    addPreset("Work");
-    PresetCard* home = view->cards()[0];
-    PresetCard* work = view->cards()[1];
-    QAccessibleInterface* homeAccess = QAccessible::queryAccessibleInterface(home);
-    QAccessibleInterface* workAccess = QAccessible::queryAccessibleInterface(work);
-    ASSERT_NE(homeAccess, nullptr);
-    ASSERT_NE(workAccess, nullptr);
-    EXPECT_EQ(workAccess->text(QAccessible::Name), QStringLiteral("Work"));
-    EXPECT_EQ(workAccess->role(), QAccessible::Button);
-    EXPECT_TRUE(workAccess->state().selected);
-    EXPECT_FALSE(homeAccess->state().selected);
-
-    ASSERT_NE(homeAccess->actionInterface(), nullptr);
-    homeAccess->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    EXPECT_EQ(model->activeID(), "default");
-    EXPECT_TRUE(homeAccess->state().selected);
-    EXPECT_FALSE(workAccess->state().selected);
 }
 
 TEST_F(PresetCardsTest, ThirtyPresetsWrapWithoutOverlapping) {
-    for (int i = 1; i < 30; ++i) addPreset("Preset number " + std::to_string(i));
+    for (int i = 1; i < 30; ++i) addPresets({("Preset number " + std::to_string(i)).c_str()});
     showView();
-    // The view keeps room for shadows and rings around what it shows.
-    EXPECT_EQ(LayoutOverhang::of(view.get()), PresetCardsView::cardRoom());
     EXPECT_GT(expectWrapsWithin(view->flow(), view->flow()->geometry().marginsRemoved(PresetCardsView::cardRoom())), 1u);
 }
 
 TEST_F(PresetCardsTest, CardsThatChangePlaceGlideUnlessMotionIsReduced) {
-    addPreset("One");
-    addPreset("Two");
-    addPreset("Three");
+    addPresets({"One", "Two", "Three"});
     showView();
     auto* flow = static_cast<AnimatedFlowLayout*>(view->flow()->layout());
     PresetCard* three = cardNamed("Three");
-    const QPoint slot1 = view->cards()[1]->pos();
-    const QPoint slot2 = view->cards()[2]->pos();
-    const QPoint before = three->pos();
+    const QPoint slot1 = view->cards()[1]->pos(), slot2 = view->cards()[2]->pos(), before = three->pos();
 
     model->deletePreset(cardNamed("One")->preset());
     flow->activate();

@@ -1,18 +1,22 @@
-// The settings window's root view and its furniture, driven through the real widgets over the
-// model's recording fakes: which parts show when, and what their controls do.
+// The settings window, its root view and its furniture, driven through the real widgets over the
+// model's recording fakes: which parts show when, what their controls do, and the window's life.
 #include "app/Localization.h"
-#include "app/layout/LayoutOverhang.h"
+#include "app/settings/AddAppsTile.h"
+#include "app/settings/AppPickTile.h"
 #include "app/settings/DockShelfView.h"
+#include "app/settings/EmojiChip.h"
 #include "app/settings/ErrorBanner.h"
 #include "app/settings/FooterBar.h"
 #include "app/settings/HeaderView.h"
 #include "app/settings/MorePopover.h"
+#include "app/settings/NewPresetCard.h"
 #include "app/settings/PresetCardsView.h"
 #include "app/settings/PresetEditor.h"
 #include "app/settings/SettingsView.h"
 #include "app/SettingsWindowController.h"
 #include "app/settings/ShelfHeader.h"
 #include "app/settings/ShortcutRow.h"
+#include "app/settings/WaylandShortcutNote.h"
 #include "app/style/IconButton.h"
 #include "app/style/KeyButton.h"
 #include "app/style/KeyCap.h"
@@ -22,9 +26,11 @@
 #include "app/platform/linux/X11Desktop.h"
 #include "tests/app/settings/SettingsViewTestSupport.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QGraphicsOpacityEffect>
 #include <QMessageBox>
-#include <QApplication>
 #include <QProcess>
 #include <QPushButton>
 #include <QScrollArea>
@@ -35,42 +41,36 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 using namespace kestrine;
 using namespace kestrine::testing;
-using namespace std::chrono_literals;
 
 namespace {
-
-QStringList capTexts(const ShortcutRow& row) {
-    QStringList texts;
-    for (KeyCap* cap : row.keyCaps()) texts << cap->text();
-    return texts;
-}
 
 bool shown(const QWidget* widget) {
     return widget && widget->isVisibleTo(widget->window());
 }
 
-// Clicks a key-shaped button in the middle of its face (its corners belong to the shadow).
-void clickKey(KeySurfaceButton* button) {
-    QTest::mouseClick(button, Qt::LeftButton, {}, button->restingFaceRect().center().toPoint());
+// The names of the shown ones among `parts`, in their order, space-separated.
+std::string shownOf(std::initializer_list<std::pair<const char*, const QWidget*>> parts) {
+    std::string names;
+    for (const auto& [name, widget] : parts)
+        if (shown(widget)) names += (names.empty() ? "" : " ") + std::string(name);
+    return names;
 }
 
-void clickSwitch(ToggleSwitch* toggle) {
-    QTest::mouseClick(toggle, Qt::LeftButton, {}, toggle->trackRect().center().toPoint());
-}
-
-void clickIcon(IconButton* button) {
-    QTest::mouseClick(button, Qt::LeftButton, {}, button->frameRect().center().toPoint());
-}
+// Clicks in the middle of what the control draws (a key's corners belong to its shadow).
+void clickAt(QWidget* widget, QRectF face) { QTest::mouseClick(widget, Qt::LeftButton, {}, face.center().toPoint()); }
+void clickKey(KeySurfaceButton* button) { clickAt(button, button->restingFaceRect()); }
+void clickSwitch(ToggleSwitch* toggle) { clickAt(toggle, toggle->trackRect()); }
+void clickIcon(IconButton* button) { clickAt(button, button->frameRect()); }
 
 class SettingsViewTest : public ::testing::Test, public SettingsFixture {
 protected:
     std::unique_ptr<SettingsView> view;
 
     void SetUp() override { Palette::setDarkOverride(false); }
-
     void open(bool loadFails = false, bool installed = true) {
         buildModel(loadFails);
         loginItem = makeLoginItem(installed);
@@ -78,7 +78,6 @@ protected:
         view->resize(760, 820);
         view->show();
     }
-
     void TearDown() override {
         view.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -89,79 +88,68 @@ protected:
 
     ShortcutRow& row() { return *view->header()->shortcutRow(); }
     FooterBar& footer() { return *view->footer(); }
+    std::string rowShows() {
+        QStringList caps;
+        for (KeyCap* cap : row().keyCaps())
+            if (shown(cap)) caps << cap->text();
+        return shownOf({{"badge", row().recordingBadge()}, {"label", row().hotKeyLabel()}, {"unavailable", row().unavailableLine()},
+                        {"reset", row().resetButton()}, {"help", row().helpLine()}, {"message", row().messageLine()}}) +
+               " " + caps.join('+').toStdString();
+    }
+    std::string footerShows() { return shownOf({{"approval", footer().approvalRow()}, {"status", footer().statusText()}}); }
 };
 
 // MARK: - Root
 
-TEST_F(SettingsViewTest, WithoutAnActivePresetTheShelfSectionIsAbsentAndTheCardsFollowTheHeader) {
+TEST_F(SettingsViewTest, WithoutAnActivePresetTheShelfSectionIsAbsentAndTheBannerSaysWhy) {
     open(/*loadFails=*/true);
     ASSERT_FALSE(model->activePreset());
-    EXPECT_FALSE(shown(view->shelfSection()));
-    EXPECT_TRUE(shown(view->header()));
-    EXPECT_TRUE(shown(view->presetCards()));
-    EXPECT_TRUE(shown(view->footer()));
+    EXPECT_EQ(shownOf({{"header", view->header()}, {"dock", view->dockLine()}, {"shelf", view->shelfSection()}, {"cards", view->presetCards()},
+                       {"footer", view->footer()}}),
+              "header dock cards footer");
     // The start failure is on the banner.
     ASSERT_NE(view->errorBanner(), nullptr);
     EXPECT_EQ(view->errorBanner()->message(), *model->errorMessage());
-    // Under what the header shows comes the line naming the dock, close to it; the cards follow
-    // that line at the column's spacing.
-    QCoreApplication::processEvents();
-    const QRect header = view->header()->geometry().marginsRemoved(LayoutOverhang::of(view->header()));
-    const QRect line = view->dockLine()->geometry().marginsRemoved(LayoutOverhang::of(view->dockLine()));
-    const QRect cards = view->presetCards()->geometry().marginsRemoved(LayoutOverhang::of(view->presetCards()));
-    EXPECT_TRUE(shown(view->dockLine()));
-    EXPECT_EQ(line.top() - (header.bottom() + 1), SettingsView::dockLineGap);
-    EXPECT_EQ(cards.top() - (line.bottom() + 1), SettingsView::contentSpacing);
 }
 
 // The content is as tall as what it shows plus its bottom padding, so it scrolls by exactly what
-// does not fit: nothing when the window is tall enough.
+// does not fit; the footer stays at the bottom and nothing is wider than the visible area.
 TEST_F(SettingsViewTest, TheContentScrollsOnlyByWhatDoesNotFit) {
     open();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
     QScrollArea* scroll = view->scrollArea();
-    for (int height : {2000, 500}) {
-        SCOPED_TRACE(height);
-        view->resize(760, height);
+    for (QSize size : {QSize(760, 2000), QSize(760, 500), QSize(680, 660)}) {
+        view->resize(size);
         QCoreApplication::processEvents();
         const int needed = view->content()->heightForWidth(scroll->viewport()->width());
         EXPECT_EQ(needed, visibleRect(view->presetCards()).bottom() + 1 + SettingsView::contentPadding().bottom());
-        EXPECT_EQ(scroll->verticalScrollBar()->maximum(), std::max(0, needed - scroll->viewport()->height()));
+        EXPECT_EQ(scroll->verticalScrollBar()->maximum(), std::max(0, needed - scroll->viewport()->height())) << size.height();
+        EXPECT_EQ(view->footer()->geometry().bottom(), view->height() - 1);
+        EXPECT_LE(view->content()->width(), scroll->viewport()->width());
     }
 }
 
-TEST_F(SettingsViewTest, TheEditorSheetIsOneAtATimeAndClearsWhenItCloses) {
+TEST_F(SettingsViewTest, EveryRoadOpensOneEditorSheetAtATimeWhichClearsWhenItCloses) {
     open();
-    ASSERT_TRUE(model->activePreset());
-    EXPECT_TRUE(shown(view->shelfSection()));
-    EXPECT_FALSE(view->editor());
-    view->openEditor(PresetEditorMode::create());
-    ASSERT_NE(view->editorSheet(), nullptr);
-    ASSERT_TRUE(view->editor());
-    EXPECT_EQ(view->editor()->identifier(), QStringLiteral("create"));
-    QPointer<PresetEditor> first = view->editorSheet();
-
-    // The shelf asks for the picker while the sheet is open: nothing changes.
-    view->shelf()->onAddApps();
-    EXPECT_EQ(view->editorSheet(), first.data());
-    EXPECT_EQ(view->editor()->identifier(), QStringLiteral("create"));
-
-    first->reject();
-    EXPECT_FALSE(view->editor());
-    EXPECT_EQ(view->editorSheet(), nullptr);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(first.isNull());
-
-    // The shelf header's edit button opens the active preset's details.
-    view->shelfHeader()->onEdit();
-    ASSERT_TRUE(view->editor());
-    EXPECT_EQ(view->editor()->identifier(), QStringLiteral("details-default"));
-    view->editorSheet()->reject();
-    view->presetCards()->onEditor(PresetEditorMode::addApps());
-    ASSERT_TRUE(view->editor());
-    EXPECT_EQ(view->editor()->identifier(), QStringLiteral("addApps"));
-    view->editorSheet()->reject();
-    EXPECT_FALSE(view->editor());
+    ASSERT_TRUE(shown(view->shelfSection()));
+    const std::pair<const char*, std::function<void()>> roads[] = {
+        {"create", [&] { view->presetCards()->onEditor(PresetEditorMode::create()); }},
+        {"details-default", [&] { view->shelfHeader()->onEdit(); }},
+        {"addApps", [&] { view->shelf()->onAddApps(); }},
+    };
+    for (const auto& [identifier, road] : roads) {
+        road();
+        QPointer<PresetEditor> sheet = view->editorSheet();
+        ASSERT_TRUE(sheet && view->editor());
+        // Asking again by any road while the sheet is open changes nothing.
+        for (const auto& other : roads) other.second();
+        EXPECT_EQ(view->editorSheet(), sheet.data());
+        EXPECT_EQ(view->editor()->identifier(), QString::fromLatin1(identifier));
+        sheet->reject();
+        EXPECT_FALSE(view->editor() || view->editorSheet()) << identifier;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(sheet.isNull());
+    }
 }
 
 // Real Tab presses (xdotool) walk the controls along the layout: the shortcut row, the shelf
@@ -180,8 +168,8 @@ TEST_F(SettingsViewTest, TabFollowsTheLayoutFromTopToBottom) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(controller.window()));
     X11Desktop::takeFocus(controller.window());
     ASSERT_TRUE(QTest::qWaitForWindowActive(controller.window(), 10000));
-    ShortcutRow& row = *view->header()->shortcutRow();
-    row.changeButton()->setFocus(Qt::TabFocusReason);
+    QWidget* start = view->header()->shortcutRow()->changeButton();
+    start->setFocus(Qt::TabFocusReason);
 
     const QWidget* sections[] = {view->header(), view->shelfHeader(), view->shelf(), view->presetCards(), view->footer()};
     std::vector<int> ranks;
@@ -191,10 +179,9 @@ TEST_F(SettingsViewTest, TabFollowsTheLayoutFromTopToBottom) {
         ASSERT_EQ(QProcess::execute("xdotool", {"key", "Tab"}), 0);
         ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() != before; }, 10000)) << press;
         QWidget* now = QApplication::focusWidget();
-        if (now == row.changeButton()) break;  // once round the window
-        const auto* section = std::find_if(std::begin(sections), std::end(sections),
-                                           [&](const QWidget* s) { return s->isAncestorOf(now); });
-        ranks.push_back(int(section - std::begin(sections)));
+        if (now == start) break;  // once round the window
+        ranks.push_back(int(std::find_if(std::begin(sections), std::end(sections), [&](const QWidget* s) { return s->isAncestorOf(now); }) -
+                            std::begin(sections)));
         if (ranks.back() == 2) shelfStops.push_back(now->mapTo(view->shelf(), QPoint()));
     }
     EXPECT_EQ(ranks.front(), 1);
@@ -207,182 +194,162 @@ TEST_F(SettingsViewTest, TabFollowsTheLayoutFromTopToBottom) {
 
 // MARK: - Shortcut row
 
-TEST_F(SettingsViewTest, InAWaylandSessionTheRowSaysTheShortcutCannotWork) {
+// Each step is done to the row as it was left by the one before.
+TEST_F(SettingsViewTest, TheShortcutRowShowsTheKeysRecordingResetAndWhyTheShortcutCannotWork) {
     open();
-    EXPECT_FALSE(shown(row().unavailableLine()));
-    center->setAvailability(HotKey::Availability::unavailableOnWayland);
-    EXPECT_TRUE(shown(row().unavailableLine()));
-    EXPECT_EQ(row().unavailableLine()->text(), Localization::tr("hotkey.unavailable.wayland"));
-    EXPECT_FALSE(shown(row().hotKeyLabel())) << "the row must not claim the shortcut opens anything";
-    EXPECT_EQ(capTexts(row()), (QStringList{"Ctrl", "Alt", "D"})) << "the chosen keys stay shown";
-    EXPECT_FALSE(shown(row().messageLine()));
-    clickKey(row().changeButton());
-    EXPECT_FALSE(shown(row().unavailableLine())) << "recording takes over the row";
-    clickKey(row().changeButton());
-    EXPECT_TRUE(shown(row().unavailableLine()));
+    const QString taken = QStringLiteral("Taken by another app"), needsModifier = Localization::tr("hotkey.error.needsModifier");
+    const struct {
+        std::function<void()> action;
+        std::string shows;
+        QString message;
+    } steps[] = {
+        {[] {}, "label Ctrl+Alt+D", {}},
+        {[&] { center->update(controlOptionK); }, "label reset Ctrl+Alt+K", {}},
+        // Recording takes over the row; no reset while recording, even for a changed shortcut.
+        {[&] { clickKey(row().changeButton()); }, "badge help ", {}},
+        {[&] { clickKey(row().changeButton()); }, "label reset Ctrl+Alt+K", {}},  // cancelled: as it was
+        {[&] { clickKey(row().resetButton()); }, "label Ctrl+Alt+D", {}},
+        {[&] { center->setErrorMessage(taken); }, "label message Ctrl+Alt+D", taken},
+        // The recorder's hint hides the centre's error while both exist.
+        {[&] { recorder->start(), QTest::keyClick(view.get(), Qt::Key_A), center->setErrorMessage(taken); }, "badge help message ", needsModifier},
+        {[&] { recorder->stop(); }, "label message Ctrl+Alt+D", taken},
+        {[&] { center->setErrorMessage(std::nullopt); }, "label Ctrl+Alt+D", {}},
+        // In a Wayland session the row must not claim the shortcut opens anything; the keys stay.
+        {[&] { center->setAvailability(HotKey::Availability::unavailableOnWayland); }, "unavailable Ctrl+Alt+D", {}},
+        {[&] { clickKey(row().changeButton()); }, "badge help ", {}},
+        {[&] { clickKey(row().changeButton()); }, "unavailable Ctrl+Alt+D", {}},
+    };
+    for (std::size_t i = 0; i < std::size(steps); ++i) {
+        steps[i].action();
+        EXPECT_EQ(rowShows(), steps[i].shows) << "step " << i;
+        if (!steps[i].message.isEmpty()) {
+            EXPECT_EQ(row().messageLine()->text(), steps[i].message) << "step " << i;
+            EXPECT_EQ(row().messageLine()->swatch(), Palette::Swatch::danger);
+        }
+    }
+    EXPECT_EQ(center->spec(), HotKeySpec::defaultSpec());
+    EXPECT_EQ(hotKeys.stored, HotKeySpec::defaultSpec()) << "reset stores the default";
 }
 
-TEST_F(SettingsViewTest, RecordingTakesOverTheRowAndResetAppearsOnlyForAChangedShortcut) {
-    open();
-    EXPECT_EQ(capTexts(row()), (QStringList{"Ctrl", "Alt", "D"}));
-    EXPECT_FALSE(shown(row().resetButton()));
-    center->update(controlOptionK);
-    EXPECT_EQ(capTexts(row()), (QStringList{"Ctrl", "Alt", "K"}));
-    EXPECT_TRUE(shown(row().resetButton()));
-    EXPECT_FALSE(shown(row().recordingBadge()));
-    EXPECT_FALSE(shown(row().helpLine()));
-
-    clickKey(row().changeButton());
-    ASSERT_TRUE(recorder->isRecording());
-    EXPECT_TRUE(shown(row().recordingBadge()));
-    EXPECT_TRUE(shown(row().helpLine()));
-    for (KeyCap* cap : row().keyCaps()) EXPECT_FALSE(shown(cap));
-    EXPECT_FALSE(shown(row().hotKeyLabel()));
-    EXPECT_EQ(row().changeButton()->text(), Localization::tr("common.cancel"));
-    EXPECT_FALSE(shown(row().resetButton())) << "no reset while recording, even for a changed shortcut";
-
-    // Cancel ends the recording and the row comes back as it was.
-    clickKey(row().changeButton());
-    EXPECT_FALSE(recorder->isRecording());
-    EXPECT_FALSE(shown(row().recordingBadge()));
-    EXPECT_FALSE(shown(row().helpLine()));
-    EXPECT_EQ(center->spec(), controlOptionK);
-    for (KeyCap* cap : row().keyCaps()) EXPECT_TRUE(shown(cap));
-
-    // One click on reset restores and stores the default.
-    clickKey(row().resetButton());
-    EXPECT_TRUE(center->isDefault());
-    EXPECT_EQ(hotKeys.stored, HotKeySpec::defaultSpec());
-    EXPECT_FALSE(shown(row().resetButton()));
-    EXPECT_EQ(capTexts(row()), (QStringList{"Ctrl", "Alt", "D"}));
-}
-
-TEST_F(SettingsViewTest, TheRecorderHintHidesTheCentreErrorWhileBothExist) {
-    open();
-    EXPECT_FALSE(shown(row().messageLine()));
-    center->setErrorMessage(QStringLiteral("Taken by another app"));
-    ASSERT_TRUE(shown(row().messageLine()));
-    EXPECT_EQ(row().messageLine()->text(), QStringLiteral("Taken by another app"));
-    EXPECT_EQ(row().messageLine()->swatch(), Palette::Swatch::danger);
-
-    recorder->start();
-    QTest::keyClick(view.get(), Qt::Key_A);  // no modifier: not a shortcut
-    ASSERT_TRUE(recorder->hint());
-    center->setErrorMessage(QStringLiteral("Taken by another app"));
-    EXPECT_EQ(row().messageLine()->text(), Localization::tr("hotkey.error.needsModifier"));
-
-    recorder->stop();
-    ASSERT_TRUE(shown(row().messageLine()));
-    EXPECT_EQ(row().messageLine()->text(), QStringLiteral("Taken by another app"));
-    center->setErrorMessage(std::nullopt);
-    EXPECT_FALSE(shown(row().messageLine()));
+// A Wayland session (either variable says so) gets a note under the row that copies the command
+// the desktop's keyboard settings must run.
+TEST_F(SettingsViewTest, OnlyAWaylandSessionExplainsWhereToSetTheShortcutAndCopiesTheCommand) {
+    const struct {
+        std::optional<std::string> type, display;
+        bool wayland;
+    } rows[] = {{"x11", {}, false}, {{}, {}, false}, {"wayland", {}, true}, {"tty", "wayland-0", true}, {{}, "", false}};
+    for (const auto& r : rows)
+        EXPECT_EQ(WaylandShortcutNote::isWaylandSession([&](const std::string& name) { return name == "WAYLAND_DISPLAY" ? r.display : r.type; }),
+                  r.wayland) << r.type.value_or("-") << "/" << r.display.value_or("-");
+    std::map<std::string, std::optional<std::string>> saved;
+    for (const char* name : {"XDG_SESSION_TYPE", "WAYLAND_DISPLAY"})
+        saved[name] = std::getenv(name) ? std::optional<std::string>(std::getenv(name)) : std::nullopt;
+    for (bool wayland : {false, true}) {
+        ::setenv("XDG_SESSION_TYPE", wayland ? "wayland" : "x11", 1);
+        ::unsetenv("WAYLAND_DISPLAY");
+        auto center = hotKeys.makeCenter();
+        ShortcutRecorder recorder(*center);
+        ShortcutRow row(*center, recorder);
+        for (const auto& [name, value] : saved) value ? ::setenv(name.c_str(), value->c_str(), 1) : ::unsetenv(name.c_str());
+        auto* note = row.findChild<WaylandShortcutNote*>();
+        ASSERT_EQ(note != nullptr, wayland);
+        if (!note) continue;
+        EXPECT_TRUE(note->body()->text().contains(WaylandShortcutNote::panelCommand()));
+        EXPECT_TRUE(WaylandShortcutNote::panelCommand().endsWith(QStringLiteral(" panel")));
+        QGuiApplication::clipboard()->clear();
+        note->copyButton()->click();
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), WaylandShortcutNote::panelCommand());
+    }
 }
 
 // MARK: - Footer
 
-TEST_F(SettingsViewTest, TheLoginSwitchRegistersAndTheFooterShowsRefusalsAndApproval) {
+TEST_F(SettingsViewTest, TheLoginSwitchRegistersAndTheFooterShowsRefusalsApprovalAndWhyItCannotWork) {
+    for (bool installed : {true, false}) {
+        SCOPED_TRACE(installed);
+        open(false, installed);
+        EXPECT_EQ(footerShows(), installed ? "" : "status");
+        if (!installed) { EXPECT_EQ(footer().statusText()->text(), Localization::tr("footer.login.unavailable")); }
+        for (bool on : {true, false}) {
+            clickSwitch(footer().loginSwitch());
+            EXPECT_EQ(footer().loginSwitch()->isChecked(), on && installed);
+            EXPECT_EQ(loginItems->status, on && installed ? LoginItemService::Status::enabled : LoginItemService::Status::notRegistered);
+        }
+        loginItems->refuse = true;
+        clickSwitch(footer().loginSwitch());
+        // A refusal, or outside an installation the reason, replaces any note.
+        ASSERT_TRUE(loginItem->errorMessage());
+        EXPECT_EQ(footerShows(), "status");
+        EXPECT_EQ(footer().statusText()->text(), *loginItem->errorMessage());
+        EXPECT_EQ(footer().statusText()->swatch(), Palette::Swatch::danger);
+        if (!installed) { EXPECT_EQ(*loginItem->errorMessage(), Localization::tr("login.error.notBundle")); }
+        view.reset();
+        tearDownShared();
+        *loginItems = {};
+    }
+    EXPECT_EQ(loginItems->registrations, 0) << "nothing registers outside an installation";
+    // Approval needed shows the approval row even with an error, and counts as on.
     open();
-    EXPECT_FALSE(shown(footer().statusText()));
-    EXPECT_FALSE(shown(footer().approvalRow()));
-    EXPECT_FALSE(footer().loginSwitch()->isChecked());
-    clickSwitch(footer().loginSwitch());
-    EXPECT_EQ(loginItems->status, LoginItemService::Status::enabled);
-    EXPECT_TRUE(footer().loginSwitch()->isChecked());
-    QTest::keyClick(footer().loginSwitch(), Qt::Key_Space);
-    EXPECT_EQ(loginItems->status, LoginItemService::Status::notRegistered);
-    EXPECT_FALSE(footer().loginSwitch()->isChecked());
-    EXPECT_FALSE(shown(footer().statusText()));
-
     loginItems->refuse = true;
     clickSwitch(footer().loginSwitch());
-    ASSERT_TRUE(loginItem->errorMessage());
-    EXPECT_TRUE(shown(footer().statusText()));
-    EXPECT_EQ(footer().statusText()->text(), *loginItem->errorMessage());
-    EXPECT_EQ(footer().statusText()->swatch(), Palette::Swatch::danger);
-    // Approval needed shows the approval row even with an error.
     loginItems->status = LoginItemService::Status::requiresApproval;
     loginItem->refresh();
     ASSERT_TRUE(loginItem->errorMessage());
-    EXPECT_TRUE(shown(footer().approvalRow()));
-    EXPECT_FALSE(shown(footer().statusText()));
-    EXPECT_TRUE(footer().loginSwitch()->isChecked()) << "awaiting approval counts as on";
-}
-
-TEST_F(SettingsViewTest, OutsideAnInstallationTheFooterSaysWhyTheSwitchCannotWork) {
-    open(false, /*installed=*/false);
-    EXPECT_FALSE(shown(footer().approvalRow()));
-    ASSERT_TRUE(shown(footer().statusText()));
-    EXPECT_EQ(footer().statusText()->text(), Localization::tr("footer.login.unavailable"));
-    EXPECT_EQ(footer().statusText()->swatch(), Palette::Swatch::inkSoft);
-
-    // Turning it on anyway: the switch stays off and the reason replaces the note.
-    clickSwitch(footer().loginSwitch());
-    EXPECT_FALSE(footer().loginSwitch()->isChecked());
-    EXPECT_EQ(loginItems->registrations, 0);
-    EXPECT_EQ(footer().statusText()->text(), Localization::tr("login.error.notBundle"));
-    EXPECT_EQ(footer().statusText()->swatch(), Palette::Swatch::danger);
+    EXPECT_EQ(footerShows(), "approval");
+    EXPECT_TRUE(footer().loginSwitch()->isChecked());
 }
 
 // MARK: - Error banner
 
-TEST_F(SettingsViewTest, TheBannerShowsTheModelsErrorAndItsDismissButtonClearsIt) {
-    ReduceMotion::setOverride(true);
-    open();
-    EXPECT_EQ(view->errorBanner(), nullptr);
-    model->setErrorMessage(QStringLiteral("The Dock could not be written."));
-    ErrorBanner* banner = view->errorBanner();
-    ASSERT_NE(banner, nullptr);
-    EXPECT_EQ(banner->message(), QStringLiteral("The Dock could not be written."));
-    // With reduce motion it only fades: the card is in place from the start.
-    EXPECT_EQ(banner->cardRect().translated(banner->pos()).top(), SettingsView::bannerTop);
-
-    // A new message replaces the text on the same banner.
-    model->setErrorMessage(QStringLiteral("Second problem"));
-    EXPECT_EQ(view->errorBanner(), banner);
-    EXPECT_EQ(banner->message(), QStringLiteral("Second problem"));
-
-    clickIcon(banner->dismissButton());
-    EXPECT_FALSE(model->errorMessage());
-    EXPECT_EQ(view->errorBanner(), nullptr);
-
-    // A later error shows a banner again.
-    model->setErrorMessage(QStringLiteral("Third"));
-    ASSERT_NE(view->errorBanner(), nullptr);
-    EXPECT_EQ(view->errorBanner()->message(), QStringLiteral("Third"));
-}
-
-TEST_F(SettingsViewTest, TheBannerSlidesInFromAboveTheTopEdgeAndLeavesTheSameWay) {
-    ReduceMotion::setOverride(false);
-    open();
-    model->setErrorMessage(QStringLiteral("Oops"));
-    QPointer<ErrorBanner> banner = view->errorBanner();
-    ASSERT_TRUE(banner);
-    auto* presence = banner->findChild<QVariantAnimation*>();
-    ASSERT_NE(presence, nullptr);
-    auto* fade = qobject_cast<QGraphicsOpacityEffect*>(banner->graphicsEffect());
-    ASSERT_NE(fade, nullptr);
-    // At the start the whole card is above the window and transparent.
-    EXPECT_LE(banner->cardRect().translated(banner->pos()).bottom(), 0);
-    EXPECT_EQ(fade->opacity(), 0);
-
-    presence->setCurrentTime(presence->duration());
-    EXPECT_EQ(banner->cardRect().translated(banner->pos()).top(), SettingsView::bannerTop);
-    EXPECT_EQ(fade->opacity(), 1);
-
-    model->setErrorMessage(std::nullopt);
-    EXPECT_EQ(view->errorBanner(), nullptr);
-    ASSERT_TRUE(banner) << "the banner stays while it leaves";
-    ASSERT_EQ(presence->state(), QAbstractAnimation::Running);
-    presence->setCurrentTime(presence->duration());
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(banner.isNull());
+TEST_F(SettingsViewTest, TheBannerShowsTheModelsErrorAndSlidesInAndOutUnlessMotionIsReduced) {
+    for (bool reduced : {true, false}) {
+        SCOPED_TRACE(reduced);
+        ReduceMotion::setOverride(reduced);
+        open();
+        EXPECT_EQ(view->errorBanner(), nullptr);
+        model->setErrorMessage(QStringLiteral("Oops"));
+        QPointer<ErrorBanner> banner = view->errorBanner();
+        ASSERT_TRUE(banner);
+        EXPECT_EQ(banner->message(), QStringLiteral("Oops"));
+        auto* presence = banner->findChild<QVariantAnimation*>();
+        auto* fade = qobject_cast<QGraphicsOpacityEffect*>(banner->graphicsEffect());
+        ASSERT_TRUE(presence && fade);
+        // It comes in from wholly above the window and transparent; with reduce motion it only fades.
+        auto top = [&] { return banner->cardRect().translated(banner->pos()).top(); };
+        EXPECT_EQ(fade->opacity(), 0);
+        if (reduced) {
+            EXPECT_EQ(top(), SettingsView::bannerTop);
+        } else {
+            EXPECT_LE(banner->cardRect().translated(banner->pos()).bottom(), 0);
+        }
+        presence->setCurrentTime(presence->duration());
+        EXPECT_EQ(top(), SettingsView::bannerTop);
+        EXPECT_EQ(fade->opacity(), 1);
+        // A new message replaces the text on the same banner.
+        model->setErrorMessage(QStringLiteral("Second problem"));
+        EXPECT_EQ(view->errorBanner(), banner.data());
+        EXPECT_EQ(banner->message(), QStringLiteral("Second problem"));
+        // The dismiss button clears the error; the banner stays while it leaves.
+        clickIcon(banner->dismissButton());
+        EXPECT_FALSE(model->errorMessage());
+        EXPECT_EQ(view->errorBanner(), nullptr);
+        ASSERT_TRUE(banner);
+        ASSERT_EQ(presence->state(), QAbstractAnimation::Running);
+        presence->setCurrentTime(presence->duration());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(banner.isNull());
+        // A later error shows a banner again.
+        model->setErrorMessage(QStringLiteral("Third"));
+        ASSERT_NE(view->errorBanner(), nullptr);
+        EXPECT_EQ(view->errorBanner()->message(), QStringLiteral("Third"));
+        TearDown();
+    }
 }
 
 // MARK: - More popover and restore
 
 TEST_F(SettingsViewTest, TheGearTogglesTheMorePopoverWithItsRecentsSwitchAndQuitSection) {
     open();
-    EXPECT_FALSE(footer().isMoreShown());
     clickIcon(footer().moreButton());
     ASSERT_TRUE(footer().isMoreShown());
     MorePopover* popover = footer().morePopover();
@@ -392,79 +359,148 @@ TEST_F(SettingsViewTest, TheGearTogglesTheMorePopoverWithItsRecentsSwitchAndQuit
     center->update(controlOptionK);
     EXPECT_EQ(popover->quitBody()->text(), Localization::format("more.quit.body", QStringLiteral("Ctrl+Alt+K")));
     // The recents switch hides and shows the Dock's recent applications.
-    auto showRecents = [&]() -> std::optional<bool> {
-        const bool* value = system->dock.count("show-recents") ? system->dock["show-recents"].boolean() : nullptr;
-        return value ? std::optional(*value) : std::nullopt;
-    };
-    ToggleSwitch* recents = popover->recentsSwitch();
-    EXPECT_FALSE(recents->isChecked());
-    clickSwitch(recents);
-    EXPECT_EQ(showRecents(), std::optional(false));
-    EXPECT_TRUE(model->recentsHidden());
-    EXPECT_TRUE(recents->isChecked());
-    clickSwitch(recents);
-    EXPECT_EQ(showRecents(), std::optional(true));
-    EXPECT_FALSE(recents->isChecked());
-
+    for (bool hidden : {true, false}) {
+        clickSwitch(popover->recentsSwitch());
+        ASSERT_TRUE(system->dock.count("show-recents") && system->dock["show-recents"].boolean());
+        EXPECT_EQ(*system->dock["show-recents"].boolean(), !hidden);
+        EXPECT_EQ(popover->recentsSwitch()->isChecked(), hidden);
+    }
     QTest::keyClick(popover, Qt::Key_Escape);
     EXPECT_FALSE(footer().isMoreShown());
-    clickIcon(footer().moreButton());
-    EXPECT_TRUE(footer().isMoreShown());
-    clickIcon(footer().moreButton());
-    EXPECT_FALSE(footer().isMoreShown());
+    for (bool more : {true, false}) {
+        clickIcon(footer().moreButton());
+        EXPECT_EQ(footer().isMoreShown(), more);
+    }
 }
 
-class RestoreTest : public SettingsViewTest {
-protected:
+TEST_F(SettingsViewTest, RestoringAsksAfterAMomentAndOnlyConfirmingPutsBackTheOriginalDock) {
+    open();
     std::vector<std::pair<std::chrono::milliseconds, std::function<void()>>> deferred;
-
-    void openWithChangedDock() {
-        open();
-        footer().defer = [this](std::chrono::milliseconds delay, std::function<void()> action) {
-            deferred.emplace_back(delay, std::move(action));
-        };
-        // One write makes the original backup; the Dock now lacks com.a.
-        model->removeApp("com.a");
-        model->flushPending();
-        ASSERT_EQ(tileIDs(system->dockTiles()), (std::vector<std::string>{"com.b", "com.c"}));
-    }
-
-    QMessageBox* askToRestore() {
+    footer().defer = [&](std::chrono::milliseconds delay, std::function<void()> action) { deferred.emplace_back(delay, action); };
+    // One write makes the original backup; the Dock now lacks com.a.
+    model->removeApp("com.a");
+    model->flushPending();
+    const auto changed = std::vector<std::string>{"com.b", "com.c"};
+    ASSERT_EQ(tileIDs(system->dockTiles()), changed);
+    for (bool confirm : {false, true}) {
         footer().setMoreShown(true);
         clickKey(footer().morePopover()->restoreButton());
-        EXPECT_FALSE(footer().isMoreShown()) << "the popover closes first";
-        EXPECT_FALSE(footer().isRestoreAlertShown()) << "the alert waits a moment";
-        EXPECT_EQ(deferred.size(), 1u);
-        if (deferred.empty()) return nullptr;
-        EXPECT_EQ(deferred[0].first, 250ms);
-        auto action = std::move(deferred[0].second);
-        deferred.clear();
-        action();
-        return footer().restoreAlert();
+        // The popover closes first; the alert waits a moment.
+        EXPECT_FALSE(footer().isMoreShown() || footer().isRestoreAlertShown());
+        ASSERT_EQ(deferred.size(), 1u);
+        std::exchange(deferred, {})[0].second();
+        QMessageBox* alert = footer().restoreAlert();
+        QPushButton* yes = footer().restoreConfirmButton();
+        ASSERT_TRUE(alert && yes);
+        EXPECT_EQ(alert->buttonRole(yes), QMessageBox::DestructiveRole);
+        EXPECT_NE(alert->defaultButton(), yes) << "Return must not restore";
+        if (confirm) QTest::mouseClick(yes, Qt::LeftButton);
+        else QTest::keyClick(alert, Qt::Key_Escape);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_FALSE(footer().isRestoreAlertShown());
+        EXPECT_EQ(tileIDs(system->dockTiles()), (confirm ? std::vector<std::string>{"com.a", "com.b", "com.c"} : changed)) << confirm;
+    }
+}
+
+// MARK: - Keys
+
+// Return and Space click each focusable control of the settings window that is not a key button
+// (those are the key buttons' own).
+TEST(SettingsControlKeys, ReturnAndSpaceClickTheTilesCardsAndChips) {
+    const std::pair<const char*, std::function<QAbstractButton*()>> rows[] = {
+        {"add tile", [] { return new AddAppsTile; }},
+        {"new preset card", [] { return new NewPresetCard; }},
+        {"emoji chip", [] { return new EmojiChip(QStringLiteral("\U0001F680")); }},
+        {"app tile", [] { return new AppPickTile(PresetApp("com.x", "", "X"), [](const PresetApp&) { return QImage(); }); }},
+    };
+    for (const auto& [name, make] : rows) {
+        std::unique_ptr<QAbstractButton> button(make());
+        int clicks = 0;
+        QObject::connect(button.get(), &QAbstractButton::clicked, [&] { ++clicks; });
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Space}) QTest::keyClick(button.get(), key);
+        QTest::keyClick(button.get(), Qt::Key_Enter, Qt::KeypadModifier);
+        EXPECT_EQ(clicks, 3) << name;
+    }
+}
+
+// MARK: - The window
+
+class SettingsWindowTest : public ::testing::Test, public SettingsFixture {
+protected:
+    std::unique_ptr<SettingsWindowController> controller;
+    int loginItemsMade = 0;
+
+    void SetUp() override {
+        buildModel();
+        controller = std::make_unique<SettingsWindowController>(*model, *center, [this] { return ++loginItemsMade, makeLoginItem(); });
+        controller->show();
+    }
+    void TearDown() override {
+        controller.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        tearDownShared();
     }
 };
 
-TEST_F(RestoreTest, CancellingLeavesTheDockAloneAndConfirmingPutsBackTheOriginal) {
-    openWithChangedDock();
-    QMessageBox* alert = askToRestore();
-    ASSERT_NE(alert, nullptr);
-    const int writes = dockWrites();
-    QTest::keyClick(alert, Qt::Key_Escape);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_FALSE(footer().isRestoreAlertShown());
-    EXPECT_EQ(dockWrites(), writes);
-    EXPECT_EQ(tileIDs(system->dockTiles()), (std::vector<std::string>{"com.b", "com.c"}));
+TEST_F(SettingsWindowTest, ShowBuildsTheWindowOnceAndRereadsTheDockAndTheLoginItemWhenActivated) {
+    QWidget* window = controller->window();
+    ASSERT_TRUE(window && controller->view());
+    EXPECT_TRUE(controller->isShown() && model->settingsVisible());
+    controller->show();
+    EXPECT_EQ(controller->window(), window);
+    EXPECT_EQ(loginItemsMade, 1);
+    system->setDock({appTile("com.c", 3)});
+    loginItems->status = LoginItemService::Status::requiresApproval;
+    QEvent activate(QEvent::WindowActivate);
+    QCoreApplication::sendEvent(window, &activate);
+    EXPECT_EQ(appIDs(model->dockApps()), (std::vector<std::string>{"com.c"}));
+    EXPECT_EQ(controller->loginItem()->status(), LoginItemService::Status::requiresApproval);
+}
 
-    alert = askToRestore();
-    ASSERT_NE(alert, nullptr);
-    QPushButton* confirm = footer().restoreConfirmButton();
-    ASSERT_NE(confirm, nullptr);
-    EXPECT_EQ(alert->buttonRole(confirm), QMessageBox::DestructiveRole);
-    EXPECT_NE(alert->defaultButton(), confirm) << "Return must not restore";
-    QTest::mouseClick(confirm, Qt::LeftButton);
-    EXPECT_EQ(tileIDs(system->dockTiles()), (std::vector<std::string>{"com.a", "com.b", "com.c"}));
+TEST_F(SettingsWindowTest, ClosingWritesAPendingEditAtOnceAndLetsGoOfTheWindowUntilShownAgain) {
+    model->removeApp("com.b");
+    ASSERT_EQ(dockWrites(), 0);
+    QPointer<QWidget> window = controller->window();
+    QPointer<LaunchAtLogin> loginItem = controller->loginItem();
+    QPointer<ShortcutRecorder> windowRecorder = controller->recorder();
+    window->close();
+    EXPECT_EQ(dockWrites(), 1) << "written without waiting for the debounce";
+    EXPECT_EQ(tileIDs(system->dockTiles()), (std::vector<std::string>{"com.a", "com.c"}));
+    EXPECT_FALSE(scheduler->isScheduled());
+    EXPECT_FALSE(model->settingsVisible() || controller->isShown() || controller->window());
+    EXPECT_TRUE(model->dockApps().empty()) << "resources released";
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_FALSE(footer().isRestoreAlertShown());
+    EXPECT_TRUE(window.isNull() && loginItem.isNull() && windowRecorder.isNull());
+
+    // Showing again builds a new window with a new login item, reading the Dock afresh.
+    system->setDock({appTile("com.a", 1), appTile("com.z", 9)});
+    loginItems->status = LoginItemService::Status::enabled;
+    controller->show();
+    ASSERT_TRUE(controller->window() && controller->recorder());
+    EXPECT_EQ(loginItemsMade, 2);
+    EXPECT_TRUE(model->settingsVisible());
+    EXPECT_EQ(appIDs(model->dockApps()), (std::vector<std::string>{"com.a", "com.z"}));
+    EXPECT_TRUE(controller->loginItem()->isEnabled());
+}
+
+TEST_F(SettingsWindowTest, ClosingWhileRecordingCancelsTheRecordingAndTheShortcutWorksAgain) {
+    controller->recorder()->start();
+    EXPECT_TRUE(hotKeys.live.empty()) << "the shortcut is off while recording";
+    controller->window()->close();
+    EXPECT_EQ(hotKeys.live.size(), 1u);
+    EXPECT_TRUE(center->isRegistered());
+    EXPECT_EQ(center->spec(), HotKeySpec::defaultSpec());
+}
+
+TEST_F(SettingsWindowTest, ControlWClosesTheWindowEscapeDoesNotAndControlQQuits) {
+    QWidget* window = controller->window();
+    EXPECT_TRUE(std::ranges::any_of(window->actions(), [](QAction* a) { return a->shortcut() == QKeySequence(Qt::CTRL | Qt::Key_Q); }));
+    QApplication::setActiveWindow(window);
+    QTest::keyClick(window, Qt::Key_Escape);
+    EXPECT_EQ(controller->window(), window);
+    QTest::keyClick(window, Qt::Key_W, Qt::ControlModifier);
+    EXPECT_EQ(controller->window(), nullptr);
+    EXPECT_FALSE(model->settingsVisible());
 }
 
 }  // namespace

@@ -24,33 +24,30 @@
 
 namespace kestrine::testing {
 
-/// The system's login items as one status; registering can be made to fail or to need approval.
+/// The system's login items as one status; registering and unregistering can be made to fail.
 struct FakeLoginItems final : LoginItemService {
     struct Shared {
         Status status = Status::notRegistered;
         bool refuse = false;
-        bool needsApproval = false;
         int registrations = 0;
     };
     std::shared_ptr<Shared> shared;
     explicit FakeLoginItems(std::shared_ptr<Shared> s) : shared(std::move(s)) {}
     Status status() const override { return shared->status; }
-    void registerItem() override {
-        ++shared->registrations;
+    void registerItem() override { ++shared->registrations, set(Status::enabled); }
+    void unregisterItem() override { set(Status::notRegistered); }
+    void set(Status next) {
         if (shared->refuse) throw std::runtime_error("The operation couldn't be completed.");
-        shared->status = shared->needsApproval ? Status::requiresApproval : Status::enabled;
-    }
-    void unregisterItem() override {
-        if (shared->refuse) throw std::runtime_error("The operation couldn't be completed.");
-        shared->status = Status::notRegistered;
+        shared->status = next;
     }
 };
 
 /// Hot keys that always register, and a shortcut file in memory.
 struct MemoryHotKeys {
+    using Combo = std::pair<std::uint32_t, std::uint8_t>;
     struct Key final : HotKey {
-        std::set<std::pair<std::uint32_t, std::uint8_t>>* live;
-        std::pair<std::uint32_t, std::uint8_t> combo;
+        std::set<Combo>* live;
+        Combo combo;
         ~Key() override { live->erase(combo); }
     };
     struct Storage final : HotKeyStorage {
@@ -60,12 +57,11 @@ struct MemoryHotKeys {
         void save(const HotKeySpec& spec) override { *stored = spec; }
     };
 
-    std::set<std::pair<std::uint32_t, std::uint8_t>> live;
+    std::set<Combo> live;
     std::optional<HotKeySpec> stored;
 
     std::unique_ptr<HotKeyCenter> makeCenter() {
-        auto* registry = &live;
-        auto factory = [registry](std::uint32_t code, std::uint8_t modifiers, HotKey::Handler) -> std::unique_ptr<HotKey> {
+        auto factory = [registry = &live](std::uint32_t code, std::uint8_t modifiers, HotKey::Handler) -> std::unique_ptr<HotKey> {
             auto key = std::make_unique<Key>();
             key->live = registry;
             key->combo = {code, modifiers};
