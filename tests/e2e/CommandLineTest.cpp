@@ -84,9 +84,9 @@ TEST_F(CommandLine, WithNoInstanceRunningCommandsWorkOnTheFilesAndEnd) {
         std::string says;
     };
     const Row rows[] = {
-        {"work", 0, {"com.example.beta"}, ""},  // a name, ignoring case
+        {"2", 0, {"com.example.beta"}, ""},  // the last number
         {"1", 0, {"com.example.alpha", "com.example.beta"}, ""},
-        {"Work", 0, {"com.example.beta"}, ""},
+        {"work", 0, {"com.example.beta"}, ""},  // a name, ignoring case
         {"Home", 1, {"com.example.beta"}, "no preset is named 'Home'; there are: 1 My Dock, 2 Work"},
         {"3", 1, {"com.example.beta"}, "no preset is named '3'"},
     };
