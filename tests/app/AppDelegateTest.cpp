@@ -9,8 +9,8 @@
 #include "app/LaunchAtLogin.h"
 #include "app/SettingsWindowController.h"
 #include "app/ShortcutRecorder.h"
-#include "app/platform/linux/TerminationSignals.h"
 #include "app/settings/SettingsView.h"
+#include "app/platform/linux/TerminationSignals.h"
 #include "core/launch/OnboardingStorage.h"
 
 using namespace kestrine;
@@ -22,10 +22,7 @@ struct MemoryOnboarding final : OnboardingStorage {
     bool seen = false;
     int marks = 0;
     bool hasSeenOnboarding() override { return seen; }
-    void markOnboardingSeen() override {
-        seen = true;
-        ++marks;
-    }
+    void markOnboardingSeen() override { seen = true, ++marks; }
 };
 
 struct NoLoginItem final : LoginItemService {
@@ -45,29 +42,28 @@ protected:
         PanelTest::TearDown();
     }
 
-    // A delegate over the fixture's model and a centre whose hot key is captured here.
-    void makeDelegate(bool seen) {
+    // A delegate over a fresh model, its hot key captured here, after finishing its launch.
+    void launch(bool seen, bool loginItem) {
+        if (!model) {
+            model = build();
+            model->reload();
+        }
         onboarding = std::make_shared<MemoryOnboarding>();
         onboarding->seen = seen;
+        struct Registered final : HotKey {};
         auto hotKeyCenter = std::make_unique<HotKeyCenter>(
             std::make_unique<FixedHotKeyStorage>(),
             [this](std::uint32_t, std::uint8_t, HotKey::Handler handler) -> std::unique_ptr<HotKey> {
                 press = std::move(handler);
-                struct Registered final : HotKey {};
                 return std::make_unique<Registered>();
             },
             [](const std::string&) {});
-        delegate = std::make_unique<AppDelegate>(
-            std::move(model), std::move(hotKeyCenter), onboarding, [](AppModel& m, HotKeyCenter& c) {
-                return std::make_unique<SettingsWindowController>(m, c, [] {
-                    return std::make_unique<LaunchAtLogin>(std::make_unique<NoLoginItem>(), false);
-                });
-            });
+        delegate = std::make_unique<AppDelegate>(std::move(model), std::move(hotKeyCenter), onboarding, [](AppModel& m, HotKeyCenter& c) {
+            return std::make_unique<SettingsWindowController>(m, c, [] { return std::make_unique<LaunchAtLogin>(std::make_unique<NoLoginItem>(), false); });
+        });
+        delegate->finishLaunching(loginItem);
     }
-
-    bool settingsShown() const {
-        return delegate->settingsController() && delegate->settingsController()->isShown();
-    }
+    bool settingsShown() const { return delegate->settingsController() && delegate->settingsController()->isShown(); }
 
     std::shared_ptr<MemoryOnboarding> onboarding;
     std::unique_ptr<AppDelegate> delegate;
@@ -76,33 +72,28 @@ protected:
 
 TEST(AppDelegateArguments, OnlyTheSingleLoginItemArgumentMeansALoginItemLaunch) {
     EXPECT_TRUE(AppDelegate::isLoginItemLaunch({"--login-item"}));
-    EXPECT_FALSE(AppDelegate::isLoginItemLaunch({}));
-    EXPECT_FALSE(AppDelegate::isLoginItemLaunch({"--login-item", "--login-item"}));
-    EXPECT_FALSE(AppDelegate::isLoginItemLaunch({"--login"}));
-    EXPECT_FALSE(AppDelegate::isLoginItemLaunch({"-platform", "xcb"}));
+    for (const QStringList& other : {QStringList{}, QStringList{"--login-item", "--login-item"}, QStringList{"--login"},
+                                     QStringList{"-platform", "xcb"}})
+        EXPECT_FALSE(AppDelegate::isLoginItemLaunch(other)) << other.join(' ').toStdString();
 }
 
 TEST_F(AppDelegateTest, TheSettingsWindowOpensUnlessALoginItemLaunchAfterItWasSeen) {
-    struct Case {
+    struct Row {
         bool seen, loginItem, shown;
     };
-    for (const Case c : {Case{false, false, true}, Case{false, true, true}, Case{true, false, true}, Case{true, true, false}}) {
-        SCOPED_TRACE(::testing::Message() << "seen " << c.seen << ", login item " << c.loginItem);
-        model = build();
-        model->reload();
-        makeDelegate(c.seen);
-        delegate->finishLaunching(c.loginItem);
-        EXPECT_EQ(settingsShown(), c.shown);
+    for (const Row r : {Row{false, false, true}, Row{false, true, true}, Row{true, false, true}, Row{true, true, false}}) {
+        SCOPED_TRACE(::testing::Message() << "seen " << r.seen << ", login item " << r.loginItem);
+        launch(r.seen, r.loginItem);
+        EXPECT_EQ(settingsShown(), r.shown);
         EXPECT_TRUE(onboarding->seen);
-        EXPECT_EQ(onboarding->marks, c.shown ? 1 : 0);
+        EXPECT_EQ(onboarding->marks, r.shown ? 1 : 0);
         EXPECT_TRUE(delegate->center().isRegistered());
         delegate.reset();
     }
 }
 
 TEST_F(AppDelegateTest, TheShortcutTogglesThePanelOnALaterTurnAndReopeningShowsTheSettings) {
-    makeDelegate(true);
-    delegate->finishLaunching(true);
+    launch(true, true);
     ASSERT_TRUE(press);
     EXPECT_EQ(delegate->panelController(), nullptr) << "created on the first press";
     press();
@@ -126,28 +117,13 @@ TEST_F(AppDelegateTest, TheShortcutTogglesThePanelOnALaterTurnAndReopeningShowsT
     EXPECT_TRUE(settingsShown());
 }
 
-TEST_F(AppDelegateTest, QuittingWritesWorkStillInsideTheDebounce) {
-    makeDelegate(true);
-    delegate->finishLaunching(true);
-    delegate->model().activate(1);
-    ASSERT_TRUE(scheduler->isScheduled());
-    EXPECT_TRUE(delegate->prepareToQuit());
-    EXPECT_EQ(dockWrites(), 1);
-    EXPECT_FALSE(scheduler->isScheduled());
-    EXPECT_FALSE(delegate->prepareToQuit()) << "nothing left to write";
-    EXPECT_EQ(dockWrites(), 1);
-}
-
-// The termination signals end the event loop through the normal quit path, which writes what the
-// debounce still holds. The manual scheduler never fires on its own, so the write can only come
+// Quitting writes what the debounce still holds, and the termination signals end the event loop
+// through that quit path. The manual scheduler never fires on its own, so the write can only come
 // from the quit path.
-TEST_F(AppDelegateTest, TerminationSignalsQuitThroughTheFlush) {
+TEST_F(AppDelegateTest, TerminationSignalsQuitThroughTheFlushThatWritesWorkStillInsideTheDebounce) {
     for (int number : {SIGTERM, SIGINT, SIGHUP}) {
         SCOPED_TRACE(number);
-        model = build();
-        model->reload();
-        makeDelegate(true);
-        delegate->finishLaunching(true);
+        launch(true, true);
         AppModel& running = delegate->model();
         running.activate(running.activeID() == running.presets()[0].id ? 1 : 0);
         ASSERT_TRUE(scheduler->isScheduled());
@@ -156,18 +132,16 @@ TEST_F(AppDelegateTest, TerminationSignalsQuitThroughTheFlush) {
         TerminationSignals termination;
         ASSERT_TRUE(termination.isInstalled());
         QObject::connect(&termination, &TerminationSignals::received, qApp, [] { QCoreApplication::quit(); });
-        bool flushed = false;
+        bool flushed = false, gaveUp = false;
         const auto connection = QObject::connect(qApp, &QCoreApplication::aboutToQuit, delegate.get(),
                                                  [&] { flushed = delegate->prepareToQuit(); });
-        bool gaveUp = false;
-        QTimer guard;
+        QTimer guard;  // a limit for a signal that never arrives, not a measurement
         guard.setSingleShot(true);
         QObject::connect(&guard, &QTimer::timeout, qApp, [&] {
             gaveUp = true;
             QCoreApplication::quit();
         });
         guard.start(10000);
-
         QTimer::singleShot(0, qApp, [number] { std::raise(number); });
         EXPECT_EQ(QApplication::exec(), 0);
         QObject::disconnect(connection);
@@ -175,6 +149,8 @@ TEST_F(AppDelegateTest, TerminationSignalsQuitThroughTheFlush) {
         EXPECT_FALSE(gaveUp) << "the signal never reached the event loop";
         EXPECT_TRUE(flushed);
         EXPECT_EQ(dockWrites(), 1);
+        EXPECT_FALSE(scheduler->isScheduled());
+        EXPECT_FALSE(delegate->prepareToQuit()) << "nothing left to write";
         delegate.reset();
     }
 }

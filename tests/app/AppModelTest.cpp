@@ -2,12 +2,12 @@
 
 #include "app/Localization.h"
 #include "core/dock/PresetError.h"
-#include "core/system/DockPreferencesError.h"
 #include "tests/app/support/ModelFixture.h"
 
 using namespace kestrine;
 using namespace kestrine::testing;
 using namespace std::chrono_literals;
+using IDs = std::vector<std::string>;
 
 namespace {
 
@@ -27,23 +27,25 @@ protected:
         scheduler->advance(600ms);
         system->log.clear();
     }
-
     const Preset& presetNamed(const std::string& name) {
         for (auto& p : model->presets())
             if (p.name == name) return p;
         throw std::runtime_error("no preset " + name);
+    }
+    void scan(std::vector<PresetApp> apps) {
+        installed = std::move(apps);
+        model->scanSession().start();
+        executors.drain();
     }
 };
 
 TEST_F(AppModelTest, FirstStartPublishesTheDefaultPresetMadeOfTheDock) {
     ASSERT_EQ(model->presets().size(), 1u);
     EXPECT_EQ(model->activeID(), "default");
-    EXPECT_EQ(appIDs(model->presets()[0].apps), (std::vector<std::string>{"com.a", "com.b", "com.c"}));
+    EXPECT_EQ(appIDs(model->presets()[0].apps), (IDs{"com.a", "com.b", "com.c"}));
     EXPECT_EQ(model->presets()[0].name, Localization::tr("preset.default.name").toStdString());
-    EXPECT_EQ(appIDs(model->dockApps()), (std::vector<std::string>{"com.a", "com.b", "com.c"}));
+    EXPECT_EQ(appIDs(model->dockApps()), (IDs{"com.a", "com.b", "com.c"}));
     EXPECT_FALSE(model->recentsHidden());
-    ASSERT_TRUE(model->activePreset());
-    EXPECT_EQ(model->activePreset()->id, "default");
 }
 
 TEST_F(AppModelTest, ActivationsInABurstWriteTheDockOnce600msAfterTheLast) {
@@ -58,68 +60,66 @@ TEST_F(AppModelTest, ActivationsInABurstWriteTheDockOnce600msAfterTheLast) {
     model->activate(model->presets()[0]);
     EXPECT_EQ(model->activeID(), "default");
     scheduler->advance(599ms);
-    EXPECT_EQ(dockWrites(), 0);
     model->activate(presetNamed("P1"));
     scheduler->advance(599ms);
     EXPECT_EQ(dockWrites(), 0);
     scheduler->advance(1ms);
     EXPECT_EQ(dockWrites(), 1);
-    EXPECT_EQ(tileIDs(system->dockTiles()), (std::vector<std::string>{"com.a", "?"}));
+    EXPECT_EQ(tileIDs(system->dockTiles()), (IDs{"com.a", "?"}));
     scheduler->advance(5000ms);
     EXPECT_EQ(dockWrites(), 1);
 }
 
-TEST_F(AppModelTest, ActivatingTheActivePresetOrAnIndexOutOfRangeDoesNothing) {
-    int scheduledBefore = scheduler->scheduled;
+// None of these changes anything, so none may schedule a write or touch the Dock.
+TEST_F(AppModelTest, ActionsThatChangeNothingScheduleNothing) {
+    const int scheduledBefore = scheduler->scheduled;
     system->log.clear();
-    model->activate(model->presets()[0]);
+    model->activate(model->presets()[0]);  // already active
     model->activate(-1);
     model->activate(static_cast<int>(model->presets().size()));
+    model->removeApp("com.unknown");
+    model->moveApp("com.unknown", 1);
+    model->moveApp("com.a", -1);                            // already first
+    model->moveApp("com.c", std::optional<std::string>());  // already last
     EXPECT_TRUE(system->log.calls.empty());
     EXPECT_EQ(scheduler->scheduled, scheduledBefore);
 }
 
-TEST_F(AppModelTest, ClosingTheSettingsWindowWritesPendingWorkAtOnce) {
-    model->setSettingsVisible(true);
-    model->removeApp("com.b");
-    EXPECT_EQ(dockWrites(), 0);
-    EXPECT_TRUE(scheduler->isScheduled());
-    model->setSettingsVisible(false);
-    EXPECT_EQ(dockWrites(), 1);
-    EXPECT_FALSE(scheduler->isScheduled());
-    EXPECT_EQ(tileIDs(system->dockTiles()), (std::vector<std::string>{"com.a", "com.c", "?"}));
-}
-
-TEST_F(AppModelTest, FlushWhileTheSettingsWindowIsOpenRefreshesTheDockApps) {
+TEST_F(AppModelTest, TheSettingsWindowRefreshesTheDockAppsOnAFlushAndClosingItWritesAtOnce) {
     model->setSettingsVisible(true);
     model->removeApp("com.a");
     scheduler->advance(600ms);
-    EXPECT_EQ(appIDs(model->dockApps()), (std::vector<std::string>{"com.b", "com.c"}));
+    EXPECT_EQ(appIDs(model->dockApps()), (IDs{"com.b", "com.c"}));
+    model->removeApp("com.b");
+    EXPECT_TRUE(scheduler->isScheduled());
+    model->setSettingsVisible(false);
+    EXPECT_EQ(dockWrites(), 2);
+    EXPECT_FALSE(scheduler->isScheduled());
+    EXPECT_EQ(tileIDs(system->dockTiles()), (IDs{"com.c", "?"}));
 }
 
-TEST_F(AppModelTest, RestoreOriginalDropsPendingEditsAndReportsAMissingBackup) {
+TEST_F(AppModelTest, RestoreOriginalDropsPendingEditsAndPutsBackTheOriginalDockOrSaysThereIsNone) {
     model->removeApp("com.a");
     model->restoreOriginal();
     scheduler->advance(1000ms);
     EXPECT_EQ(dockWrites(), 0);
     ASSERT_TRUE(model->errorMessage());
     EXPECT_EQ(*model->errorMessage(), Localization::tr("error.noBackup"));
-}
 
-TEST_F(AppModelTest, RestoreOriginalPutsBackTheOriginalDock) {
-    model->removeApp("com.a");
+    model->removeApp("com.b");  // the removal of com.a above stays in the preset
     model->flushPending();
     ASSERT_TRUE(system->original);
+    model->setErrorMessage(std::nullopt);
     model->restoreOriginal();
-    EXPECT_EQ(tileIDs(system->dockTiles()), (std::vector<std::string>{"com.a", "com.b", "?", "com.c"}));
-    EXPECT_EQ(appIDs(model->dockApps()), (std::vector<std::string>{"com.a", "com.b", "com.c"}));
+    EXPECT_EQ(tileIDs(system->dockTiles()), (IDs{"com.a", "com.b", "?", "com.c"}));
+    EXPECT_EQ(appIDs(model->dockApps()), (IDs{"com.a", "com.b", "com.c"}));
     EXPECT_FALSE(model->errorMessage());
 }
 
-TEST_F(AppModelTest, DeletingSchedulesAWriteOnlyForTheActivePreset) {
+TEST_F(AppModelTest, DeletingSchedulesAWriteOnlyForTheActivePresetAndNeverDeletesTheDefault) {
     addTwoPresets();
     Preset p1 = presetNamed("P1"), p2 = presetNamed("P2");
-    ASSERT_EQ(model->activeID(), p2.id); // the newest preset was activated
+    ASSERT_EQ(model->activeID(), p2.id);  // the newest preset was activated
     model->deletePreset(p1);
     EXPECT_FALSE(scheduler->isScheduled());
     EXPECT_EQ(model->presets().size(), 2u);
@@ -128,48 +128,32 @@ TEST_F(AppModelTest, DeletingSchedulesAWriteOnlyForTheActivePreset) {
     EXPECT_TRUE(scheduler->isScheduled());
     scheduler->advance(600ms);
     // The spacer keeps its index from the start of the Dock it was in ("com.b", spacer).
-    EXPECT_EQ(tileIDs(system->dockTiles()), (std::vector<std::string>{"com.a", "?", "com.b", "com.c"}));
-}
+    EXPECT_EQ(tileIDs(system->dockTiles()), (IDs{"com.a", "?", "com.b", "com.c"}));
 
-TEST_F(AppModelTest, DeletingTheDefaultPresetShowsWhyAndChangesNothing) {
-    auto before = model->presets();
+    const auto before = model->presets();
     model->deletePreset(model->presets()[0]);
     EXPECT_EQ(model->presets(), before);
     ASSERT_TRUE(model->errorMessage());
     EXPECT_EQ(*model->errorMessage(), Localization::tr("error.cannotDeleteDefault"));
 }
 
-TEST_F(AppModelTest, EditsThatChangeNothingScheduleNothing) {
-    int scheduledBefore = scheduler->scheduled;
-    model->removeApp("com.unknown");
-    model->moveApp("com.unknown", 1);
-    model->moveApp("com.a", -1); // already first
-    model->moveApp("com.c", std::optional<std::string>()); // already last
-    EXPECT_EQ(scheduler->scheduled, scheduledBefore);
-    EXPECT_EQ(system->saves, 1); // the bootstrap save only
-}
-
 TEST_F(AppModelTest, MovesAndSelectionsEditTheActivePreset) {
     model->moveApp("com.a", 1);
-    EXPECT_EQ(appIDs(model->activePreset()->apps), (std::vector<std::string>{"com.b", "com.a", "com.c"}));
+    EXPECT_EQ(appIDs(model->activePreset()->apps), (IDs{"com.b", "com.a", "com.c"}));
     model->moveApp("com.c", std::optional<std::string>("com.b"));
-    EXPECT_EQ(appIDs(model->activePreset()->apps), (std::vector<std::string>{"com.c", "com.b", "com.a"}));
-    installed = {PresetApp("org.new", "/Applications/New.app", "New")};
-    model->scanSession().start();
-    executors.drain();
+    EXPECT_EQ(appIDs(model->activePreset()->apps), (IDs{"com.c", "com.b", "com.a"}));
+    scan({PresetApp("org.new", "/Applications/New.app", "New")});
     model->applySelection({"com.a", "org.new"});
-    EXPECT_EQ(appIDs(model->activePreset()->apps), (std::vector<std::string>{"com.a", "org.new"}));
+    EXPECT_EQ(appIDs(model->activePreset()->apps), (IDs{"com.a", "org.new"}));
     scheduler->advance(600ms);
-    EXPECT_EQ(tileIDs(system->dockTiles()), (std::vector<std::string>{"com.a", "org.new", "?"}));
+    EXPECT_EQ(tileIDs(system->dockTiles()), (IDs{"com.a", "org.new", "?"}));
 }
 
 TEST_F(AppModelTest, CreatePresetOrdersDockAppsFirstAndReportsNameErrors) {
-    installed = {PresetApp("org.zed", "/Applications/Zed.app", "Zed")};
-    model->scanSession().start();
-    executors.drain();
+    scan({PresetApp("org.zed", "/Applications/Zed.app", "Zed")});
     ASSERT_TRUE(model->createPreset("Mix", std::string("🔥"), {"org.zed", "com.c", "com.a"}));
     auto mix = presetNamed("Mix");
-    EXPECT_EQ(appIDs(mix.apps), (std::vector<std::string>{"com.a", "com.c", "org.zed"}));
+    EXPECT_EQ(appIDs(mix.apps), (IDs{"com.a", "com.c", "org.zed"}));
     EXPECT_EQ(model->activeID(), mix.id);
     EXPECT_FALSE(model->createPreset("  mix ", std::nullopt, {"com.a"}));
     EXPECT_EQ(*model->errorMessage(), Localization::tr("editor.nameTaken"));
@@ -187,15 +171,13 @@ TEST_F(AppModelTest, PickerAppsListEachIdOnceSortedLikeAFileBrowser) {
     executors.drain();
     EXPECT_FALSE(model->scanningApps());
     auto picker = model->pickerApps();
-    ASSERT_EQ(appIDs(picker), (std::vector<std::string>{"org.two", "org.up", "com.a", "com.b", "com.c"}));
-    EXPECT_EQ(picker[2].path, "/opt/A.app"); // the installed copy wins over the preset's
+    ASSERT_EQ(appIDs(picker), (IDs{"org.two", "org.up", "com.a", "com.b", "com.c"}));
+    EXPECT_EQ(picker[2].path, "/opt/A.app");  // the installed copy wins over the preset's
     EXPECT_EQ(picker[2].name, "App 10");
 }
 
 TEST_F(AppModelTest, ReleaseResourcesForgetsScanIconsAndDockApps) {
-    installed = {PresetApp("org.x", "", "X")};
-    model->scanSession().start();
-    executors.drain();
+    scan({PresetApp("org.x", "", "X")});
     model->icons().icon(installed[0]);
     model->releaseResources();
     EXPECT_TRUE(model->installedApps().empty());
@@ -211,7 +193,7 @@ TEST_F(AppModelTest, AFailingFlushShowsTheErrorAndTriesAgainLater) {
     EXPECT_EQ(*model->errorMessage(), Localization::format("error.generic", "setPersistentApps failed"));
     system->log.clearFailures();
     model->flushPending();
-    EXPECT_EQ(tileIDs(system->dockTiles()), (std::vector<std::string>{"com.b", "com.c", "?"}));
+    EXPECT_EQ(tileIDs(system->dockTiles()), (IDs{"com.b", "com.c", "?"}));
 }
 
 TEST_F(AppModelTest, RecentsSettingIsWrittenAndRepublished) {
@@ -234,14 +216,13 @@ TEST(AppModelStart, AStateThatCannotBeLoadedLeavesTheModelInert) {
     model->setRecentsHidden(true);
     model->restoreOriginal();
     EXPECT_TRUE(model->presets().empty());
-    EXPECT_EQ(f.system->log.calls, (std::vector<std::string>{"load"}));
+    EXPECT_EQ(f.system->log.calls, (IDs{"load"}));
 }
 
 TEST(AppModelMessages, MapEveryKnownErrorToItsKey) {
     EXPECT_EQ(AppModel::message(PresetError::notFound()), Localization::tr("error.presetNotFound"));
     EXPECT_EQ(AppModel::message(PresetError::nameTaken()), Localization::tr("editor.nameTaken"));
-    EXPECT_EQ(AppModel::message(DockPreferencesError::synchronizeFailed()), Localization::tr("error.dockWrite"));
     EXPECT_EQ(AppModel::message(std::runtime_error("disk full")), Localization::format("error.generic", "disk full"));
 }
 
-} // namespace
+}  // namespace

@@ -30,12 +30,12 @@ TEST_F(MiniDockViewTest, KeysShowDigitEmojiAndNameAndFollowThePresets) {
     makeView();
     const auto& keys = view->keys();
     ASSERT_EQ(keys.size(), 12u);
-    for (int i = 0; i < 12; ++i) {
-        const QString name = QString::fromStdString(model->presets()[std::size_t(i)].name);
-        EXPECT_EQ(keys[std::size_t(i)]->digit(), i < 9 ? QString::number(i + 1) : QString()) << i;
-        EXPECT_EQ(keys[std::size_t(i)]->toolTip(), name);
-        EXPECT_EQ(keys[std::size_t(i)]->accessibleName(), i == 1 ? Localization::format("mini.a11y.active", name) : name);
-        EXPECT_EQ(keys[std::size_t(i)]->isActivePreset(), i == 1);
+    for (std::size_t i = 0; i < 12; ++i) {
+        const QString name = QString::fromStdString(model->presets()[i].name);
+        EXPECT_EQ(keys[i]->digit(), i < 9 ? QString::number(i + 1) : QString()) << i;
+        EXPECT_EQ(keys[i]->toolTip(), name);
+        EXPECT_EQ(keys[i]->accessibleName(), i == 1 ? Localization::format("mini.a11y.active", name) : name);
+        EXPECT_EQ(keys[i]->isActivePreset(), i == 1);
     }
     EXPECT_EQ(keys[0]->emoji(), QString::fromUtf8("🏠"));
     EXPECT_EQ(keys[11]->emoji(), QString::fromUtf8("🎧"));
@@ -72,8 +72,7 @@ TEST_F(MiniDockViewTest, HoverMovingFromOneKeyToTheNextNeverLeavesItEmpty) {
     };
     enter(a);
     EXPECT_EQ(view->hoveredID(), presetID(0));
-    // B's enter arrives before A's leave.
-    enter(b);
+    enter(b);  // B's enter arrives before A's leave
     leave(a);
     EXPECT_EQ(view->hoveredID(), presetID(1));
     EXPECT_TRUE(b->isHovered());

@@ -8,9 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
-#include <string>
-
 #include "app/HotKeyCenter.h"
 #include "app/panel/FloatingPanelController.h"
 #include "app/panel/KeyPanel.h"
@@ -25,24 +22,18 @@ struct FixedHotKeyStorage final : HotKeyStorage {
     void save(const HotKeySpec&) override {}
 };
 
-inline std::unique_ptr<HotKeyCenter> makeQuietCenter() {
-    return std::make_unique<HotKeyCenter>(
-        std::make_unique<FixedHotKeyStorage>(),
-        [](std::uint32_t, std::uint8_t, HotKey::Handler) -> std::unique_ptr<HotKey> { return nullptr; },
-        [](const std::string&) {});
-}
-
 class PanelTest : public ::testing::Test, public ModelFixture {
 protected:
-    // The free area of the screen the panel appears on.
-    QRect area{0, 0, 1440, 900};
+    QRect area{0, 0, 1440, 900};  // the free area of the screen the panel appears on
 
     void SetUp() override {
         system->setDock({appTile("com.a", 1), appTile("com.b", 2), spacerTile(3), appTile("com.c", 4)});
         model = build();
         ASSERT_FALSE(model->isInert());
         model->reload();
-        center = makeQuietCenter();
+        center = std::make_unique<HotKeyCenter>(
+            std::make_unique<FixedHotKeyStorage>(),
+            [](std::uint32_t, std::uint8_t, HotKey::Handler) -> std::unique_ptr<HotKey> { return nullptr; }, [](const std::string&) {});
     }
     void TearDown() override {
         controller.reset();
@@ -50,28 +41,23 @@ protected:
     }
 
     // Adds presets until there are `count`, named "P2", "P3", ..., each holding one Dock app,
-    // makes the first one active again and lets the Dock writes settle.
+    // then makes the first one active, with the Dock written.
     void havePresets(int count) {
         const char* ids[] = {"com.a", "com.b", "com.c"};
         for (int i = int(model->presets().size()); i < count; ++i)
             ASSERT_TRUE(model->createPreset("P" + std::to_string(i + 1), std::nullopt, {ids[i % 3]}));
-        if (!model->presets().empty()) model->activate(0);
-        model->flushPending();
-        system->log.clear();
+        activateNow(0);
     }
-
-    void makeController() {
-        controller = std::make_unique<FloatingPanelController>(*model, *center);
-        controller->setAreaProvider([this] { return area; });
-    }
-
-    // Makes the preset at `index` the active one, with the Dock written.
+    // Makes the preset at `index` the active one, with the Dock written and the call log cleared.
     void activateNow(int index) {
         model->activate(index);
         model->flushPending();
         system->log.clear();
     }
-
+    void makeController() {
+        controller = std::make_unique<FloatingPanelController>(*model, *center);
+        controller->setAreaProvider([this] { return area; });
+    }
     // Sends a key press to the shown panel the way the window system delivers it.
     void press(Qt::Key key, const QString& text = QString(), Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         ASSERT_TRUE(controller->panel());
@@ -79,7 +65,6 @@ protected:
         QApplication::sendEvent(controller->panel(), &event);
         lastKeyConsumed = event.isAccepted();
     }
-
     std::string presetID(int index) const { return model->presets().at(std::size_t(index)).id; }
 
     std::unique_ptr<HotKeyCenter> center;
