@@ -46,10 +46,6 @@ std::unique_ptr<AppDelegate> AppDelegate::make(const AppLocations& locations, QO
     return std::make_unique<AppDelegate>(std::move(model), std::move(center), std::move(onboarding), nullptr, parent);
 }
 
-bool AppDelegate::isLoginItemLaunch(const QStringList& arguments) {
-    return arguments.size() == 1 && arguments.front() == QLatin1String(loginItemArgument);
-}
-
 void AppDelegate::finishLaunching(bool launchedAsLoginItem) {
     QPointer<AppDelegate> self(this);
     center_->onTrigger = [self] {

@@ -22,9 +22,6 @@ struct AppLocations;
 class AppDelegate : public QObject {
     Q_OBJECT
 public:
-    // The single argument the login item starts the program with.
-    static constexpr const char* loginItemArgument = "--login-item";
-
     using SettingsFactory = std::function<std::unique_ptr<SettingsWindowController>(AppModel&, HotKeyCenter&)>;
 
     // The model is expected to be created (and bootstrapped) before the hot-key centre.
@@ -37,10 +34,6 @@ public:
     // The production objects over `locations`: the model (built and bootstrapped first), the
     // hot-key centre over "hotkey.json" and the onboarding flag in "onboarding.json".
     static std::unique_ptr<AppDelegate> make(const AppLocations& locations, QObject* parent = nullptr);
-
-    // True when the program was started by its login item: its only argument is "--login-item".
-    // `arguments` are the command line after the program's name.
-    static bool isLoginItemLaunch(const QStringList& arguments);
 
     // Binds the shortcut to the panel, registers it, and opens the settings window when the
     // launch policy says so.

@@ -115,7 +115,7 @@ std::variant<Command, UsageError> parse(const std::vector<std::string>& argument
             commandSeen = true;
             continue;
         }
-        if (argument == "--login-item" && !commandSeen) {
+        if (argument == loginItemArgument && !commandSeen) {
             command.loginItem = true;
             continue;
         }

@@ -35,6 +35,9 @@ struct UsageError {
 
 namespace CommandLine {
 
+/// The single argument the login item starts the program with.
+inline constexpr const char* loginItemArgument = "--login-item";
+
 /// `arguments` are the command line after the program's name.
 std::variant<Command, UsageError> parse(const std::vector<std::string>& arguments);
 

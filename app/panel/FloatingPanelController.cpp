@@ -135,7 +135,6 @@ void FloatingPanelController::show() {
     panel->activateWindow();
     panel->setFocus(Qt::ActiveWindowFocusReason);
     X11Desktop::takeFocus(panel);
-    emit shown();
 }
 
 void FloatingPanelController::teardown() {
@@ -157,7 +156,6 @@ void FloatingPanelController::close() {
     teardown();
     // A preset chosen in the panel reaches the Dock now rather than after the debounce.
     model_.flushPending();
-    emit closed();
 }
 
 void FloatingPanelController::apply(int index) {

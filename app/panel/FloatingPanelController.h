@@ -62,10 +62,6 @@ public:
     // Replaces how the free area is found (tests). An empty function restores areaUnderPointer.
     void setAreaProvider(std::function<QRect()> provider);
 
-signals:
-    void shown();
-    void closed();
-
 private:
     class KeyMonitor;
 

@@ -70,13 +70,6 @@ protected:
     HotKey::Handler press;
 };
 
-TEST(AppDelegateArguments, OnlyTheSingleLoginItemArgumentMeansALoginItemLaunch) {
-    EXPECT_TRUE(AppDelegate::isLoginItemLaunch({"--login-item"}));
-    for (const QStringList& other : {QStringList{}, QStringList{"--login-item", "--login-item"}, QStringList{"--login"},
-                                     QStringList{"-platform", "xcb"}})
-        EXPECT_FALSE(AppDelegate::isLoginItemLaunch(other)) << other.join(' ').toStdString();
-}
-
 TEST_F(AppDelegateTest, TheSettingsWindowOpensUnlessALoginItemLaunchAfterItWasSeen) {
     struct Row {
         bool seen, loginItem, shown;

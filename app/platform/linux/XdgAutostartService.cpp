@@ -5,6 +5,7 @@
 #include <sstream>
 #include <system_error>
 
+#include "app/cli/CommandLine.h"
 #include "core/support/AtomicFile.h"
 
 namespace kestrine {
@@ -106,7 +107,7 @@ std::string XdgAutostartService::entryText(const fs::path& executable) {
            "Type=Application\n"
            "Name=Kestrine\n"
            "Comment=Switch between Dock presets\n"
-           "Exec=" + execValue(execArgument(executable.string()) + " --login-item") + "\n"
+           "Exec=" + execValue(execArgument(executable.string()) + " " + CommandLine::loginItemArgument) + "\n"
            "Icon=kestrine\n"
            "Terminal=false\n"
            "X-GNOME-Autostart-enabled=true\n";
