@@ -6,9 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <fstream>
-#include <thread>
+#include <future>
 
 #include "app/platform/linux/SingleInstance.h"
 #include "tests/core/support/TempFolder.h"
@@ -20,20 +19,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-/// Runs `start` on another thread, as a second process would, while this one serves the socket
-/// and does what `meanwhile` does.
+/// Waits, serving the socket meanwhile, for a start run on another thread as a second process would.
 template <typename Result>
-Result fromAnotherStart(const std::function<Result()>& start, const std::function<void()>& meanwhile = {}) {
-    std::atomic<bool> done = false;
-    Result result{};
-    std::thread other([&] {
-        result = start();
-        done = true;
-    });
-    if (meanwhile) meanwhile();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return done.load(); }, 30000)) << "the other start never finished";
-    other.join();
-    return result;
+Result answer(std::future<Result>& start) {
+    EXPECT_TRUE(QTest::qWaitFor([&] { return start.wait_for(0s) == std::future_status::ready; }, 30000)) << "never finished";
+    return start.get();
 }
 
 struct SingleInstanceTest : ::testing::Test {
@@ -56,7 +46,9 @@ TEST_F(SingleInstanceTest, TheLockHolderRunsAndLaterStartsAskItToReopenUntilItEn
         EXPECT_FALSE(second.sendReopen(100ms)) << "nobody answers before the holder listens";
         EXPECT_FALSE(second.problem().empty());
         ASSERT_TRUE(first->listen()) << first->problem();
-        EXPECT_TRUE(fromAnotherStart<bool>([&] { return second.sendReopen(5s); })) << second.problem();
+        EXPECT_TRUE(first->isListening());
+        auto reopen = std::async(std::launch::async, [&] { return second.sendReopen(5s); });
+        EXPECT_TRUE(answer(reopen)) << second.problem();
         EXPECT_TRUE(QTest::qWaitFor([&] { return reopened.count() == 1; }, 10000));
     }
     for (const QByteArray& message : {QByteArray("reopen please\n"), QByteArray(200, 'x'), QByteArray("REOPEN\n")}) {
@@ -91,14 +83,11 @@ TEST_F(SingleInstanceTest, AStartWhileTheRunningOneQuitsTakesOverOnceItHasEnded)
     ASSERT_TRUE(QTest::qWaitFor([&] { return quitting.hasPendingConnections(); }, 10000));
     while (QLocalSocket* knock = quitting.nextPendingConnection()) delete knock;
 
-    bool knocked = false;
-    const auto result = fromAnotherStart<SingleInstance::Start>([&] { return later.claimOrReopen(20s); }, [&] {
-        knocked = QTest::qWaitFor([&] { return quitting.hasPendingConnections(); }, 10000);
-        quitting.close();
-        holder.closeWriteChannel(); // cat ends, flock releases the lock
-    });
-    EXPECT_TRUE(knocked) << "the later start first asked the running one";
-    EXPECT_EQ(result, SingleInstance::Start::run);
+    auto start = std::async(std::launch::async, [&] { return later.claimOrReopen(20s); });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return quitting.hasPendingConnections(); }, 10000)) << "it first asks the running one";
+    quitting.close();
+    holder.closeWriteChannel(); // cat ends, flock releases the lock
+    EXPECT_EQ(answer(start), SingleInstance::Start::run);
     EXPECT_EQ(later.role(), Role::primary);
     holder.waitForFinished(10000);
 }
