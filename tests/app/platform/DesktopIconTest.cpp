@@ -24,71 +24,50 @@ void writeImage(const fs::path& file, QColor colour) {
 
 void writeTheme(const fs::path& icons, const std::string& name, const std::string& inherits) {
     fs::create_directories(icons / name / "48x48" / "apps");
-    std::ofstream(icons / name / "index.theme") << "[Icon Theme]\nName=" << name << "\n"
-                                                << (inherits.empty() ? "" : "Inherits=" + inherits + "\n")
-                                                << "Directories=48x48/apps\n\n[48x48/apps]\nSize=48\nType=Fixed\n";
+    std::ofstream(icons / name / "index.theme") << "[Icon Theme]\nName=" << name << (inherits.empty() ? "" : "\nInherits=" + inherits)
+                                                << "\nDirectories=48x48/apps\n\n[48x48/apps]\nSize=48\nType=Fixed\n";
 }
 
-fs::path writeEntry(const fs::path& folder, const std::string& id, const std::optional<std::string>& icon) {
-    const fs::path file = folder / id;
-    std::ofstream(file) << "[Desktop Entry]\nType=Application\nName=" << id << "\nExec=true\n"
-                        << (icon ? "Icon=" + *icon + "\n" : "");
-    return file;
-}
-
-class DesktopIconTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        savedPaths = QIcon::themeSearchPaths();
-        savedTheme = QIcon::themeName();
-        const fs::path icons = root.path() / "icons";
-        writeTheme(icons, "hicolor", "");
-        writeTheme(icons, "kestrine-user", "hicolor");
-        writeImage(icons / "hicolor/48x48/apps/blue-app.png", Qt::blue);
-        writeImage(icons / "hicolor/48x48/apps/both-app.png", Qt::blue);
-        writeImage(icons / "kestrine-user/48x48/apps/both-app.png", Qt::green);
-        writeImage(root.path() / "images/red.png", Qt::red);
-        QIcon::setThemeSearchPaths({QString::fromStdString(icons.string())});
-        QIcon::setThemeName("kestrine-user");
-    }
-    void TearDown() override {
-        QIcon::setThemeSearchPaths(savedPaths);
-        QIcon::setThemeName(savedTheme);
-    }
-
+TEST(DesktopIconTest, TheEntrysIconComesFromItsPathOrTheThemeElseTheGenericIcon) {
+    const QStringList savedPaths = QIcon::themeSearchPaths();
+    const QString savedTheme = QIcon::themeName();
     kestrine::testing::TempFolder root;
-    QStringList savedPaths;
-    QString savedTheme;
-};
+    const fs::path icons = root / "icons", red = root / "images/red.png";
+    writeTheme(icons, "hicolor", "");
+    writeTheme(icons, "kestrine-user", "hicolor");
+    writeImage(icons / "hicolor/48x48/apps/blue-app.png", Qt::blue);
+    writeImage(icons / "hicolor/48x48/apps/both-app.png", Qt::blue);
+    writeImage(icons / "kestrine-user/48x48/apps/both-app.png", Qt::green);
+    writeImage(red, Qt::red);
+    QIcon::setThemeSearchPaths({QString::fromStdString(icons.string())});
+    QIcon::setThemeName("kestrine-user");
 
-TEST_F(DesktopIconTest, TheEntrysIconComesFromItsPathOrTheThemeElseTheGenericIcon) {
-    const QColor none; // invalid: anything but the three test colours
-    struct Row {
-        std::optional<std::string> icon;
-        QColor expected;
-    };
-    const Row rows[] = {
-        {(root.path() / "images/red.png").string(), Qt::red},
+    const std::pair<std::optional<std::string>, QColor> rows[] = {
+        {red.string(), Qt::red},
         {"blue-app", Qt::blue},      // only in hicolor: found through the user theme's parent
         {"blue-app.png", Qt::blue},  // a file name where a theme name belongs
         {"both-app", Qt::green},     // the user's theme before hicolor
-        {"no-such-icon", none},
-        {(root.path() / "images/missing.png").string(), none},
-        {std::nullopt, none},
+        {"no-such-icon", QColor()},  // invalid: anything but the three test colours
+        {(root / "images/missing.png").string(), QColor()},
+        {std::nullopt, QColor()},
     };
     int index = 0;
-    for (const auto& row : rows) {
-        const fs::path entry = writeEntry(root.path(), "app" + std::to_string(index++) + ".desktop", row.icon);
+    for (const auto& [icon, expected] : rows) {
+        SCOPED_TRACE(icon.value_or("(no Icon)"));
+        const fs::path entry = root / ("app" + std::to_string(index++) + ".desktop");
+        std::ofstream(entry) << "[Desktop Entry]\nType=Application\nName=App\nExec=true\n"
+                             << (icon ? "Icon=" + *icon + "\n" : "");
         const QImage image = IconStore::render(QString::fromStdString(entry.string()), 64);
-        ASSERT_FALSE(image.isNull());
-        const QColor centre = image.pixelColor(32, 32);
-        if (row.expected.isValid()) {
-            EXPECT_EQ(centre.rgb(), row.expected.rgb()) << row.icon.value_or("(no Icon)");
+        EXPECT_FALSE(image.isNull());
+        const QRgb centre = image.pixelColor(32, 32).rgb();
+        if (expected.isValid()) {
+            EXPECT_EQ(centre, expected.rgb());
         } else {
-            for (QColor colour : {QColor(Qt::red), QColor(Qt::blue), QColor(Qt::green)})
-                EXPECT_NE(centre.rgb(), colour.rgb()) << row.icon.value_or("(no Icon)");
+            for (QColor colour : {QColor(Qt::red), QColor(Qt::blue), QColor(Qt::green)}) EXPECT_NE(centre, colour.rgb());
         }
     }
+    QIcon::setThemeSearchPaths(savedPaths);
+    QIcon::setThemeName(savedTheme);
 }
 
 } // namespace

@@ -2,12 +2,9 @@
 
 // Shared by the dock backend tests. GIO reads XDG_* and GSETTINGS_* once per process and
 // keeps its list of desktop entries, so each test executable sets up its whole world in
-// main() before GIO is first used, and every test starts from a state it writes itself.
+// prepareDocksWorld() before GIO is first used, and every test starts from a state it writes.
 
-#include <cstdlib>
 #include <filesystem>
-#include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +14,7 @@
 #include "core/dock/DockTile.h"
 #include "core/model/PresetApp.h"
 #include "core/support/AtomicFile.h"
+#include "core/system/DockPreferencesError.h"
 
 namespace kestrine {
 inline void PrintTo(const PresetApp& app, std::ostream* out) { *out << "{" << app.id << ", " << app.path << ", " << app.name << "}"; }
@@ -25,24 +23,10 @@ inline void PrintTo(const PresetApp& app, std::ostream* out) { *out << "{" << ap
 namespace kestrine::testing {
 
 /// The temporary folder that holds the process's configuration and data folders.
-inline std::filesystem::path& docksRoot() {
-    static std::filesystem::path root;
-    return root;
-}
+inline std::filesystem::path docksRoot;
 
-/// Creates the temporary folder, lets `prepare` set the environment and write files,
-/// runs the tests and removes the folder.
-inline int runDocksTests(int argc, char** argv, const std::function<void(const std::filesystem::path&)>& prepare) {
-    ::testing::InitGoogleTest(&argc, argv);
-    std::string pattern = (std::filesystem::temp_directory_path() / "kestrine-docks-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) return 2;
-    docksRoot() = pattern;
-    prepare(docksRoot());
-    const int result = RUN_ALL_TESTS();
-    std::error_code ignored;
-    std::filesystem::remove_all(docksRoot(), ignored);
-    return result;
-}
+/// Sets the environment and writes the files of this executable's world (defined once in each).
+void prepareDocksWorld(const std::filesystem::path& root);
 
 /// A desktop entry with the given extra lines.
 inline void writeDesktopEntry(const std::filesystem::path& file, const std::string& name, const std::string& extra = {}) {
@@ -56,9 +40,14 @@ inline std::vector<std::optional<std::string>> identities(const std::vector<plis
     return result;
 }
 
-inline std::vector<DockTile> asTiles(const std::vector<plist::Dictionary>& raw) {
-    return std::vector<DockTile>(raw.begin(), raw.end());
+/// Matches a write that fails with a dock error of `code` that says what is wrong.
+inline auto throwsDockError(DockPreferencesError::Code code) {
+    using namespace ::testing;
+    return Throws<DockPreferencesError>(AllOf(Property(&DockPreferencesError::code, code),
+                                              Property(&DockPreferencesError::detail, Not(IsEmpty()))));
 }
+
+inline std::vector<DockTile> asTiles(const std::vector<plist::Dictionary>& raw) { return {raw.begin(), raw.end()}; }
 
 inline std::vector<plist::Dictionary> asRaw(const std::vector<DockTile>& tiles) {
     std::vector<plist::Dictionary> raw;

@@ -1,0 +1,322 @@
+// The dock stores against the real org.gnome.shell and Plank schemas, through GIO's keyfile
+// backend in a temporary XDG_CONFIG_HOME, with generated desktop entries.
+#define G_SETTINGS_ENABLE_BACKEND
+#include <gio/gio.h>
+#include <gio/gsettingsbackend.h>
+
+#include <map>
+
+#include "app/platform/linux/DesktopEntries.h"
+#include "app/platform/linux/DesktopTiles.h"
+#include "app/platform/linux/gnome/GSettingsFavoritesStore.h"
+#include "app/platform/linux/plank/PlankDockStore.h"
+#include "app/platform/linux/plank/PlankRestarter.h"
+#include "core/dock/DockPlanner.h"
+#include "tests/app/platform/linux/DocksTestSupport.h"
+
+namespace kestrine::testing {
+
+void prepareDocksWorld(const std::filesystem::path& root) {
+    ::setenv("GSETTINGS_BACKEND", "keyfile", 1);
+    ::unsetenv("GSETTINGS_SCHEMA_DIR");
+    ::setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
+    ::setenv("XDG_DATA_HOME", (root / "home-data").c_str(), 1);
+    // The schemas come from the system; the applications from our folder first.
+    ::setenv("XDG_DATA_DIRS", (root / "data").string().append(":/usr/local/share:/usr/share").c_str(), 1);
+    ::setenv("LANGUAGE", "C", 1);
+    for (const std::string name : {"Alpha", "Beta", "Gamma"})
+        writeDesktopEntry(root / "data/applications" / ("org.example." + name + ".desktop"), name);
+    writeDesktopEntry(root / "data/applications/example/delta.desktop", "Delta");
+}
+
+namespace {
+
+namespace fs = std::filesystem;
+using Ids = std::vector<std::optional<std::string>>;
+using Names = std::vector<std::string>;
+const auto none = std::nullopt;
+
+const std::string alphaId = "org.example.Alpha.desktop", betaId = "org.example.Beta.desktop",
+                  gammaId = "org.example.Gamma.desktop", deltaId = "example-delta.desktop"; // example/delta.desktop
+std::string entryPath(const std::string& file) { return (docksRoot / "data/applications" / file).string(); }
+const std::string plankSchema = "net.launchpad.plank.dock.settings", plankPath = "/net/launchpad/plank/docks/dock1/";
+
+/// Sets a string list directly through GSettings (default backend).
+void setList(const std::string& schema, const std::string& path, const char* key, const Names& values) {
+    g_autoptr(GSettings) settings = path.empty() ? g_settings_new(schema.c_str()) : g_settings_new_with_path(schema.c_str(), path.c_str());
+    std::vector<const gchar*> strings;
+    for (const auto& value : values) strings.push_back(value.c_str());
+    strings.push_back(nullptr);
+    ASSERT_TRUE(g_settings_set_strv(settings, key, strings.data()));
+    g_settings_sync();
+}
+void setFavorites(const Names& values) { setList("org.gnome.shell", "", "favorite-apps", values); }
+void setDockItems(const Names& values) { setList(plankSchema, plankPath, "dock-items", values); }
+
+/// What another process reads: `gsettings get` run with this process's environment.
+Names outsideList(const std::string& schemaAndPath, const std::string& key) {
+    g_autofree gchar* text = nullptr;
+    g_spawn_command_line_sync(("gsettings get " + schemaAndPath + " " + key).c_str(), &text, nullptr, nullptr, nullptr);
+    g_autoptr(GVariant) value = g_variant_parse(G_VARIANT_TYPE_STRING_ARRAY, text ? text : "", nullptr, nullptr, nullptr);
+    if (!value) return {"(gsettings printed no list)"};
+    g_autofree const gchar** strings = g_variant_get_strv(value, nullptr);
+    return Names(strings, strings + g_strv_length(const_cast<gchar**>(strings)));
+}
+Names outsideFavorites() { return outsideList("org.gnome.shell", "favorite-apps"); }
+Names outsideDockItems() { return outsideList(plankSchema + ":" + plankPath, "dock-items"); }
+
+/// The presets' applications by desktop ID; those without an entry as the dock has them.
+std::vector<PresetApp> presetOf(const Names& ids, const std::vector<DockTile>& dock = {}) {
+    std::vector<PresetApp> apps;
+    for (const auto& id : ids) {
+        if (auto app = DesktopEntries::lookup(id)) apps.push_back(*app);
+        else for (const auto& app : DockPlanner::apps(dock)) if (app.id == id) apps.push_back(app);
+    }
+    return apps;
+}
+
+TEST(GSettingsFavoritesStore, ReadsEachEntryAsATileAndWritesOrRestoresThemUnchanged) {
+    struct Row { Names stored; Ids identities; Names names, files; }; // files: "" for a tile without a file URL
+    const Row rows[] = {
+        {{alphaId, deltaId}, {alphaId, deltaId}, {"Alpha", "Delta"}, {entryPath(alphaId), entryPath("example/delta.desktop")}},
+        // Repeats and strings that are not desktop IDs keep their place without identity.
+        {{alphaId, "junk", alphaId, "", "x/y.desktop", betaId}, {alphaId, none, none, none, none, betaId},
+         {"Alpha", "?", "?", "?", "?", "Beta"}, {entryPath(alphaId), "", "", "", "", entryPath(betaId)}},
+        // An ID without an installed entry: the ID is its name, and it has no file.
+        {{"gone.desktop", betaId}, {"gone.desktop", betaId}, {"gone.desktop", "Beta"}, {"", entryPath(betaId)}},
+        {{}, {}, {}, {}},
+    };
+    GSettingsFavoritesStore store;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(::testing::PrintToString(row.stored));
+        setFavorites(row.stored);
+        const auto tiles = store.persistentApps();
+        const plist::Dictionary snapshot = store.snapshot();
+        EXPECT_EQ(identities(tiles), row.identities);
+        Names names, files;
+        for (const DockTile& tile : asTiles(tiles)) {
+            names.push_back(tile.displayName());
+            files.push_back(tile.fileURL() ? tile.fileURL()->path : "");
+        }
+        EXPECT_EQ(names, row.names);
+        EXPECT_EQ(files, row.files);
+        setFavorites({gammaId});
+        store.setPersistentApps(tiles);
+        EXPECT_EQ(outsideFavorites(), row.stored);
+        setFavorites({gammaId});
+        store.restore(snapshot);
+        EXPECT_EQ(outsideFavorites(), row.stored);
+    }
+}
+
+// Switches through the planner, as the controller does them.
+TEST(GSettingsFavoritesStore, SwitchesKeepWhatIsNotAnApplicationInPlace) {
+    struct Row { const char* name; Names stored, preset, written; bool settled = true; }; // settled: the same preset again changes nothing
+    const Row rows[] = {
+        {"junk stays at its index", {alphaId, "junk", betaId}, {betaId}, {betaId, "junk"}},
+        // Once the first Alpha is gone, the repeat is the dock's Alpha: the next switch takes it out.
+        {"a repeat stays, once", {alphaId, alphaId, betaId}, {betaId}, {betaId, alphaId}, false},
+        {"an ID without entry moves with the preset", {alphaId, "gone.desktop", betaId},
+         {betaId, "gone.desktop", alphaId}, {betaId, "gone.desktop", alphaId}},
+        {"new applications from the scan", {}, {gammaId, deltaId}, {gammaId, deltaId}},
+    };
+    GSettingsFavoritesStore store;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        setFavorites(row.stored);
+        const auto current = asTiles(store.persistentApps());
+        const auto apps = presetOf(row.preset, current);
+        store.setPersistentApps(asRaw(DockPlanner::plan(current, {}, apps).tiles));
+        EXPECT_EQ(outsideFavorites(), row.written);
+        EXPECT_EQ(DockPlanner::plan(asTiles(store.persistentApps()), {}, apps).changed, !row.settled);
+    }
+}
+
+// A key the administrator locked: a clear error and nothing changed, on both docks.
+TEST(LockedDockSettings, RefuseWritesAndChangeNothing) {
+    const auto folder = docksRoot / "locked", launchers = folder / "launchers";
+    writeFileAtomically(launchers / "alpha.dockitem", "[PlankDockItemPreferences]\nLauncher=file://" + entryPath(alphaId) + "\n");
+    writeFileAtomically(folder / "defaults", "[org/gnome/shell]\nfavorite-apps=['" + alphaId + "']\n"
+                                             "[net/launchpad/plank/docks/dock1]\ndock-items=['alpha.dockitem']\n");
+    writeFileAtomically(folder / "locks", "/org/gnome/shell/favorite-apps\n/net/launchpad/plank/docks/dock1/dock-items\n");
+    // A keyfile backend with the administrator's defaults and locks ("defaults" and "locks", as
+    // /etc/glib-2.0/settings holds them). Its type is registered by its constructor; only its
+    // properties take a defaults folder.
+    g_object_unref(g_keyfile_settings_backend_new((folder / "probe").c_str(), "/", nullptr));
+    GSettingsBackend* backend = G_SETTINGS_BACKEND(g_object_new(g_type_from_name("GKeyfileSettingsBackend"), "filename",
+                                                                (folder / "keyfile").c_str(), "defaults-dir", folder.c_str(), nullptr));
+    GSettingsFavoritesStore gnome(backend);
+    PlankDockStore plank("dock1", launchers, backend);
+    g_object_unref(backend);
+
+    const std::vector gamma{DockTile::make(*DesktopEntries::lookup(gammaId)).raw()};
+    const std::pair<DockPreferencesStore*, std::function<void()>> writes[] = {
+        {&gnome, [&] { gnome.setPersistentApps(gamma); }},
+        {&gnome, [&] { gnome.restore({}); }},
+        {&plank, [&] { plank.setPersistentApps(gamma); }},
+        {&plank, [&] { plank.restore({{"launchers", plist::Dictionary{}}}); }},
+    };
+    for (const auto& [store, write] : writes) {
+        const auto before = store->snapshot();
+        ASSERT_FALSE(before.empty());
+        EXPECT_THAT(write, throwsDockError(DockPreferencesError::Code::writeRefused));
+        EXPECT_EQ(store->snapshot(), before);
+        EXPECT_EQ(identities(store->persistentApps()), Ids{alphaId});
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(launchers), {}), 1);
+}
+
+std::string launcherItem(const std::string& uri, const std::string& extra = {}) {
+    return "[PlankDockItemPreferences]\nLauncher=" + uri + "\n" + extra;
+}
+
+// A Plank dock with every kind of item, its files as written here.
+struct PlankDock {
+    fs::path launchers = PlankDockStore::defaultLaunchersDirectory("dock1");
+    std::map<std::string, std::string> files{
+        {"alpha.dockitem", launcherItem("file://" + entryPath(alphaId), "# arranged by hand\n")},
+        {"beta.dockitem", launcherItem("file://" + entryPath(betaId), "# arranged by hand\n")},
+        {"beta-again.dockitem", launcherItem("file://" + entryPath(betaId))},
+        {"clock.dockitem", launcherItem("docklet://clock")},
+        {"folder.dockitem", launcherItem("file:///tmp")},
+        {"nolauncher.dockitem", "[PlankDockItemPreferences]\nPinned=true\n"},
+        {"garbage.dockitem", std::string("\x01\x02 not a key file [", 20)},
+        // Not listed, and not Gamma: a new Gamma item must not take its name.
+        {"org.example.Gamma.dockitem", launcherItem("docklet://trash")},
+        // Not listed either, but Plank shows it: the dock's last application.
+        {"delta.dockitem", launcherItem("file://" + entryPath("example/delta.desktop"))},
+    };
+    Names items{"alpha.dockitem", "clock.dockitem", "beta.dockitem", "folder.dockitem", "nolauncher.dockitem",
+                "unreadable.dockitem", "garbage.dockitem", "beta-again.dockitem", "ghost.dockitem"};
+
+    /// Without the repeat of Beta: once the first Beta item is taken out, the repeat is the
+    /// dock's Beta and switches treat it so.
+    explicit PlankDock(bool withRepeat = true) {
+        if (!withRepeat) { files.erase("beta-again.dockitem"); std::erase(items, "beta-again.dockitem"); }
+        fs::remove_all(launchers);
+        for (const auto& [name, bytes] : files) writeFileAtomically(launchers / name, bytes);
+        fs::create_directories(launchers / "unreadable.dockitem"); // reading a folder fails
+        setDockItems(items);
+    }
+    std::map<std::string, std::string> filesNow() const {
+        std::map<std::string, std::string> now;
+        for (const auto& entry : fs::directory_iterator(launchers))
+            if (entry.is_regular_file()) now[entry.path().filename().string()] = readFile(entry.path());
+        return now;
+    }
+};
+
+TEST(PlankDockStore, ApplicationsAreTilesAndEveryOtherItemKeepsOnlyItsPlace) {
+    PlankDock dock;
+    PlankDockStore store("dock1", dock.launchers);
+    const auto tiles = store.persistentApps();
+    EXPECT_EQ(identities(tiles), (Ids{alphaId, none, betaId, none, none, none, none, none, none, deltaId, none}));
+    EXPECT_EQ(DockTile(tiles[0]).displayName(), "Alpha");
+    EXPECT_EQ(DockTile(tiles[0]).fileURL()->path, entryPath(alphaId));
+    // Written back as read: the files stay as they were, and every item is listed.
+    store.setPersistentApps(tiles);
+    dock.items.insert(dock.items.end(), {"delta.dockitem", "org.example.Gamma.dockitem"});
+    EXPECT_EQ(outsideDockItems(), dock.items);
+    EXPECT_EQ(dock.filesNow(), dock.files);
+}
+
+// Switches through the planner, one after the other, the tiles taken out kept as the
+// controller keeps them.
+TEST(PlankDockStore, SwitchesWriteMissingItemsAndRemoveTheFilesOfApplicationsTakenOut) {
+    PlankDock dock(false);
+    PlankDockStore store("dock1", dock.launchers);
+    const std::string gamma2 = "org.example.Gamma-2.dockitem";
+    const Names others{"folder.dockitem", "nolauncher.dockitem", "unreadable.dockitem", "garbage.dockitem",
+                       "ghost.dockitem", "org.example.Gamma.dockitem"};
+    auto with = [&](Names head) { return head.insert(head.end(), others.begin(), others.end()), head; };
+    struct Row { Names preset, items, absent; };
+    const Row rows[] = {
+        {{gammaId, alphaId}, with({gamma2, "clock.dockitem", "alpha.dockitem"}), {"beta.dockitem", "delta.dockitem"}},
+        {{betaId, alphaId}, with({"beta.dockitem", "clock.dockitem", "alpha.dockitem"}), {gamma2}},
+        {{}, with({"clock.dockitem"}), {"alpha.dockitem", "beta.dockitem"}},
+        // Items that are not applications keep their index; stored tiles bring their files back.
+        {{alphaId, gammaId, betaId},
+         {"clock.dockitem", "folder.dockitem", "nolauncher.dockitem", "unreadable.dockitem", "garbage.dockitem",
+          "ghost.dockitem", "org.example.Gamma.dockitem", "alpha.dockitem", gamma2, "beta.dockitem"}, {}},
+    };
+    std::vector<DockTile> stored;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(::testing::PrintToString(row.preset));
+        auto plan = DockPlanner::plan(asTiles(store.persistentApps()), stored, presetOf(row.preset));
+        store.setPersistentApps(asRaw(plan.tiles));
+        stored = plan.stored;
+        EXPECT_EQ(outsideDockItems(), row.items);
+        auto now = dock.filesNow();
+        for (const auto& name : row.absent) EXPECT_FALSE(now.contains(name)) << name;
+        if (now.contains(gamma2)) { EXPECT_EQ(now.extract(gamma2).mapped(), launcherItem("file://" + entryPath(gammaId))); }
+        for (const auto& [name, bytes] : now) EXPECT_EQ(bytes, dock.files.at(name)) << "comes back as it was: " << name;
+    }
+}
+
+TEST(PlankDockStore, RestoreBringsBackTheItemsAndEveryLauncherFile) {
+    PlankDock dock;
+    PlankDockStore store("dock1", dock.launchers);
+    const plist::Dictionary snapshot = store.snapshot();
+    store.setPersistentApps(asRaw(DockPlanner::plan(asTiles(store.persistentApps()), {}, presetOf({deltaId})).tiles));
+    fs::remove(dock.launchers / "clock.dockitem");
+    writeFileAtomically(dock.launchers / "alpha.dockitem", "changed");
+    ASSERT_NE(dock.filesNow(), dock.files);
+    store.restore(snapshot);
+    EXPECT_EQ(outsideDockItems(), dock.items);
+    EXPECT_EQ(dock.filesNow(), dock.files);
+    // The files come back in another order than the dock's: a running Plank needs a restart.
+    auto order = dock.items;
+    order.insert(order.end(), {"delta.dockitem", "org.example.Gamma.dockitem"});
+    EXPECT_EQ(store.orderToRestartFor(), order);
+}
+
+// A running Plank drops the items whose files go and appends those whose files appear, in
+// the order they appear; any other order waits for a restart, which stores it again.
+TEST(PlankDockStore, OnlyAnOrderPlankCannotReachByItselfWaitsForARestart) {
+    const fs::path launchers = PlankDockStore::defaultLaunchersDirectory("dock1");
+    fs::remove_all(launchers);
+    for (const auto& [name, id] : {std::pair{"alpha", alphaId}, {"beta", betaId}, {"gamma", gammaId}})
+        writeFileAtomically(launchers / (std::string(name) + ".dockitem"), launcherItem("file://" + entryPath(id)));
+    writeFileAtomically(launchers / "clock.dockitem", launcherItem("docklet://clock"));
+    setDockItems({"alpha.dockitem", "beta.dockitem", "clock.dockitem", "gamma.dockitem"});
+    PlankDockStore store("dock1", launchers);
+    std::map<std::string, plist::Dictionary> tiles; // each item's tile, its file's bytes with it
+    for (const auto& tile : store.persistentApps()) tiles[*DesktopTiles::stringValue(tile, PlankDockStore::itemFileKey)] = tile;
+
+    const std::pair<Names, bool> rows[] = { // written in this order, one after the other; a restart?
+        {{"alpha.dockitem", "beta.dockitem", "clock.dockitem", "gamma.dockitem"}, false}, // as it is
+        {{"alpha.dockitem", "clock.dockitem", "gamma.dockitem"}, false},                  // one taken out
+        {{"alpha.dockitem", "clock.dockitem", "gamma.dockitem", "beta.dockitem"}, false}, // one added at the end
+        {{"gamma.dockitem", "alpha.dockitem", "clock.dockitem", "beta.dockitem"}, true},  // moved
+        {{"gamma.dockitem", "alpha.dockitem", "clock.dockitem"}, false},
+        {{"gamma.dockitem", "beta.dockitem", "alpha.dockitem", "clock.dockitem"}, true}, // added in between
+        {{"clock.dockitem"}, false},
+        {{"beta.dockitem", "clock.dockitem", "alpha.dockitem"}, true}, // added, the first before the docklet
+    };
+    for (const auto& [items, restart] : rows) {
+        SCOPED_TRACE(::testing::PrintToString(items));
+        std::vector<plist::Dictionary> written;
+        for (const auto& name : items) written.push_back(tiles.at(name));
+        store.setPersistentApps(written);
+        ASSERT_EQ(outsideDockItems(), items);
+        EXPECT_EQ(store.orderToRestartFor(), restart ? std::optional(items) : std::nullopt);
+        if (!restart) continue;
+        // What a running Plank writes back meanwhile gives way to the order asked for.
+        setDockItems({"clock.dockitem"});
+        store.reassertOrder();
+        EXPECT_EQ(outsideDockItems(), items);
+        EXPECT_EQ(store.orderToRestartFor(), std::nullopt);
+    }
+}
+
+TEST(PlankRestarter, KnowsTheDockAPlankShowsFromItsArguments) {
+    const std::pair<Names, std::string> rows[] = {
+        {{"plank"}, "dock1"}, {{"/usr/bin/plank", "-n", "dock2"}, "dock2"}, {{"plank", "--name", "work"}, "work"},
+        {{"plank", "--name=work"}, "work"}, {{"plank", "-nwork"}, "work"},
+        {{"plank", "--verbose", "-n"}, "dock1"}, // no name after the option
+    };
+    for (const auto& [arguments, dock] : rows) EXPECT_EQ(PlankRestarter::dockOf(arguments), dock) << ::testing::PrintToString(arguments);
+}
+
+} // namespace
+} // namespace kestrine::testing
