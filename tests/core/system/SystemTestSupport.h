@@ -18,8 +18,6 @@
 
 namespace kestrine::testing {
 
-using TemporaryFolder = TempFolder;
-
 /// Sets TZ for the lifetime of the object.
 class ScopedTimeZone {
 public:
@@ -38,7 +36,7 @@ private:
     std::optional<std::string> old_;
 };
 
-/// A clock that starts at a fixed moment and moves only when told to.
+/// A clock that moves only when told to.
 struct ManualClock {
     std::chrono::system_clock::time_point now;
     std::chrono::system_clock::time_point operator()() const { return now; }
@@ -69,14 +67,12 @@ struct CountingRestarter : DockRestarter {
 
 /// A Dock domain holding these tiles, a folder tile on the other side and keys of its own.
 inline plist::Dictionary dockWith(const std::vector<plist::Dictionary>& tiles) {
-    plist::Array array;
-    for (auto& t : tiles) array.emplace_back(t);
-    return {{"persistent-apps", plist::Value(array)},
-            {"persistent-others",
-             plist::Value(plist::Array{plist::Value(plist::Dictionary{{"tile-type", plist::Value("directory-tile")}})})},
-            {"tilesize", plist::Value(51.0)},
-            {"mod-count", plist::Value(412)},
-            {"trash-full", plist::Value(true)}};
+    using plist::Value;
+    return {{"persistent-apps", Value(plist::Array(tiles.begin(), tiles.end()))},
+            {"persistent-others", Value(plist::Array{Value(plist::Dictionary{{"tile-type", Value("directory-tile")}})})},
+            {"tilesize", Value(51.0)},
+            {"mod-count", Value(412)},
+            {"trash-full", Value(true)}};
 }
 
 } // namespace kestrine::testing
