@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "SystemTestSupport.h"
+#include "DockFixtures.h"
 
 using namespace kestrine;
 using namespace kestrine::testing;

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include "DockFixtures.h"
-#include "SystemTestSupport.h"
 
 using namespace kestrine;
 using namespace kestrine::testing;

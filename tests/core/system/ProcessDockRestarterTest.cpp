@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "SystemTestSupport.h"
+#include "DockFixtures.h"
 
 extern char** environ;
 
