@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "DockFixtures.h"
+#include "tests/core/support/Unprivileged.h"
 
 using namespace kestrine;
 using namespace kestrine::testing;
@@ -166,12 +167,16 @@ TEST_F(PlistFileDockStoreTest, FailedWritesThrowAndAreNotReportedLaterAsStored) 
     EXPECT_THROW(blocked.restore({{"show-recents", Value(false)}}), DockPreferencesError);
     EXPECT_EQ(readFile(home / "blocked"), "a file");
 
-    // A domain path that cannot be read (a folder with content) is never written over.
-    writeFileAtomically(file / "inside", "kept");
-    PlistFileDockStore unreadable(file);
-    EXPECT_TRUE(unreadable.persistentApps().empty());
-    EXPECT_THROW(unreadable.setShowRecents(false), DockPreferencesError);
-    EXPECT_EQ(readFile(file / "inside"), "kept");
+    // A domain file that cannot be read is never written over, though it could be replaced.
+    writeFileAtomically(file, "kept");
+    asOrdinaryUser(home.path(), [&] {
+        fs::permissions(file, fs::perms::owner_write);
+        PlistFileDockStore unreadable(file);
+        EXPECT_TRUE(unreadable.persistentApps().empty());
+        EXPECT_THROW(unreadable.setShowRecents(false), DockPreferencesError);
+        fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+        EXPECT_EQ(readFile(file), "kept");
+    });
 }
 
 TEST_F(PlistFileDockStoreTest, DefaultLocationFollowsAnAbsoluteXDGConfigHomeElseHome) {
