@@ -7,102 +7,83 @@
 
 #include <cmath>
 #include <limits>
-#include <thread>
-#include <vector>
 
 using namespace kestrine;
+using plist::Dictionary;
 using plist::Value;
 
 namespace {
 
-DockTile withData(plist::Dictionary tileData, plist::Dictionary top = {}) {
+DockTile withData(Dictionary tileData, Dictionary top = {}) {
     top["tile-data"] = Value(std::move(tileData));
     return DockTile(std::move(top));
 }
 
 Value fileData(const std::string& url) {
-    return Value(plist::Dictionary{{"_CFURLString", Value(url)}, {"_CFURLStringType", Value(15)}});
+    return Value(Dictionary{{"_CFURLString", Value(url)}, {"_CFURLStringType", Value(15)}});
 }
+
+plist::Data bytes(const std::string& s) { return plist::Data(s.begin(), s.end()); }
 
 } // namespace
 
-TEST(DockTileIdentity, BundleIdentifierThenURLThenLabelAndNoneForAnEmptyLabel) {
-    auto full = withData({{"bundle-identifier", Value("com.example.mail")},
-                          {"file-data", fileData("file:///Applications/Mail.app/")},
-                          {"file-label", Value("Mail")}});
-    EXPECT_EQ(full.identity(), "com.example.mail");
-    EXPECT_EQ(full.anchorKey(), "com.example.mail");
-
-    auto emptyBundle = withData({{"bundle-identifier", Value("")},
-                                 {"file-data", fileData("file:///Applications/Foo.app/")},
-                                 {"file-label", Value("Foo")}});
-    EXPECT_FALSE(emptyBundle.bundleIdentifier());
-    EXPECT_EQ(emptyBundle.identity(), "url:file:///Applications/Foo.app/");
-    EXPECT_EQ(withData({{"file-label", Value("Downloads")}}).identity(), "label:Downloads");
-
-    auto emptyLabel = withData({{"file-label", Value("")}, {"file-data", fileData("file:///A.app/")}});
-    EXPECT_EQ(emptyLabel.identity(), "url:file:///A.app/");
-    EXPECT_FALSE(withData({{"file-label", Value("")}}).identity());
-    EXPECT_FALSE(withData({{"file-label", Value("")}}).anchorKey());
+TEST(DockTile, IdentityAnchorKeyAndDisplayNameFallBackInOrderAndIgnoreWrongTypes) {
+    struct Row {
+        const char* name;
+        DockTile tile;
+        const char* identity; // nullptr: none
+        const char* anchor;   // nullptr: none
+        const char* display;
+    };
+    const Row rows[] = {
+        {"bundle id first", withData({{"bundle-identifier", Value("com.example.mail")},
+                                      {"file-data", fileData("file:///Applications/Mail.app/")},
+                                      {"file-label", Value("Mail")}}),
+         "com.example.mail", "com.example.mail", "Mail"},
+        {"empty bundle id: URL", withData({{"bundle-identifier", Value("")},
+                                           {"file-data", fileData("file:///Applications/Foo.app/")}}),
+         "url:file:///Applications/Foo.app/", "url:file:///Applications/Foo.app/", "Foo"},
+        {"label", withData({{"file-label", Value("Downloads")}}), "label:Downloads", "label:Downloads", "Downloads"},
+        {"empty label: URL, shown empty", withData({{"file-label", Value("")}, {"file-data", fileData("file:///A.app/")}}),
+         "url:file:///A.app/", "url:file:///A.app/", ""},
+        {"empty label alone", withData({{"file-label", Value("")}}), nullptr, nullptr, ""},
+        {"URL name decoded", withData({{"file-data", fileData("file:///Applications/Foo%20Bar.app/")}}),
+         "url:file:///Applications/Foo%20Bar.app/", "url:file:///Applications/Foo%20Bar.app/", "Foo Bar"},
+        {"bundle id shown", withData({{"bundle-identifier", Value("com.x")}}), "com.x", "com.x", "com.x"},
+        {"GUID", DockTile(Dictionary{{"GUID", Value(4021)}}), nullptr, "guid:4021", "?"},
+        {"real GUID truncated", DockTile(Dictionary{{"GUID", Value(7.9)}}), nullptr, "guid:7", "?"},
+        {"string GUID", DockTile(Dictionary{{"GUID", Value("4021")}}), nullptr, nullptr, "?"},
+        {"boolean GUID", DockTile(Dictionary{{"GUID", Value(true)}}), nullptr, nullptr, "?"},
+        {"GUID read at the top only", withData({{"GUID", Value(1)}}), nullptr, nullptr, "?"},
+        {"tile-data not a dictionary", DockTile(Dictionary{{"tile-data", Value("oops")}, {"GUID", Value(8)}}), nullptr,
+         "guid:8", "?"},
+        {"values of wrong types", withData({{"bundle-identifier", Value(42)},
+                                            {"file-label", Value(plist::Array{Value("x")})},
+                                            {"file-data", Value("file:///Applications/Foo.app/")}}),
+         nullptr, nullptr, "?"},
+        {"URL not a string", withData({{"file-data", Value(Dictionary{{"_CFURLString", Value(5)}})},
+                                       {"file-label", Value("L")}}),
+         "label:L", "label:L", "L"},
+        {"path instead of URL", withData({{"file-data", fileData("/Applications/Foo Bar.app")},
+                                          {"file-label", Value("Foo")}}),
+         "label:Foo", "label:Foo", "Foo"},
+    };
+    auto text = [](const char* s) { return s ? std::optional<std::string>(s) : std::nullopt; };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        EXPECT_EQ(r.tile.identity(), text(r.identity));
+        EXPECT_EQ(r.tile.anchorKey(), text(r.anchor));
+        EXPECT_EQ(r.tile.displayName(), r.display);
+    }
 }
 
-TEST(DockTileIdentity, AnIntegralGUIDGivesOnlyAnAnchorKey) {
-    DockTile tile(plist::Dictionary{{"GUID", Value(4021)}});
-    EXPECT_FALSE(tile.identity());
-    EXPECT_EQ(tile.anchorKey(), "guid:4021");
-    EXPECT_EQ(tile.displayName(), "?");
-
-    EXPECT_EQ(DockTile(plist::Dictionary{{"GUID", Value(-12)}}).anchorKey(), "guid:-12");
-    EXPECT_EQ(DockTile(plist::Dictionary{{"GUID", Value(7.9)}}).guid(), 7);
-    EXPECT_FALSE(DockTile(plist::Dictionary{{"GUID", Value("4021")}}).guid());
-    EXPECT_FALSE(DockTile(plist::Dictionary{{"GUID", Value(true)}}).anchorKey());
-    // "GUID" is read at the top level only.
-    EXPECT_FALSE(withData({{"GUID", Value(1)}}).guid());
-}
-
-TEST(DockTileReading, ValuesOfTheWrongTypeCountAsMissing) {
-    DockTile stringData(plist::Dictionary{{"tile-data", Value("oops")}, {"GUID", Value(8)}});
-    EXPECT_FALSE(stringData.bundleIdentifier());
-    EXPECT_FALSE(stringData.label());
-    EXPECT_FALSE(stringData.fileURL());
-    EXPECT_FALSE(stringData.identity());
-    EXPECT_EQ(stringData.anchorKey(), "guid:8");
-    EXPECT_EQ(stringData.displayName(), "?");
-
-    auto wrongTypes = withData({{"bundle-identifier", Value(42)},
-                                {"file-label", Value(plist::Array{Value("x")})},
-                                {"file-data", Value("file:///Applications/Foo.app/")}});
-    EXPECT_FALSE(wrongTypes.identity());
-
-    auto urlNotString = withData({{"file-data", Value(plist::Dictionary{{"_CFURLString", Value(5)}})},
-                                  {"file-label", Value("L")}});
-    EXPECT_EQ(urlNotString.identity(), "label:L");
-
-    // URL text, not a path: a space makes it unparseable.
-    auto badURL = withData({{"file-data", fileData("/Applications/Foo Bar.app")}, {"file-label", Value("Foo")}});
-    EXPECT_FALSE(badURL.fileURL());
-    EXPECT_EQ(badURL.identity(), "label:Foo");
-}
-
-TEST(DockTileDisplayName, LabelEvenEmptyThenURLNameThenIdentity) {
-    EXPECT_EQ(withData({{"file-data", fileData("file:///Applications/Foo%20Bar.app/")}}).displayName(), "Foo Bar");
-    EXPECT_EQ(withData({{"bundle-identifier", Value("com.x")}}).displayName(), "com.x");
-    EXPECT_EQ(withData({{"file-label", Value("")}, {"file-data", fileData("file:///A.app/")}}).displayName(), "");
-}
-
-TEST(DockTileMake, BuildsAFileTileThatKeepsTheAppIdentity) {
+TEST(DockTile, MakeBuildsAFileTileThatKeepsTheAppIdentity) {
     PresetApp mail("com.example.mail", "/Applications/Mail.app", "Mail");
     auto tile = DockTile::make(mail);
-    plist::Dictionary expected{
-        {"tile-type", Value("file-tile")},
-        {"tile-data", Value(plist::Dictionary{{"bundle-identifier", Value("com.example.mail")},
-                                              {"file-label", Value("Mail")},
-                                              {"file-data", fileData("file:///Applications/Mail.app/")}})},
-    };
-    EXPECT_EQ(tile.raw(), expected);
-    EXPECT_FALSE(tile.guid());
-    EXPECT_EQ(tile.identity(), mail.id);
-
+    EXPECT_EQ(tile.raw(), (Dictionary{{"tile-type", Value("file-tile")},
+                                      {"tile-data", Value(Dictionary{{"bundle-identifier", Value("com.example.mail")},
+                                                                     {"file-label", Value("Mail")},
+                                                                     {"file-data", fileData("file:///Applications/Mail.app/")}})}}));
     auto unbundled = PresetApp::make(std::nullopt, "/Applications/Foo Bar.app", "Foo Bar");
     auto made = DockTile::make(unbundled);
     EXPECT_FALSE(made.raw().at("tile-data").find("bundle-identifier"));
@@ -110,110 +91,74 @@ TEST(DockTileMake, BuildsAFileTileThatKeepsTheAppIdentity) {
     EXPECT_EQ(made.displayName(), "Foo Bar");
 }
 
-TEST(DockTileEquality, StructuralElseAfterAnXMLRoundTrip) {
-    plist::Dictionary base{{"tile-type", Value("file-tile")}, {"GUID", Value(1)}};
-    EXPECT_EQ(DockTile(base), DockTile(base));
-    auto extra = base;
-    extra["x"] = Value(false);
-    EXPECT_NE(DockTile(base), DockTile(extra));
-    // XML keeps whole seconds of a date, so these differ only before the round trip.
-    auto early = base, late = base;
-    early["when"] = Value(plist::Date{1000.0});
-    late["when"] = Value(plist::Date{1000.25});
-    EXPECT_EQ(DockTile(early), DockTile(late));
-    late["when"] = Value(plist::Date{1001.0});
-    EXPECT_NE(DockTile(early), DockTile(late));
-    // A real and an integer of the same value stay different types in XML.
-    auto real = base;
-    real["GUID"] = Value(1.0);
-    EXPECT_NE(DockTile(base), DockTile(real));
-}
-
-TEST(DockTileEquality, UnserialisableTilesAreEqualOnlyWhenIdenticalAndFailEveryEncode) {
-    DockTile bad(plist::Dictionary{{"n", Value(std::numeric_limits<std::uint64_t>::max())}});
-    EXPECT_EQ(bad, DockTile(bad.raw()));
-    auto other = bad.raw();
-    other["m"] = Value(1);
-    EXPECT_NE(bad, DockTile(other));
-    EXPECT_NE(DockTile(other), bad);
-    EXPECT_THROW(bad.encode(), plist::PlistError);
-    DockTile copy = bad;
-    EXPECT_THROW(copy.encode(), plist::PlistError);
-    EXPECT_THROW(bad.encode(), plist::PlistError);
-}
-
-TEST(DockTileCoding, RoundTripsEveryValueType) {
-    DockTile tile(plist::Dictionary{
-        {"GUID", Value(std::int64_t{-5})},
-        {"tile-data", Value(plist::Dictionary{{"book", Value(plist::Data{0, 1, 2, 0xFF})},
-                                              {"when", Value(plist::Date{123.5})},
-                                              {"ratio", Value(0.1)},
-                                              {"flag", Value(true)},
-                                              {"list", Value(plist::Array{Value(1), Value(plist::Array{})})},
-                                              {"name", Value("Ünïcode ✓")}})},
-    });
-    auto bytes = tile.encode();
-    ASSERT_GE(bytes.size(), 8u);
-    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 8), "bplist00");
-    auto decoded = DockTile::decode(bytes);
-    EXPECT_EQ(decoded.raw(), tile.raw());
-
-    auto xml = plist::toXML(Value(plist::Dictionary{{"k", Value("v")}}));
-    EXPECT_EQ(DockTile::decode(plist::Data(xml.begin(), xml.end())).raw().at("k"), Value("v"));
-}
-
-TEST(DockTileCoding, DecodingRejectsNonDictionariesAndGarbage) {
-    auto array = plist::toBinary(Value(plist::Array{Value(1)}));
-    try {
-        DockTile::decode(plist::Data(array.begin(), array.end()));
-        FAIL() << "decoded an array";
-    } catch (const TileDecodingError& e) {
-        EXPECT_STREQ(e.what(), "Tile is not a dictionary");
+TEST(DockTile, EqualityIsByDictionaryElseAfterAnXMLRoundTrip) {
+    const Dictionary base{{"tile-type", Value("file-tile")}, {"GUID", Value(1)}};
+    auto with = [](Dictionary d, const char* key, Value v) {
+        d.insert_or_assign(key, std::move(v));
+        return d;
+    };
+    const Dictionary bad{{"n", Value(std::numeric_limits<std::uint64_t>::max())}}; // no XML form
+    const Dictionary nan{{"tile-data", Value(Dictionary{{"file-label", Value("Mail")}})}, {"ratio", Value(std::nan(""))}};
+    const std::string nanXML = plist::toXML(Value(nan));
+    struct Row {
+        const char* name;
+        Dictionary a, b;
+        bool equal;
+    };
+    const Row rows[] = {
+        {"same", base, base, true},
+        {"extra key", base, with(base, "x", Value(false)), false},
+        {"dates equal in whole seconds", with(base, "when", Value(plist::Date{1000.0})),
+         with(base, "when", Value(plist::Date{1000.25})), true},
+        {"dates a second apart", with(base, "when", Value(plist::Date{1000.0})),
+         with(base, "when", Value(plist::Date{1001.0})), false},
+        {"real and integer", base, with(base, "GUID", Value(1.0)), false},
+        {"unserialisable, same", bad, bad, true},
+        {"unserialisable, different", bad, with(bad, "m", Value(1)), false},
+        {"NaN read back from XML", nan, DockTile::decode(bytes(nanXML)).raw(), true},
+        {"NaN, different", nan, Dictionary{{"ratio", Value(std::nan(""))}}, false},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        EXPECT_EQ(DockTile(r.a) == DockTile(r.b), r.equal);
+        EXPECT_EQ(DockTile(r.b) == DockTile(r.a), r.equal);
     }
-    auto text = plist::toBinary(Value("just a string"));
-    EXPECT_THROW(DockTile::decode(plist::Data(text.begin(), text.end())), TileDecodingError);
-    auto good = DockTile(plist::Dictionary{{"a", Value(1)}}).encode();
-    good.resize(good.size() - 3);
-    EXPECT_THROW(DockTile::decode(good), plist::PlistError);
-    EXPECT_THROW(DockTile::decode({}), plist::PlistError);
 }
 
-TEST(DockTileCoding, AKeptEncodingFollowsItsDictionaryThroughCopiesAndAssignment) {
-    DockTile tile = withData({{"file-label", Value("Mail")}, {"book", Value(plist::Data(300, 7))}});
-    const std::string binary = plist::toBinary(Value(tile.raw()));
-    const plist::Data bytes(binary.begin(), binary.end());
-    EXPECT_EQ(tile.encode(), bytes);
+TEST(DockTile, EncodingRoundTripsEveryValueTypeFollowsCopiesAndDecodingRefusesWhatIsNotATile) {
+    DockTile tile(Dictionary{
+        {"GUID", Value(std::int64_t{-5})},
+        {"tile-data", Value(Dictionary{{"book", Value(plist::Data{0, 1, 2, 0xFF})},
+                                       {"when", Value(plist::Date{123.5})},
+                                       {"ratio", Value(0.1)},
+                                       {"flag", Value(true)},
+                                       {"list", Value(plist::Array{Value(1), Value(plist::Array{})})},
+                                       {"name", Value("Ünïcode ✓")}})},
+    });
+    EXPECT_EQ(tile.encode(), bytes(plist::toBinary(Value(tile.raw()))));
+    EXPECT_EQ(DockTile::decode(tile.encode()).raw(), tile.raw());
+    EXPECT_EQ(DockTile::decode(bytes(plist::toXML(Value(Dictionary{{"k", Value("v")}})))).raw().at("k"), Value("v"));
+
+    // An assigned copy encodes what it now holds; the source keeps its own encoding.
+    const plist::Data before = tile.encode();
     DockTile copy = tile;
     DockTile other = withData({{"file-label", Value("Notes")}});
-    EXPECT_NE(other.encode(), bytes);
     copy = other;
-    EXPECT_EQ(copy.encode(), other.encode());
-    EXPECT_EQ(tile.encode(), bytes);
-}
+    EXPECT_EQ(copy.encode(), bytes(plist::toBinary(Value(other.raw()))));
+    EXPECT_EQ(tile.encode(), before);
 
-TEST(DockTileCoding, EqualityIsByDictionaryNotByEncoding) {
-    // The same dictionary read from XML and from binary bytes, one tile encoded already
-    // and one not: equal. A NaN equals itself either way.
-    plist::Dictionary raw{{"tile-data", Value(plist::Dictionary{{"file-label", Value("Mail")}})},
-                          {"ratio", Value(std::nan(""))}};
-    auto xml = plist::toXML(Value(raw));
-    DockTile fromXML = DockTile::decode(plist::Data(xml.begin(), xml.end()));
-    DockTile built(raw);
-    DockTile fromBinary = DockTile::decode(built.encode());
-    EXPECT_EQ(fromXML, fromBinary);
-    EXPECT_EQ(fromBinary, built);
-    EXPECT_EQ(fromBinary.encode(), built.encode());
-    EXPECT_FALSE(fromXML == DockTile(plist::Dictionary{{"ratio", Value(std::nan(""))}}));
-}
+    // A tile that cannot be serialised fails every encode, its copies too.
+    DockTile bad(Dictionary{{"n", Value(std::numeric_limits<std::uint64_t>::max())}});
+    EXPECT_THROW(bad.encode(), plist::PlistError);
+    DockTile badCopy = bad;
+    EXPECT_THROW(badCopy.encode(), plist::PlistError);
+    EXPECT_THROW(bad.encode(), plist::PlistError);
 
-TEST(DockTileCoding, CopiesEncodeFromManyThreadsAtOnce) {
-    DockTile tile = withData({{"file-label", Value("Mail")}, {"book", Value(plist::Data(2000, 1))}});
-    std::vector<DockTile> copies(8, tile);
-    std::vector<const plist::Data*> seen(copies.size());
-    std::vector<std::thread> threads;
-    for (std::size_t i = 0; i < copies.size(); ++i)
-        threads.emplace_back([&, i] { seen[i] = &copies[i].encode(); });
-    for (auto& thread : threads) thread.join();
-    for (const auto* bytes : seen) EXPECT_EQ(bytes, &tile.encode());
-    EXPECT_EQ(DockTile::decode(tile.encode()), tile);
+    // Decoding refuses what is not a dictionary, and garbage.
+    EXPECT_THROW(DockTile::decode(bytes(plist::toBinary(Value(plist::Array{Value(1)})))), TileDecodingError);
+    EXPECT_THROW(DockTile::decode(bytes(plist::toBinary(Value("just a string")))), TileDecodingError);
+    auto truncated = DockTile(Dictionary{{"a", Value(1)}}).encode();
+    truncated.resize(truncated.size() - 3);
+    EXPECT_THROW(DockTile::decode(truncated), plist::PlistError);
+    EXPECT_THROW(DockTile::decode({}), plist::PlistError);
 }

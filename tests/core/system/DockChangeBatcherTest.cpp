@@ -18,6 +18,7 @@ protected:
     std::unique_ptr<DockChangeBatcher> batcher;
     std::string work;
 
+    /// A Dock of a, b, c; the presets Home (default, active) and Work (c).
     void SetUp() override {
         system->setDock({appTile("a", 1), appTile("b", 2), appTile("c", 3)});
         controller = makeController(system);
@@ -26,10 +27,7 @@ protected:
         batcher = std::make_unique<DockChangeBatcher>(controller);
         system->log.clear();
     }
-
-    long count(const std::string& call) const {
-        return std::count(system->log.calls.begin(), system->log.calls.end(), call);
-    }
+    long count(const std::string& call) const { return std::count(system->log.calls.begin(), system->log.calls.end(), call); }
 };
 
 } // namespace

@@ -1,10 +1,17 @@
-// The controller over the real file-backed ports in a temporary home: the Dock's domain
-// file, the backup folder and the state file.
+// Faults only real files show, under the controller over the real file-backed ports in a
+// temporary home (the Dock's domain file, the backup folder and the state file): a writer
+// killed in the middle of a save, Dock entries and preferences that are not what they
+// should be.
+
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include "DockFixtures.h"
-#include "SystemTestSupport.h"
+#include "core/dock/OriginalDockUnreadableError.h"
 #include "core/model/JSONFileStateStorage.h"
 #include "core/system/FileDockBackupStore.h"
 #include "core/system/PlistFileDockStore.h"
@@ -22,114 +29,130 @@ using Calls = std::vector<std::string>;
 
 class DockControllerFilesTest : public ::testing::Test {
 protected:
-    TemporaryFolder home;
-    fs::path domain = home / "config/com.apple.dock.plist";
-    fs::path support = home / "data/Kestrine";
-    fs::path stateFile = support / "state.json";
-    fs::path backups = support / "Backups";
-    ManualClock clock{sampleMoment()};
-    std::shared_ptr<int> restarts = std::make_shared<int>(0);
+    TempFolder home;
+    fs::path domain = home / "config/com.apple.dock.plist", stateFile = home / "data/state.json";
+    fs::path backups = home / "data/Backups";
+    // Every reading moves one second on, so that no two backups share a name.
+    WallClock clock = [now = std::make_shared<std::chrono::system_clock::time_point>(sampleMoment())] {
+        return *now += std::chrono::seconds(1);
+    };
 
-    std::unique_ptr<DockController> controller() {
-        return std::make_unique<DockController>(
-            std::make_unique<PlistFileDockStore>(domain, [this] { return clock(); }),
-            std::make_unique<CountingRestarter>(restarts),
-            std::make_unique<FileDockBackupStore>(backups, 20, [this] { return clock(); }),
-            std::make_unique<JSONFileStateStorage>(stateFile));
+    /// A controller after its first start over a Dock domain of these bytes.
+    std::unique_ptr<DockController> started(const std::string& domainBytes) {
+        fs::remove_all(home / "config");
+        fs::remove_all(home / "data");
+        writeFileAtomically(domain, domainBytes);
+        auto c = std::make_unique<DockController>(
+            std::make_unique<PlistFileDockStore>(domain, clock), std::make_unique<FakeRestarter>(std::make_shared<FakeSystem>()),
+            std::make_unique<FileDockBackupStore>(backups, 20, clock), std::make_unique<JSONFileStateStorage>(stateFile));
+        c->bootstrap("Home", "🏠");
+        return c;
     }
-
-    AppState savedState() { return JSONFileStateStorage(stateFile).load(); }
-    std::vector<DockTile> dockTiles() {
-        std::vector<DockTile> out;
-        for (auto& raw : PlistFileDockStore(domain).persistentApps()) out.emplace_back(raw);
-        return out;
+    Calls dockIDs() {
+        std::vector<DockTile> tiles;
+        for (auto& raw : PlistFileDockStore(domain).persistentApps()) tiles.emplace_back(raw);
+        return tileIDs(tiles);
     }
-    std::size_t historyCount() { return FileDockBackupStore(backups, 20).history().size(); }
 };
 
 } // namespace
 
-TEST_F(DockControllerFilesTest, ActivationRemovesTilesAndAnotherBringsThemBackByteIdentical) {
-    const Dictionary initial = dockWith({appTile("a", 1), appTile("b", 2), appTile("c", 3)});
-    writeDictionary(domain, initial);
-    auto c = controller();
-    c->bootstrap("Home", "🏠");
-    const std::string small = c->createPreset("Small", std::nullopt, apps({"c", "a"})).id;
+TEST_F(DockControllerFilesTest, TemporaryFileOfAWriterKilledAtTheFileSizeLimitDoesNotStopTheNextSave) {
+    AppState first, second;
+    first.activePresetID = "first";
+    second.presets = {makePreset("default", "Home", apps({"a", "b", "c", "d", "e", "f", "g"}), true)};
+    JSONFileStateStorage storage(stateFile);
+    storage.save(first);
+    // A forked child draws the same temporary names as this process: its first is this
+    // process's next one. It is killed by SIGXFSZ in the middle of writing that file.
+    std::fflush(stdout);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const rlimit noCore{0, 0}, small{16, 16};
+        ::setrlimit(RLIMIT_CORE, &noCore);
+        ::setrlimit(RLIMIT_FSIZE, &small);
+        ::signal(SIGXFSZ, SIG_DFL);
+        storage.save(second);
+        ::_exit(0);
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ) << "status " << status;
+    auto temporaries = [&] {
+        std::size_t n = 0;
+        for (auto& entry : fs::directory_iterator(stateFile.parent_path()))
+            n += entry.path().filename().string().rfind("state.json.tmp-", 0) == 0;
+        return n;
+    };
+    ASSERT_EQ(temporaries(), 1u);
+    EXPECT_EQ(storage.load(), first) << "the file holds the whole old state";
 
-    EXPECT_EQ(c->activate(small), (ApplyResult{true, true}));
-    Dictionary written = readDictionary(domain);
-    EXPECT_EQ(tileIDs(dockTiles()), (Calls{"c", "a"}));
-    for (auto key : {"persistent-others", "tilesize", "mod-count", "trash-full"}) EXPECT_EQ(written.at(key), initial.at(key)) << key;
-    AppState saved = savedState();
-    EXPECT_EQ(saved.activePresetID, small);
-    EXPECT_EQ(saved.storedTiles, (std::vector<DockTile>{DockTile(appTile("b", 2))}));
-    Dictionary original = readDictionary(backups / "original.plist");
-    EXPECT_EQ(original.at("persistent-apps"), initial.at("persistent-apps"));
-    EXPECT_EQ(original.at("show-recents"), Value(true));
-    EXPECT_EQ(original.count("tilesize"), 0u) << "a backup holds only the Dock keys";
-    EXPECT_EQ(historyCount(), 1u);
-    EXPECT_EQ(*restarts, 1);
-
-    clock.now += std::chrono::seconds(1);
-    EXPECT_EQ(c->activate("default"), (ApplyResult{true, true}));
-    EXPECT_EQ(readDictionary(domain), initial) << "same tiles, same GUIDs and book data, other keys untouched";
-    EXPECT_TRUE(savedState().storedTiles.empty());
-    EXPECT_EQ(historyCount(), 2u);
-    EXPECT_EQ(*restarts, 2);
-
-    // Once more: nothing to do.
-    EXPECT_EQ(c->activate("default"), (ApplyResult{false, false}));
-    EXPECT_EQ(historyCount(), 2u);
+    storage.save(second);
+    EXPECT_EQ(storage.load(), second);
+    EXPECT_EQ(temporaries(), 1u) << "the leftover is not touched";
 }
 
-// MARK: - Faults
+TEST_F(DockControllerFilesTest, DockEntryWhoseURLIsNotUTF8KeepsTheStateSavable) {
+    struct Row {
+        const char* url;
+        const char* path;
+        const char* name;
+    };
+    const Row rows[] = {
+        {"file:///Applications/Caf%E9%20Bar.app/", "/Applications/Caf%E9%20Bar.app", "Caf%E9%20Bar"},
+        {"file:///Apps/%C0%AF.app/", "/Apps/%C0%AF.app", "%C0%AF"}, // an overlong "/"
+        {"file:///Applications/Caf%C3%A9.app/", "/Applications/Caf\u00e9.app", "Caf\u00e9"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.url);
+        const Dictionary odd{{"tile-type", Value("file-tile")},
+                             {"tile-data", Value(Dictionary{{"file-data", Value(Dictionary{{"_CFURLString", Value(r.url)},
+                                                                                           {"_CFURLStringType", Value(15)}})}})}};
+        auto c = started(plist::toBinary(Value(dockWith({appTile("a", 1), odd}))));
+        EXPECT_EQ(JSONFileStateStorage(stateFile).load(), c->state());
+        const PresetApp found = c->state().presets.at(0).apps.at(1);
+        EXPECT_EQ(found, PresetApp(std::string("url:") + r.url, r.path, r.name));
+        EXPECT_EQ(DockTile::make(found).identity(), found.id) << "a tile made afresh is the same entry";
 
-TEST_F(DockControllerFilesTest, StateThatCannotBeSavedLeavesTheDockWrittenAndTheRestartOwed) {
-    writeDictionary(domain, dockWith({appTile("a", 1), appTile("b", 2)}));
-    auto c = controller();
-    c->bootstrap("Home", "🏠");
-    const std::string stateBytes = readFile(stateFile);
-    fs::path moved = home / "state.json.saved";
-    fs::rename(stateFile, moved);
-    fs::create_directories(stateFile / "blocker"); // a folder with content cannot be replaced
-
-    EXPECT_THROW(c->apply(apps({"a"})), fs::filesystem_error);
-    EXPECT_EQ(tileIDs(dockTiles()), Calls{"a"}) << "the Dock file is complete and readable";
-    EXPECT_EQ(historyCount(), 1u);
-    EXPECT_EQ(*restarts, 0);
-    EXPECT_EQ(tileIDs(c->state().storedTiles), Calls{"b"}) << "kept in memory";
-
-    // Once the state can be saved again, retrying the same apply saves it although the
-    // Dock already matches: the tile taken out of the Dock reaches the file, and the Dock
-    // gets the restart it missed.
-    fs::remove_all(stateFile);
-    fs::rename(moved, stateFile);
-    EXPECT_EQ(readFile(stateFile), stateBytes);
-    EXPECT_EQ(c->apply(apps({"a"})), (ApplyResult{false, true}));
-    EXPECT_EQ(*restarts, 1);
-    EXPECT_EQ(tileIDs(savedState().storedTiles), Calls{"b"});
-    EXPECT_EQ(historyCount(), 1u) << "nothing more is written to the Dock";
+        // Taken out and put back: the very tile returns and the state saves throughout.
+        c->activate(c->createPreset("Just a", std::nullopt, apps({"a"})).id);
+        c->activate(Preset::defaultID);
+        EXPECT_EQ(readDictionary(domain).at("persistent-apps"), Value(Array{Value(appTile("a", 1)), Value(odd)}));
+        EXPECT_EQ(JSONFileStateStorage(stateFile).load(), c->state());
+    }
 }
 
-TEST_F(DockControllerFilesTest, MissingDockDomainIsCreatedByTheFirstActivation) {
-    auto c = controller();
-    c->bootstrap("Home", "🏠");
-    EXPECT_TRUE(c->state().presets[0].apps.empty());
-    EXPECT_FALSE(fs::exists(domain));
-
-    c->activate(c->createPreset("Mail", std::nullopt, apps({"mail", "notes"})).id);
-    EXPECT_EQ(tileIDs(dockTiles()), (Calls{"mail", "notes"}));
-    EXPECT_EQ(readDictionary(backups / "original.plist"), (Dictionary{{"show-recents", Value(true)}}));
-    EXPECT_TRUE(c->restoreOriginal());
-    EXPECT_TRUE(dockTiles().empty());
-    EXPECT_EQ(readDictionary(domain).count("persistent-apps"), 0u);
-}
-
-TEST_F(DockControllerFilesTest, UnreadableStateFileStopsConstructionAndIsLeftAsItIs) {
-    writeDictionary(domain, dockWith({appTile("a", 1)}));
-    const std::string dockBytes = readFile(domain);
-    writeFileAtomically(stateFile, R"({"presets": [{"id": "x"}]})"); // "name" is required
-    EXPECT_THROW(controller(), StateFileError);
-    EXPECT_EQ(readFile(stateFile), R"({"presets": [{"id": "x"}]})");
-    EXPECT_EQ(readFile(domain), dockBytes);
+TEST_F(DockControllerFilesTest, OriginalTakenFromUnreadablePreferencesIsNeverRestoredAsAnEmptyDock) {
+    const std::string good = plist::toBinary(Value(dockWith({appTile("a", 1), appTile("b", 2)})));
+    struct Row {
+        const char* name;
+        std::string content;
+        bool refused;
+    };
+    const Row rows[] = {
+        {"truncated", good.substr(0, good.size() - 9), true},
+        {"array at the top", plist::toXML(Value(Array{Value(appTile("a", 1))})), true},
+        {"empty file: an empty Dock indeed", "", false},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        auto c = started(r.content);
+        c->activate(c->createPreset("Mine", std::nullopt, apps({"x"})).id);
+        ASSERT_EQ(dockIDs(), Calls{"x"});
+        if (!r.refused) {
+            EXPECT_TRUE(c->restoreOriginal());
+            EXPECT_EQ(dockIDs(), Calls{});
+            continue;
+        }
+        try {
+            c->restoreOriginal();
+            ADD_FAILURE() << "restored";
+        } catch (const OriginalDockUnreadableError& error) {
+            EXPECT_EQ(readFile(error.keptFile()), r.content) << "the named file holds the unreadable preferences";
+        }
+        EXPECT_EQ(dockIDs(), Calls{"x"}) << "the Dock is not emptied";
+        EXPECT_EQ(FileDockBackupStore(backups, 20).history().size(), 1u) << "nothing was backed up for the refused restore";
+    }
 }

@@ -1,8 +1,12 @@
 #pragma once
 
-#include <map>
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
 #include <memory>
 #include <optional>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -10,6 +14,9 @@
 #include "core/dock/DockController.h"
 #include "core/dock/DockTile.h"
 #include "core/model/PresetApp.h"
+#include "core/plist/PlistCoding.h"
+#include "core/support/AtomicFile.h"
+#include "tests/core/support/TempFolder.h"
 
 namespace kestrine::testing {
 
@@ -21,10 +28,8 @@ inline plist::Dictionary appTile(const std::string& bundleID, std::int64_t guid)
     plist::Dictionary fileData{{"_CFURLString", plist::Value("file:///Applications/" + bundleID + ".app/")},
                                {"_CFURLStringType", plist::Value(15)}};
     plist::Data book{'b', 'o', 'o', 'k', static_cast<std::uint8_t>(guid), static_cast<std::uint8_t>(guid >> 8), 0, 0xff};
-    plist::Dictionary tileData{{"bundle-identifier", plist::Value(bundleID)},
-                               {"file-label", plist::Value(bundleID)},
-                               {"file-data", plist::Value(fileData)},
-                               {"book", plist::Value(book)},
+    plist::Dictionary tileData{{"bundle-identifier", plist::Value(bundleID)}, {"file-label", plist::Value(bundleID)},
+                               {"file-data", plist::Value(fileData)}, {"book", plist::Value(book)},
                                {"file-mod-date", plist::Value(std::int64_t{3712345678})}};
     return {{"GUID", plist::Value(guid)}, {"tile-type", plist::Value("file-tile")}, {"tile-data", plist::Value(tileData)}};
 }
@@ -44,6 +49,7 @@ inline std::vector<PresetApp> apps(std::initializer_list<const char*> ids) {
     return out;
 }
 
+/// Identities of the tiles, "?" for a tile without one.
 inline std::vector<std::string> tileIDs(const std::vector<DockTile>& tiles) {
     std::vector<std::string> out;
     for (auto& t : tiles) out.push_back(t.identity().value_or("?"));
@@ -62,28 +68,18 @@ struct FakeFailure : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-/// One log shared by the four fakes. Any call can be told to fail: every time, or only
-/// its n-th time.
+/// One log shared by the four fakes; a call told to fail throws FakeFailure each time.
 struct CallLog {
     std::vector<std::string> calls;
+    std::set<std::string> failing;
 
-    void failOn(const std::string& call, int occurrence = 0) { failures_[call] = occurrence; }
-    void clearFailures() { failures_.clear(); }
-    void clear() {
-        calls.clear();
-        counts_.clear();
-    }
-    /// Logs `call`; throws FakeFailure when it was told to fail.
+    void failOn(const std::string& call) { failing.insert(call); }
+    void clearFailures() { failing.clear(); }
+    void clear() { calls.clear(); }
     void record(const std::string& call) {
         calls.push_back(call);
-        int n = ++counts_[call];
-        auto it = failures_.find(call);
-        if (it != failures_.end() && (it->second == 0 || it->second == n)) throw FakeFailure(call + " failed");
+        if (failing.count(call)) throw FakeFailure(call + " failed");
     }
-
-private:
-    std::map<std::string, int> failures_;
-    std::map<std::string, int> counts_;
 };
 
 /// What the fakes hold: the Dock's domain, the backups, the restarts and the state file.
@@ -97,9 +93,7 @@ struct FakeSystem {
     int saves = 0;
 
     void setDock(const std::vector<plist::Dictionary>& tiles) {
-        plist::Array array;
-        for (auto& t : tiles) array.emplace_back(t);
-        dock["persistent-apps"] = plist::Value(array);
+        dock["persistent-apps"] = plist::Value(plist::Array(tiles.begin(), tiles.end()));
     }
     std::vector<DockTile> dockTiles() const {
         std::vector<DockTile> out;
@@ -115,12 +109,7 @@ public:
     std::vector<plist::Dictionary> persistentApps() override {
         s_->log.record("persistentApps");
         std::vector<plist::Dictionary> out;
-        auto it = s_->dock.find("persistent-apps");
-        if (it == s_->dock.end() || !it->second.array()) return out;
-        for (auto& v : *it->second.array()) {
-            if (!v.dictionary()) return {};
-            out.push_back(*v.dictionary());
-        }
+        for (auto& tile : s_->dockTiles()) out.push_back(tile.raw());
         return out;
     }
     void setPersistentApps(const std::vector<plist::Dictionary>& tiles) override {
@@ -139,10 +128,9 @@ public:
     plist::Dictionary snapshot() override {
         s_->log.record("snapshot");
         plist::Dictionary out;
-        for (auto key : {"persistent-apps", "persistent-others"})
+        for (auto key : {"persistent-apps", "persistent-others", "show-recents"})
             if (auto it = s_->dock.find(key); it != s_->dock.end()) out.emplace(key, it->second);
-        auto recents = s_->dock.find("show-recents");
-        out["show-recents"] = plist::Value(recents != s_->dock.end() && recents->second.boolean() ? *recents->second.boolean() : true);
+        out.try_emplace("show-recents", plist::Value(true));
         return out;
     }
     void restore(const plist::Dictionary& snapshot) override {
@@ -218,6 +206,58 @@ inline Preset makePreset(std::string id, std::string name, std::vector<PresetApp
     p.apps = std::move(list);
     p.isDefault = isDefault;
     return p;
+}
+
+// MARK: - Real files and processes
+
+/// Sets TZ for the lifetime of the object.
+class ScopedTimeZone {
+public:
+    explicit ScopedTimeZone(const char* zone) {
+        if (const char* old = std::getenv("TZ")) old_ = old;
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+    }
+    ~ScopedTimeZone() {
+        if (old_) ::setenv("TZ", old_->c_str(), 1);
+        else ::unsetenv("TZ");
+        ::tzset();
+    }
+
+private:
+    std::optional<std::string> old_;
+};
+
+/// A clock that moves only when told to.
+struct ManualClock {
+    std::chrono::system_clock::time_point now;
+    std::chrono::system_clock::time_point operator()() const { return now; }
+};
+
+/// 2024-03-05 07:08:09.045 UTC.
+inline std::chrono::system_clock::time_point sampleMoment() {
+    using namespace std::chrono;
+    return sys_days{year{2024} / 3 / 5} + hours{7} + minutes{8} + seconds{9} + milliseconds{45};
+}
+
+inline plist::Dictionary readDictionary(const std::filesystem::path& file) {
+    auto value = plist::parse(readFile(file));
+    if (!value.dictionary()) throw std::runtime_error("not a dictionary: " + file.string());
+    return *value.dictionary();
+}
+
+inline void writeDictionary(const std::filesystem::path& file, const plist::Dictionary& dictionary) {
+    writeFileAtomically(file, plist::toBinary(plist::Value(dictionary)));
+}
+
+/// A Dock domain holding these tiles, a folder tile on the other side and keys of its own.
+inline plist::Dictionary dockWith(const std::vector<plist::Dictionary>& tiles) {
+    using plist::Value;
+    return {{"persistent-apps", Value(plist::Array(tiles.begin(), tiles.end()))},
+            {"persistent-others", Value(plist::Array{Value(plist::Dictionary{{"tile-type", Value("directory-tile")}})})},
+            {"tilesize", Value(51.0)},
+            {"mod-count", Value(412)},
+            {"trash-full", Value(true)}};
 }
 
 } // namespace kestrine::testing

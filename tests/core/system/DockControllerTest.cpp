@@ -1,0 +1,382 @@
+// The controller over recording fakes of its four ports: preset operations, start-up
+// reconciliation, and the Dock writes: the order of their steps and what a failure at
+// each step leaves behind.
+
+#include <functional>
+#include <regex>
+
+#include <gtest/gtest.h>
+
+#include "DockFixtures.h"
+#include "core/dock/DockChangeBatcher.h"
+
+using namespace kestrine;
+using namespace kestrine::testing;
+using plist::Value;
+
+namespace {
+
+using Calls = std::vector<std::string>;
+
+class DockControllerTest : public ::testing::Test {
+protected:
+    std::shared_ptr<FakeSystem> system = std::make_shared<FakeSystem>();
+    std::shared_ptr<DockController> c;
+    std::string small;
+
+    /// A controller over the saved state; the log cleared.
+    DockController& controller() {
+        c = makeController(system);
+        system->log.clear();
+        return *c;
+    }
+    /// A Dock of a, b, a spacer, c, d; the presets Home (default, active, a b c d) and Small (d a).
+    void start() {
+        system->setDock({appTile("a", 1), appTile("b", 2), spacerTile(3), appTile("c", 4), appTile("d", 5)});
+        system->dock["persistent-others"] = Value(plist::Array{Value("Downloads")});
+        controller().bootstrap("Home", "🏠");
+        small = c->createPreset("Small", std::nullopt, apps({"d", "a"})).id;
+        system->log.clear();
+        system->saves = 0;
+    }
+};
+
+} // namespace
+
+// MARK: - Dock writes
+
+TEST_F(DockControllerTest, EveryDockWriteRunsItsStepsInOrderAndAFailureStopsTheLaterOnes) {
+    start();
+    system->original = {{"persistent-apps", Value(plist::Array{Value(appTile("a", 1)), Value(appTile("b", 2))})}};
+    const FakeSystem initial = *system;
+    const plist::Dictionary before{{"persistent-apps", initial.dock.at("persistent-apps")},
+                                   {"persistent-others", initial.dock.at("persistent-others")},
+                                   {"show-recents", Value(true)}};
+    struct Row {
+        const char* name;
+        std::function<ApplyResult(DockController&)> run;
+        Calls steps;        // in order, when none fails
+        const char* write;  // the step that changes the Dock
+        Calls dock, stored; // after success
+        bool retryByFlush;  // else by an apply: either restarts a Dock that still owes it
+    };
+    const Row rows[] = {
+        {"apply", [](DockController& k) { return k.apply(apps({"d", "a"})); },
+         {"persistentApps", "snapshot", "saveBackup", "setPersistentApps", "save", "restart"}, "setPersistentApps",
+         {"d", "a", "?"}, {"b", "c"}, false},
+        {"activate", [&](DockController& k) { return k.activate(small); },
+         {"save", "persistentApps", "snapshot", "saveBackup", "setPersistentApps", "save", "restart"},
+         "setPersistentApps", {"d", "a", "?"}, {"b", "c"}, true},
+        {"recents", [](DockController& k) { return k.setRecentsVisible(false); },
+         {"showRecents", "snapshot", "saveBackup", "setShowRecents", "restart"}, "setShowRecents",
+         {"a", "b", "?", "c", "d"}, {}, true},
+        {"restore", [](DockController& k) { return ApplyResult{k.restoreOriginal(), true}; },
+         {"loadOriginal", "snapshot", "saveBackup", "restore", "save", "restart"}, "restore", {"a", "b"}, {"c", "d"}, false},
+    };
+    for (const auto& r : rows) {
+        auto at = [&](const char* step) { return std::size_t(std::find(r.steps.begin(), r.steps.end(), step) - r.steps.begin()); };
+        for (std::size_t failing = 0; failing <= r.steps.size(); ++failing) {
+            const bool fails = failing < r.steps.size();
+            if (fails && at(r.steps[failing].c_str()) != failing) continue; // only its first occurrence can fail
+            SCOPED_TRACE(std::string(r.name) + " failing at " + (fails ? r.steps[failing] : "nothing"));
+            *system = initial;
+            controller();
+            if (fails) {
+                system->log.failOn(r.steps[failing]);
+                EXPECT_THROW(r.run(*c), FakeFailure);
+            } else {
+                EXPECT_EQ(r.run(*c), (ApplyResult{true, true}));
+                EXPECT_EQ(tileIDs(system->dockTiles()), r.dock);
+                EXPECT_EQ(tileIDs(c->state().storedTiles), r.stored);
+            }
+            EXPECT_EQ(system->log.calls, Calls(r.steps.begin(), r.steps.begin() + std::min(failing + 1, r.steps.size())));
+            const bool written = failing > at(r.write);
+            EXPECT_EQ(system->backups, failing > at("saveBackup") ? std::vector{before} : std::vector<plist::Dictionary>{});
+            EXPECT_EQ(system->dock != initial.dock, written);
+            EXPECT_EQ(system->restarts, fails ? 0 : 1);
+            // Only a failed save leaves the change in memory unsaved.
+            EXPECT_EQ(system->savedState != c->state(), fails && r.steps[failing] == "save");
+            EXPECT_EQ(c->restartOwed(), fails && written);
+            if (!fails || !written) continue;
+
+            // The Dock already holds what was written: the next apply or flush saves what is
+            // unsaved and restarts it, once.
+            system->log.clearFailures();
+            const auto list = std::string(r.name) == "apply" ? apps({"d", "a"}) : c->dockApps();
+            DockChangeBatcher batcher(c);
+            EXPECT_EQ(r.retryByFlush ? batcher.flush().value_or(ApplyResult{}) : c->apply(list), (ApplyResult{false, true}));
+            EXPECT_EQ(r.retryByFlush ? batcher.flush() : c->apply(list), (r.retryByFlush ? std::optional<ApplyResult>()
+                                                                                         : ApplyResult{false, false}));
+            EXPECT_EQ(system->restarts, 1);
+            EXPECT_EQ(system->savedState, c->state());
+        }
+    }
+}
+
+TEST_F(DockControllerTest, OperationsWithNothingToWriteTouchOnlyWhatTheyMust) {
+    start();
+    struct Row {
+        const char* name;
+        std::function<ApplyResult()> run;
+        Calls calls;
+    };
+    const Row rows[] = {
+        {"apply of what the Dock shows", [&] { return c->apply(apps({"a", "b", "c", "d"})); }, {"persistentApps"}},
+        {"activate the active preset", [&] { return c->activate("default"); }, {"persistentApps"}},
+        {"recents already visible", [&] { return c->setRecentsVisible(true); }, {"showRecents"}},
+        {"setApps of an inactive preset", [&] { return c->setApps(small, apps({"b"})); }, {"save"}},
+        {"updateApps of the same list with a repeat", [&] {
+             c->updateApps(small, apps({"b", "b"}));
+             return ApplyResult{};
+         }, {}},
+        {"restore without an original", [&] { return ApplyResult{c->restoreOriginal(), false}; }, {"loadOriginal"}},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        system->log.clear();
+        EXPECT_EQ(r.run(), ApplyResult{});
+        EXPECT_EQ(system->log.calls, r.calls);
+    }
+    EXPECT_EQ(appIDs(system->savedState.preset(small)->apps), Calls{"b"});
+    EXPECT_TRUE(system->backups.empty());
+
+    // The active preset's apps are saved first, then applied.
+    system->log.clear();
+    EXPECT_EQ(c->setApps("default", apps({"a", "b"})), (ApplyResult{true, true}));
+    EXPECT_EQ(system->log.calls.front(), "save");
+    EXPECT_EQ(tileIDs(system->dockTiles()), (Calls{"a", "b", "?"}));
+
+    // No preset at all: nothing to apply, nothing read.
+    system->savedState = AppState{};
+    EXPECT_EQ(controller().applyActivePreset(), ApplyResult{});
+    EXPECT_TRUE(system->log.calls.empty());
+}
+
+TEST_F(DockControllerTest, StoredTilesStayUntilTheDockShowsThemAgainAndComeBackUnchanged) {
+    // As after a start-up that moved hidden tiles into the stored tiles: two are not in the
+    // Dock (one known only by its label, which cannot be rebuilt), one is (put back by hand).
+    const plist::Dictionary labelOnly{{"GUID", Value(77)},
+                                      {"tile-data", Value(plist::Dictionary{{"file-label", Value("Notes")}})}};
+    start();
+    system->savedState.storedTiles = {DockTile(appTile("z", 26)), DockTile(labelOnly), DockTile(appTile("b", 20))};
+    EXPECT_EQ(controller().applyActivePreset(), ApplyResult{});
+    EXPECT_EQ(system->log.calls, (Calls{"persistentApps", "save"}));
+    EXPECT_EQ(tileIDs(system->savedState.storedTiles), (Calls{"z", "label:Notes"}));
+
+    // An apply that removes tiles keeps the earlier ones after them; the Dock's b wins.
+    c->apply(apps({"a", "c", "d"}));
+    EXPECT_EQ(c->state().storedTiles,
+              (std::vector<DockTile>{DockTile(appTile("b", 2)), DockTile(appTile("z", 26)), DockTile(labelOnly)}));
+    c->apply(apps({"a", "c", "d"}));
+    EXPECT_EQ(tileIDs(c->state().storedTiles), (Calls{"b", "z", "label:Notes"})) << "an apply removing nothing";
+
+    c->apply({app("a"), PresetApp("label:Notes", "", "Notes")});
+    const auto tiles = system->dockTiles();
+    ASSERT_EQ(tileIDs(tiles), (Calls{"a", "label:Notes", "?"}));
+    EXPECT_EQ(tiles[1].raw(), labelOnly);
+    EXPECT_EQ(tileIDs(system->savedState.storedTiles), (Calls{"c", "d", "b", "z"}));
+}
+
+TEST_F(DockControllerTest, RestoringPutsTheOriginalBackAndKeepsWhatItLacksAsStoredTiles) {
+    start();
+    const plist::Dictionary first = system->dock;
+    c->activate(small); // its backup is the original
+    // Pinned since: e, with a blob only the Dock can make, and a tile known only by its label.
+    const plist::Dictionary labelOnly{{"tile-data", Value(plist::Dictionary{{"file-label", Value("Notes")}})}};
+    system->setDock({appTile("a", 1), appTile("e", 77), labelOnly});
+    system->dock["show-recents"] = Value(false);
+
+    EXPECT_TRUE(c->restoreOriginal());
+    EXPECT_EQ(system->dock.at("persistent-apps"), first.at("persistent-apps"));
+    EXPECT_EQ(system->dock.at("show-recents"), Value(true));
+    EXPECT_EQ(system->backups.back().at("show-recents"), Value(false)) << "the replaced Dock is backed up";
+    EXPECT_EQ(c->state().activePresetID, "default");
+    EXPECT_EQ(tileIDs(c->state().storedTiles), (Calls{"e", "label:Notes", "b", "c"})) << "the earlier stored tiles stay";
+    EXPECT_EQ(system->savedState, c->state());
+
+    c->activate(c->createPreset("Both", std::nullopt, {app("e"), PresetApp("label:Notes", "", "Notes"), app("a")}).id);
+    const auto tiles = system->dockTiles();
+    ASSERT_EQ(tileIDs(tiles), (Calls{"e", "label:Notes", "?", "a"}));
+    EXPECT_EQ(tiles[0].raw(), appTile("e", 77)) << "the very tile, not one made afresh";
+    EXPECT_EQ(tiles[1].raw(), labelOnly);
+}
+
+// MARK: - State and presets
+
+TEST_F(DockControllerTest, ConstructionLoadsTheStateOrFailsWithTheStorageError) {
+    system->savedState.presets = {makePreset("p", "Work", apps({"a"}))};
+    EXPECT_EQ(makeController(system)->state(), system->savedState);
+    EXPECT_EQ(system->log.calls, Calls{"load"});
+    system->log.failOn("load");
+    EXPECT_THROW(makeController(system), FakeFailure);
+    EXPECT_THROW(DockController(nullptr, nullptr, nullptr, nullptr), std::invalid_argument);
+}
+
+TEST_F(DockControllerTest, ActivePresetFallsBackToTheDefaultPresetThenToDefaultAndIsStoredOnlyOnChange) {
+    EXPECT_EQ(controller().activePresetID(), "default") << "no preset at all";
+    system->savedState.presets = {makePreset("w", "Work", {}), makePreset("home", "Home", {}, true)};
+    system->savedState.activePresetID = "deleted";
+    EXPECT_EQ(controller().activePresetID(), "home");
+    EXPECT_EQ(c->presets()[0].id, "home") << "default presets come first";
+    c->bootstrap("Home", "🏠");
+    EXPECT_EQ(system->savedState.activePresetID, "home") << "bootstrap stores the fallback";
+
+    system->savedState.activePresetID.reset();
+    controller().setActivePreset("home"); // the accessor already says "home", the field is empty
+    c->setActivePreset("home");
+    EXPECT_EQ(system->log.calls, Calls{"save"});
+}
+
+TEST_F(DockControllerTest, PresetEditsCheckTrimmedUniqueNamesAndKeepAFailedSaveInMemory) {
+    system->savedState.presets = {makePreset("default", "Home", {}, true), makePreset("w", "Work", {}),
+                                  makePreset("s", " Study", {}), makePreset("g", "ÇA VA", {})};
+    system->savedState.activePresetID = "w";
+    controller();
+    const AppState before = c->state();
+    EXPECT_FALSE(c->isNameTaken("  work ", "w"));
+    EXPECT_TRUE(c->isNameTaken("\nça va\t")) << "full Unicode lower-casing";
+    EXPECT_FALSE(c->isNameTaken("study")) << "the stored name keeps its leading space";
+    EXPECT_FALSE(c->isNameTaken("works"));
+
+    using Code = PresetError::Code;
+    const std::pair<Code, std::function<void()>> refused[] = {
+        {Code::emptyName, [&] { c->createPreset("   ", std::nullopt, {}); }},
+        {Code::nameTaken, [&] { c->createPreset(" WORK", std::nullopt, {}); }},
+        {Code::notFound, [&] { c->updatePreset("nope", "", std::nullopt); }},
+        {Code::emptyName, [&] { c->updatePreset("w", " ", std::nullopt); }},
+        {Code::nameTaken, [&] { c->updatePreset("w", "home", std::nullopt); }},
+        {Code::cannotDeleteDefault, [&] { c->deletePreset("default"); }},
+        {Code::notFound, [&] { c->deletePreset("missing"); }},
+        {Code::notFound, [&] { c->activate("nope"); }},
+        {Code::notFound, [&] { c->setApps("nope", apps({"a"})); }},
+        {Code::notFound, [&] { c->updateApps("nope", {}); }},
+    };
+    for (const auto& [code, f] : refused) {
+        try {
+            f();
+            ADD_FAILURE() << "no error";
+        } catch (const PresetError& error) {
+            EXPECT_EQ(error.code(), code);
+        }
+    }
+    EXPECT_EQ(c->state(), before);
+    EXPECT_TRUE(system->log.calls.empty()) << "nothing saved, the Dock not read";
+
+    Preset created = c->createPreset("  Games \n", "🎮", {app("a"), app("b"), app("a")});
+    EXPECT_TRUE(std::regex_match(created.id, std::regex("[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}")));
+    Preset expected = makePreset(created.id, "Games", apps({"a", "b"}));
+    expected.emoji = "🎮";
+    EXPECT_EQ(c->state().presets.back(), expected);
+    EXPECT_EQ(system->savedState, c->state());
+    EXPECT_EQ(c->activePresetID(), "w") << "a new preset does not become active";
+    EXPECT_NE(c->createPreset("Other", std::nullopt, {}).id, created.id);
+
+    c->updatePreset("w", " work ", "💼"); // its own name in another case is fine
+    EXPECT_EQ(system->savedState.preset("w")->name, "work");
+    EXPECT_EQ(system->savedState.preset("w")->emoji, "💼");
+    c->updatePreset("w", "Work", std::nullopt);
+    EXPECT_EQ(system->savedState.preset("w")->emoji, std::nullopt) << "an absent emoji clears it";
+    c->deletePreset("g");
+    EXPECT_EQ(system->savedState.activePresetID, "w");
+    c->deletePreset("w");
+    EXPECT_EQ(system->savedState.activePresetID, "default") << "deleting the active preset activates the default";
+    EXPECT_FALSE(system->savedState.preset("w"));
+    EXPECT_EQ(system->log.calls, Calls(6, "save")) << "and nothing else";
+
+    system->log.failOn("save");
+    EXPECT_THROW(c->updatePreset("default", "Office", std::nullopt), FakeFailure);
+    EXPECT_EQ(c->preset("default")->name, "Office");
+    EXPECT_EQ(system->savedState.preset("default")->name, "Home");
+}
+
+// MARK: - Start-up
+
+TEST_F(DockControllerTest, ExistingInstallationUsesTheOriginalBackupAndFindsTheActivePreset) {
+    system->setDock({appTile("b", 2), appTile("x", 9)});
+    system->original = {{"persistent-apps", Value(plist::Array{Value(appTile("a", 1)), Value(appTile("b", 2))})}};
+    system->savedState.presets = {makePreset("w", "Work", apps({"x", "b"})), makePreset("u1", "home", {}),
+                                  makePreset("u2", "Home 2", {})};
+    controller().bootstrap("Home", "🏠");
+    EXPECT_EQ(appIDs(c->state().presets[0].apps), (Calls{"a", "b"}));
+    EXPECT_EQ(c->state().presets[0].name, "Home 3") << "the first free counter";
+    EXPECT_EQ(c->state().activePresetID, "w") << "the preset whose apps equal the Dock's, as a set";
+    EXPECT_EQ(system->log.calls, (Calls{"persistentApps", "loadOriginal", "save"}));
+}
+
+TEST_F(DockControllerTest, StartUpMakesTheDefaultPresetFromTheOriginalDockElseTheCompleteDockAndSavesOnce) {
+    // Hidden entries of an earlier version make an existing installation.
+    const HiddenEntry hidden{DockTile(appTile("h", 5)), 0, std::nullopt, std::string("b")};
+    const Calls existing{"persistentApps", "loadOriginal", "save"};
+    struct Row {
+        const char* name;
+        bool earlier;
+        std::optional<plist::Dictionary> original;
+        Calls apps, calls;
+    };
+    const Row rows[] = {
+        {"first start: the Dock", false, plist::Dictionary{}, {"a", "b"}, {"persistentApps", "save"}},
+        {"no original", true, std::nullopt, {"a", "h", "b"}, existing}, // h goes back before its next neighbour
+        {"original not a list", true, plist::Dictionary{{"persistent-apps", Value("not a list")}}, {"a", "h", "b"}, existing},
+        {"original of no tiles", true, plist::Dictionary{{"persistent-apps", Value(plist::Array{Value(1)})}},
+         {"a", "h", "b"}, existing},
+        {"original empty", true, plist::Dictionary{{"persistent-apps", Value(plist::Array{})}}, {}, existing},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        system->setDock({appTile("a", 1), spacerTile(2), appTile("b", 2)});
+        system->original = r.original;
+        system->savedState = AppState{};
+        if (r.earlier) system->savedState.hidden = {hidden};
+        controller().bootstrap("Home", "🏠");
+        std::vector<PresetApp> list;
+        for (auto& id : r.apps) list.push_back(app(id));
+        Preset home = makePreset("default", "Home", list, true);
+        home.emoji = "🏠";
+        EXPECT_EQ(c->state().presets, std::vector<Preset>{home});
+        EXPECT_EQ(c->state().activePresetID, "default") << "no other preset";
+        EXPECT_TRUE(c->state().hidden.empty());
+        EXPECT_EQ(tileIDs(c->state().storedTiles), r.earlier ? Calls{"h"} : Calls{});
+        EXPECT_EQ(system->log.calls, r.calls);
+    }
+    controller().bootstrap("Home", "🏠");
+    EXPECT_EQ(system->log.calls, Calls{"persistentApps"}) << "a second start with nothing changed saves nothing";
+}
+
+TEST_F(DockControllerTest, OlderLayoutPresetsAndHiddenEntriesAreMigrated) {
+    system->setDock({appTile("a", 1), appTile("c", 3)});
+    Preset legacy = makePreset("legacy:Work", "Work", {});
+    legacy.legacyHiddenIDs = std::set<std::string>{"c"};
+    system->savedState.presets = {makePreset("default", "Home", apps({"a"}), true), legacy};
+    system->savedState.activePresetID = "legacy:Work";
+    system->savedState.storedTiles = {DockTile(appTile("s", 7))};
+    system->savedState.hidden = {
+        HiddenEntry{DockTile(appTile("b", 2)), 1, std::string("a"), std::nullopt},
+        HiddenEntry{DockTile(appTile("c", 30)), 5, std::nullopt, std::nullopt}, // still in the Dock
+        HiddenEntry{DockTile(appTile("s", 70)), 6, std::nullopt, std::nullopt}, // already stored
+        HiddenEntry{DockTile(spacerTile(8)), 0, std::nullopt, std::nullopt},    // no identity
+    };
+    controller().bootstrap("Home", "🏠");
+
+    const Preset work = *c->preset("legacy:Work");
+    EXPECT_EQ(appIDs(work.apps), (Calls{"a", "b", "s"})) << "the complete Dock without c";
+    EXPECT_EQ(work.legacyHiddenIDs, std::nullopt);
+    EXPECT_EQ(c->state().presets.size(), 2u) << "a default preset exists already";
+    EXPECT_TRUE(c->state().hidden.empty());
+    EXPECT_EQ(c->state().storedTiles, (std::vector<DockTile>{DockTile(appTile("s", 7)), DockTile(appTile("b", 2))}));
+    EXPECT_EQ(c->state().activePresetID, "legacy:Work");
+    EXPECT_EQ(system->savedState, c->state());
+    EXPECT_EQ(system->log.calls, (Calls{"persistentApps", "save"}));
+}
+
+TEST_F(DockControllerTest, BootstrapFailuresSaveNothing) {
+    system->savedState.presets = {makePreset("w", "Work", {})};
+    controller();
+    for (const char* failing : {"persistentApps", "loadOriginal", "save"}) {
+        SCOPED_TRACE(failing);
+        system->log.clearFailures();
+        system->log.failOn(failing);
+        EXPECT_THROW(c->bootstrap("Home", "🏠"), FakeFailure);
+        EXPECT_EQ(system->savedState.presets.size(), 1u);
+    }
+    EXPECT_EQ(c->state().presets[0].id, "default") << "the reconciled state stays in memory";
+}
