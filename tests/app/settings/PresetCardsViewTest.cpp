@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "app/Localization.h"
-#include "app/layout/LayoutOverhang.h"
 #include "app/settings/AnimatedFlowLayout.h"
 #include "app/settings/NewPresetCard.h"
 #include "app/settings/PresetCard.h"
@@ -286,8 +285,8 @@ TEST_F(PresetCardsTest, ThirtyPresetsWrapWithoutOverlapping) {
     for (int i = 1; i < 30; ++i) addPreset("Preset number " + std::to_string(i));
     showView();
     // The view keeps room for shadows and rings around what it shows.
-    EXPECT_EQ(LayoutOverhang::of(view.get()), PresetCardsView::cardRoom());
-    EXPECT_GT(expectWrapsWithin(view->flow(), view->flow()->geometry().marginsRemoved(PresetCardsView::cardRoom())), 1u);
+    EXPECT_EQ(view->property("room").value<QMargins>(), PresetCardsView::room());
+    EXPECT_GT(expectWrapsWithin(view->flow(), view->flow()->geometry().marginsRemoved(PresetCardsView::room())), 1u);
 }
 
 TEST_F(PresetCardsTest, CardsThatChangePlaceGlideUnlessMotionIsReduced) {

@@ -4,7 +4,6 @@
 // must hold at every size: the footer at the bottom, everything reachable by scrolling, nothing
 // wider than the window.
 #include "app/Localization.h"
-#include "app/layout/LayoutOverhang.h"
 #include "app/settings/ErrorBanner.h"
 #include "app/settings/FooterBar.h"
 #include "app/settings/HeaderView.h"
@@ -82,7 +81,7 @@ TEST_P(SettingsViewRenderTest, AtTheDefaultSizeTheFooterSitsAtTheBottomOnTheCanv
     EXPECT_EQ(colorAt(image, QPoint(10, 300)).rgb(), Palette::canvas().rgb());
     // The header's icon starts at the content's padding.
     const QWidget* icon = view->header()->iconView();
-    const QMargins room = LayoutOverhang::of(icon);
+    const QMargins room = HeaderView::iconRoom();
     const QPoint iconInContent = icon->mapTo(view->content(), QPoint(room.left(), room.top()));
     EXPECT_EQ(iconInContent.x(), SettingsView::contentPadding().left());
     // Centred against the taller text column beside it.

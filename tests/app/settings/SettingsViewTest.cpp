@@ -1,7 +1,6 @@
 // The settings window's root view and its furniture, driven through the real widgets over the
 // model's recording fakes: which parts show when, and what their controls do.
 #include "app/Localization.h"
-#include "app/layout/LayoutOverhang.h"
 #include "app/settings/DockShelfView.h"
 #include "app/settings/ErrorBanner.h"
 #include "app/settings/FooterBar.h"
@@ -106,9 +105,9 @@ TEST_F(SettingsViewTest, WithoutAnActivePresetTheShelfSectionIsAbsentAndTheCards
     // Under what the header shows comes the line naming the dock, close to it; the cards follow
     // that line at the column's spacing.
     QCoreApplication::processEvents();
-    const QRect header = view->header()->geometry().marginsRemoved(LayoutOverhang::of(view->header()));
-    const QRect line = view->dockLine()->geometry().marginsRemoved(LayoutOverhang::of(view->dockLine()));
-    const QRect cards = view->presetCards()->geometry().marginsRemoved(LayoutOverhang::of(view->presetCards()));
+    const QRect header = visibleRect(view->header());
+    const QRect line = view->dockLine()->geometry().marginsRemoved(view->dockLine()->contentsMargins());
+    const QRect cards = visibleRect(view->presetCards());
     EXPECT_TRUE(shown(view->dockLine()));
     EXPECT_EQ(line.top() - (header.bottom() + 1), SettingsView::dockLineGap);
     EXPECT_EQ(cards.top() - (line.bottom() + 1), SettingsView::contentSpacing);
