@@ -8,7 +8,6 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -16,6 +15,7 @@ using namespace kestrine;
 
 namespace {
 
+// Layouts give texts their room for shadows and rings as contents margins.
 TEST(PaletteLabel, ContentsMarginsCountInEveryMeasure) {
     PaletteLabel label(QStringLiteral("Several words that wrap across lines"), Typography::font(TextStyle::caption),
                        Palette::Swatch::inkSoft);
@@ -25,8 +25,7 @@ TEST(PaletteLabel, ContentsMarginsCountInEveryMeasure) {
     label.setContentsMargins(4, 6, 4, 2);
     EXPECT_EQ(label.heightForWidth(88), bare + 8);
     EXPECT_EQ(label.sizeHint(), hint + QSize(8, 8));
-    // A single line reports one line's height whatever the width.
-    label.setWrapping(false);
+    label.setWrapping(false);  // a single line whatever the width
     EXPECT_EQ(label.heightForWidth(10), QFontMetrics(label.font()).height() + 8);
 }
 
@@ -43,22 +42,13 @@ TEST(Typography, TextSizesArePointsThatTheScreensResolutionTurnsIntoPixels) {
 TEST(MorePopoverPlacement, BelowTheAnchorCentredAboveWhenNoRoomAndInsideTheScreen) {
     const QRect screen(0, 0, 1280, 1000);
     const QSize size(320, 300);
-    const QRect gear(600, 400, 36, 36);
-    EXPECT_EQ(MorePopover::placement(gear, size, screen),
-              QRect(QPoint(gear.center().x() - 160, gear.bottom() + 1 + MorePopover::anchorGap), size));
-
-    const QRect low(600, 900, 36, 36);
-    const QRect above = MorePopover::placement(low, size, screen);
-    EXPECT_EQ(above.bottom(), 900 - 1 - MorePopover::anchorGap);
-
-    const QRect nearRight(1260, 400, 20, 20);
-    EXPECT_EQ(MorePopover::placement(nearRight, size, screen).right(), screen.right());
-    const QRect nearLeft(0, 400, 20, 20);
-    EXPECT_EQ(MorePopover::placement(nearLeft, size, screen).left(), 0);
-
+    const int gap = MorePopover::anchorGap;
+    EXPECT_EQ(MorePopover::placement(QRect(600, 400, 36, 36), size, screen), QRect(QPoint(617 - 160, 436 + gap), size));
+    EXPECT_EQ(MorePopover::placement(QRect(600, 900, 36, 36), size, screen).bottom(), 900 - 1 - gap);
+    EXPECT_EQ(MorePopover::placement(QRect(1260, 400, 20, 20), size, screen).right(), screen.right());
+    EXPECT_EQ(MorePopover::placement(QRect(0, 400, 20, 20), size, screen).left(), 0);
     // No room either way: it stays below rather than leave the screen at the top.
-    const QRect tiny(0, 0, 1280, 320);
-    EXPECT_EQ(MorePopover::placement(QRect(600, 100, 36, 36), size, tiny).top(), 136 + MorePopover::anchorGap);
+    EXPECT_EQ(MorePopover::placement(QRect(600, 100, 36, 36), size, QRect(0, 0, 1280, 320)).top(), 136 + gap);
 }
 
 }  // namespace
