@@ -1,21 +1,11 @@
 #include "app/layout/FlowBoxLayout.h"
 
-#include "app/layout/LayoutOverhang.h"
-
 #include <QWidget>
 
 #include <algorithm>
 #include <cmath>
 
 namespace kestrine {
-
-namespace {
-
-QMargins overhangOf(const QLayoutItem* item) {
-    return LayoutOverhang::of(item->widget());
-}
-
-}  // namespace
 
 FlowBoxLayout::FlowBoxLayout(QWidget* parent) : QLayout(parent) {}
 
@@ -67,12 +57,7 @@ QList<QLayoutItem*> FlowBoxLayout::visibleItems() const {
 
 std::vector<QSizeF> FlowBoxLayout::measuredSizes() const {
     std::vector<QSizeF> sizes;
-    for (QLayoutItem* item : visibleItems()) {
-        const QMargins room = overhangOf(item);
-        const QSize hint = item->sizeHint();
-        sizes.emplace_back(std::max(0, hint.width() - room.left() - room.right()),
-                           std::max(0, hint.height() - room.top() - room.bottom()));
-    }
+    for (QLayoutItem* item : visibleItems()) sizes.emplace_back(item->sizeHint());
     return sizes;
 }
 
@@ -105,10 +90,9 @@ void FlowBoxLayout::setGeometry(const QRect& rect) {
     const std::vector<QRectF> places = flow_.placements(QRectF(inner), measuredSizes());
     for (qsizetype i = 0; i < shown.size(); ++i) {
         const QRectF& place = places[size_t(i)];
-        const QRect visible(QPoint(int(std::lround(place.x())), int(std::lround(place.y()))),
-                            QSize(int(std::lround(place.width())), int(std::lround(place.height()))));
-        const QRect whole = visible.marginsAdded(overhangOf(shown[i]));
-        // A widget is placed directly: QWidgetItem would keep the overhang inside the layout's rect.
+        const QRect whole(QPoint(int(std::lround(place.x())), int(std::lround(place.y()))),
+                          QSize(int(std::lround(place.width())), int(std::lround(place.height()))));
+        // A widget is placed directly, where the flow put it, even where it overlaps a neighbour.
         if (QWidget* widget = shown[i]->widget()) widget->setGeometry(whole);
         else shown[i]->setGeometry(whole);
     }

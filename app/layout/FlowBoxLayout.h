@@ -1,7 +1,8 @@
 // A QLayout that arranges its items with FlowLayout: each at its size hint, wrapping to the
 // layout's width. Its height depends on its width (heightForWidth), so a parent layout gives it
-// the right height. Widgets that declare an overhang (LayoutOverhang) are measured and placed by
-// their visible part; the overhang spills into the gaps.
+// the right height. Widgets that keep room around what they show (a shadow, a focus ring) keep it
+// inside their own geometry: the spacing is between those whole widgets, so a flow of keys whose
+// shadows overlap has a spacing smaller than the visible gap, possibly below zero.
 #pragma once
 
 #include "app/layout/FlowLayout.h"
@@ -35,7 +36,7 @@ public:
     QSize minimumSize() const override;
     void setGeometry(const QRect& rect) override;
 
-    // The visible size of each shown item, in order (the size hint less any overhang).
+    // The size hint of each shown item, in order.
     std::vector<QSizeF> measuredSizes() const;
 
 private:

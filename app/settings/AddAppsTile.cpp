@@ -3,7 +3,6 @@
 #include "app/style/ButtonKeys.h"
 
 #include "app/Localization.h"
-#include "app/layout/LayoutOverhang.h"
 #include "app/settings/DropBar.h"
 #include "app/settings/NewPresetCard.h"
 #include "app/settings/ShelfTile.h"
@@ -29,12 +28,15 @@ AddAppsTile::AddAppsTile(QWidget* parent) : QAbstractButton(parent) {
     setAcceptDrops(true);
     setFocusPolicy(Qt::TabFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    LayoutOverhang::set(this, ShelfTile::overhang());
     const QString text = Localization::tr(QStringLiteral("shelf.add"));
     setToolTip(text);
     setAccessibleName(text);
     dropBar_ = new DropBar(this);
     dropBar_->placeBefore(visibleRect().topLeft());
+}
+
+QMargins AddAppsTile::room() {
+    return ShelfTile::overhang();
 }
 
 QRect AddAppsTile::visibleRect() const {

@@ -13,6 +13,8 @@ class DropBar;
 
 class AddAppsTile : public QAbstractButton {
     Q_OBJECT
+    // The room kept around the visible tile, inside the widget's geometry: a shelf tile's.
+    Q_PROPERTY(QMargins room READ room)
 public:
     static constexpr qreal corner = 16;
     static constexpr qreal plusSize = 20;
@@ -30,6 +32,7 @@ public:
 
     // In widget coordinates: the visible part (same size as a tile's) and the dashed square.
     QRect visibleRect() const;
+    static QMargins room();
     QRectF squareRect() const;
 
     QSize sizeHint() const override;

@@ -1,7 +1,6 @@
 #include "app/settings/AppPickTile.h"
 
 #include "app/Localization.h"
-#include "app/layout/LayoutOverhang.h"
 #include "app/style/Palette.h"
 #include "app/style/Symbol.h"
 #include "app/style/Typography.h"
@@ -30,8 +29,6 @@ AppPickTile::AppPickTile(PresetApp app, IconSource icon, QWidget* parent)
     setCheckable(true);
     // The base class measured itself before this class could widen the room around the key.
     surfaceGeometryChanged();
-    // Only the badge's room above the key lies outside what the user sees as the tile.
-    LayoutOverhang::set(this, QMargins(0, topRoom, 0, 0));
     connect(this, &QAbstractButton::clicked, this, [this] {
         if (onToggle) onToggle();
     });

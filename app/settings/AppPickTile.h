@@ -31,8 +31,10 @@ public:
     // How far the badge reaches past the key's top and right edges.
     static constexpr qreal badgeOffset = 5;
     static constexpr qreal inDockFontSize = 9;
-    // Room above the key for the badge and the focus ring; it overhangs the tile's visible top.
+    // Room above the key for the badge and the focus ring; it lies above the tile's visible top.
     static constexpr int topRoom = 6;
+    // Only the badge's room above the key lies outside what the user sees as the tile.
+    QMargins room() const override { return QMargins(0, topRoom, 0, 0); }
 
     // `icon` is asked for the app's icon the first time the tile is painted.
     AppPickTile(PresetApp app, IconSource icon, QWidget* parent = nullptr);

@@ -24,9 +24,10 @@ DockShelfView::DockShelfView(AppModel& model, QWidget* parent) : QWidget(parent)
     setAcceptDrops(true);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
 
-    // The tiles keep room around what they show (the drop bar, the remove badge, shadows). The flow
-    // keeps that room inside its edges so nothing is cut off there, and the column's margins give
-    // it back, so that the visible tiles stand `padding` from the well's edges.
+    // The tiles keep room around what they show (the drop bar, the remove badge, shadows) inside
+    // their geometry. The column's margins give that room back, so that the visible tiles stand
+    // `padding` from the well's edges, and the flow's spacing is the visible gap less the room
+    // of the two tiles beside it.
     const QMargins room = ShelfTile::overhang();
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(padding - room.left(), padding - room.top(), padding - room.right(),
@@ -43,8 +44,9 @@ DockShelfView::DockShelfView(AppModel& model, QWidget* parent) : QWidget(parent)
 
     flow_ = new QWidget(this);
     flow_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    flowLayout_ = new AnimatedFlowLayout(flowSpacing, flowLineSpacing, flow_);
-    flowLayout_->setContentsMargins(room);
+    flowLayout_ = new AnimatedFlowLayout(flowSpacing - room.left() - room.right(),
+                                         flowLineSpacing - room.top() - room.bottom(), flow_);
+    flowLayout_->setContentsMargins(0, 0, 0, 0);
     column->addWidget(flow_);
 
     addTile_ = new AddAppsTile(flow_);

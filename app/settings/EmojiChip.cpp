@@ -2,7 +2,6 @@
 
 #include "app/style/ButtonKeys.h"
 
-#include "app/layout/LayoutOverhang.h"
 #include "app/style/KeySurfaceButton.h"
 #include "app/style/Palette.h"
 #include "app/style/Typography.h"
@@ -19,7 +18,6 @@ EmojiChip::EmojiChip(const QString& emoji, QWidget* parent) : QAbstractButton(pa
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setAccessibleName(emoji);
     setText(emoji);
-    LayoutOverhang::set(this, QMargins(focusRoom, focusRoom, focusRoom, focusRoom));
 }
 
 QRectF EmojiChip::frameRect() const {

@@ -9,6 +9,8 @@ namespace kestrine {
 
 class EmojiChip : public QAbstractButton {
     Q_OBJECT
+    // The room kept around the frame for the focus ring, inside the widget's geometry.
+    Q_PROPERTY(QMargins room READ room)
 public:
     static constexpr qreal width = 34;
     static constexpr qreal height = 32;
@@ -18,6 +20,7 @@ public:
     static constexpr qreal outlineWidth = 1.5;
     // Room kept around the frame for the keyboard-focus ring.
     static constexpr int focusRoom = 4;
+    static QMargins room() { return QMargins(focusRoom, focusRoom, focusRoom, focusRoom); }
 
     explicit EmojiChip(const QString& emoji, QWidget* parent = nullptr);
 

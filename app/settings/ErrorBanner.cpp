@@ -3,12 +3,12 @@
 #include "app/Localization.h"
 #include "app/style/KeySurface.h"
 #include "app/style/IconButton.h"
-#include "app/style/OverhangBoxLayout.h"
 #include "app/style/Palette.h"
 #include "app/style/PaletteLabel.h"
 #include "app/style/Symbol.h"
 #include "app/style/Typography.h"
 
+#include <QBoxLayout>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QPainter>
@@ -21,15 +21,16 @@ namespace kestrine {
 
 namespace {
 
-// The warning symbol at the size of the message's text, centred on its first line.
+// The warning symbol at the size of the message's text, centred on its first line, `inset` below
+// the top and `below` above the bottom.
 class WarningSymbol : public QWidget {
 public:
-    WarningSymbol(int inset, QWidget* parent) : QWidget(parent), inset_(inset) {
+    WarningSymbol(int inset, int below, QWidget* parent) : QWidget(parent), inset_(inset), below_(below) {
         setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     }
     QSize sizeHint() const override {
         const int line = QFontMetrics(Typography::font(TextStyle::callout)).height();
-        return QSize(int(std::ceil(symbolSize())) + 2, inset_ + line);
+        return QSize(int(std::ceil(symbolSize())) + 2, inset_ + line + below_);
     }
     static qreal symbolSize() { return Typography::pointSize(TextStyle::callout) + 2; }
 
@@ -37,7 +38,7 @@ protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
-        SymbolPainter::paint(painter, Symbol::exclamationmarkTriangleFill, QRectF(rect()).adjusted(0, inset_, 0, 0), symbolSize(),
+        SymbolPainter::paint(painter, Symbol::exclamationmarkTriangleFill, QRectF(rect()).adjusted(0, inset_, 0, -below_), symbolSize(),
                              Palette::danger());
     }
     void changeEvent(QEvent* event) override {
@@ -47,6 +48,7 @@ protected:
 
 private:
     int inset_;
+    int below_;
 };
 
 }  // namespace
@@ -57,29 +59,33 @@ QMargins ErrorBanner::shadowRoom() {
 
 ErrorBanner::ErrorBanner(const QString& message, QWidget* parent) : QWidget(parent) {
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    auto* row = new OverhangBoxLayout(Qt::Horizontal, spacing, this);
-    row->setContentsMargins(shadowRoom() + padding());
+    // The dismiss button keeps room for its focus ring inside it; the symbol and the text keep the
+    // same room above and below, and the margins are net of it.
+    const QMargins ring = IconButton::room();
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(shadowRoom() + padding() - QMargins(0, ring.top(), ring.right(), ring.bottom()));
+    row->setSpacing(0);
 
     // Everything hangs from the top; symbol and text come down a little so that the first line of
     // the message is centred on the dismiss button.
     const int firstLineInset =
         std::max(0, (int(IconButton::side) - QFontMetrics(Typography::font(TextStyle::callout)).height()) / 2);
-    OverhangBoxLayout::Options top;
-    top.cross = OverhangBoxLayout::Cross::leading;
-    row->addWidget(new WarningSymbol(firstLineInset, this), top);
+    row->addWidget(new WarningSymbol(firstLineInset + ring.top(), ring.bottom(), this), 0, Qt::AlignTop);
+    row->addSpacing(spacing);
 
     label_ = new PaletteLabel(message, Typography::font(TextStyle::callout), Palette::Swatch::ink, this);
     label_->setWrapping(true);
-    label_->setContentsMargins(0, firstLineInset, 0, 0);
-    OverhangBoxLayout::Options flexible = top;
-    flexible.flexible = true;
-    row->addWidget(label_, flexible);
+    label_->setContentsMargins(0, firstLineInset + ring.top(), 0, ring.bottom());
+    // The text takes what is left, at most what it needs, and wraps to its full height.
+    row->addWidget(label_, 0, Qt::AlignTop);
+    // The stretch sits between two gaps.
     row->addStretch();
+    row->addSpacing(2 * spacing - ring.left());
 
     dismiss_ = new IconButton(Symbol::xmark, 10, QFont::Bold, this);
     dismiss_->setToolTip(Localization::tr("banner.dismiss"));
     dismiss_->setAccessibleName(Localization::tr("banner.dismiss"));
-    row->addWidget(dismiss_, top);
+    row->addWidget(dismiss_, 0, Qt::AlignTop);
     connect(dismiss_, &QAbstractButton::clicked, this, [this] {
         if (onDismiss) onDismiss();
     });

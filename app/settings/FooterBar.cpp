@@ -6,12 +6,12 @@
 #include "app/settings/MorePopover.h"
 #include "app/style/IconButton.h"
 #include "app/style/KeyButton.h"
-#include "app/style/OverhangBoxLayout.h"
 #include "app/style/Palette.h"
 #include "app/style/PaletteLabel.h"
 #include "app/style/ToggleSwitch.h"
 #include "app/style/Typography.h"
 
+#include <QBoxLayout>
 #include <QEvent>
 #include <QMessageBox>
 #include <QPainter>
@@ -27,37 +27,53 @@ FooterBar::FooterBar(AppModel& model, LaunchAtLogin& loginItem, HotKeyCenter& ce
         QTimer::singleShot(delay, this, std::move(action));
     };
 
-    // The hairline is painted along the top; the column starts under it.
-    auto* column = new OverhangBoxLayout(Qt::Vertical, columnSpacing, this);
-    column->setContentsMargins(horizontalPadding, 1 + verticalPadding, horizontalPadding, verticalPadding);
+    // The hairline is painted along the top; the column starts under it. The parts keep their rooms
+    // for focus rings and shadows inside them; the margins and gaps below are net of those rooms,
+    // and those that depend on what is shown are set in refresh().
+    const QMargins ring = ToggleSwitch::room();  // the icon button's is the same
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(horizontalPadding - ring.left(), 1 + verticalPadding - ring.top(),
+                               horizontalPadding - ring.right(), 0);
+    column->setSpacing(0);
 
     auto* row = new QWidget(this);
-    auto* rowLayout = new OverhangBoxLayout(Qt::Horizontal, rowSpacing, row);
-    rowLayout->setPaddingAndRoom(row, QMargins(), QMargins(ToggleSwitch::focusRoom, ToggleSwitch::focusRoom,
-                                                          ToggleSwitch::focusRoom, ToggleSwitch::focusRoom));
+    auto* rowLayout = new QHBoxLayout(row);
+    rowLayout->setContentsMargins(0, 0, 0, 0);
+    rowLayout->setSpacing(0);
     login_ = new ToggleSwitch(Localization::tr("footer.login"), Typography::font(TextStyle::caption),
                               Palette::Swatch::inkSoft, row);
-    rowLayout->addWidget(login_, {});
+    rowLayout->addWidget(login_, 0, Qt::AlignTop);
+    // At least twice the spacing between what the two show: the stretch sits between two gaps.
     rowLayout->addStretch();
+    rowLayout->addSpacing(2 * rowSpacing - ring.right() - ring.left());
     more_ = new IconButton(Symbol::gearshape, 13, QFont::Medium, row);
     more_->setToolTip(Localization::tr("footer.more"));
     more_->setAccessibleName(Localization::tr("footer.more"));
-    rowLayout->addWidget(more_, {});
-    column->addWidget(row, OverhangBoxLayout::Options{OverhangBoxLayout::Cross::fill, 0, false});
+    rowLayout->addWidget(more_, 0, Qt::AlignTop);
+    column->addWidget(row);
+    belowRow_ = new QSpacerItem(0, 0, QSizePolicy::Minimum, QSizePolicy::Fixed);
+    column->addItem(belowRow_);
 
+    // The approval row keeps a key's room, its button's; the text's margins give it the same.
     approvalRow_ = new QWidget(this);
-    auto* approvalLayout = new OverhangBoxLayout(Qt::Horizontal, approvalSpacing, approvalRow_);
-    approvalLayout->setPaddingAndRoom(approvalRow_, QMargins());
+    auto* approvalLayout = new QHBoxLayout(approvalRow_);
+    openLoginItems_ = new KeyButton(Localization::tr("footer.login.open"), KeyButton::Style{.compact = true}, approvalRow_);
+    const QMargins key = openLoginItems_->room();
+    approvalLayout->setContentsMargins(key.left(), 0, 0, 0);
+    approvalLayout->setSpacing(approvalSpacing - key.left());
     auto* approvalText = new PaletteLabel(Localization::tr("footer.login.approval"), Typography::font(TextStyle::caption),
                                           Palette::Swatch::inkSoft, approvalRow_);
-    approvalLayout->addWidget(approvalText, OverhangBoxLayout::Options{OverhangBoxLayout::Cross::center, 0, true});
-    openLoginItems_ = new KeyButton(Localization::tr("footer.login.open"), KeyButton::Style{.compact = true}, approvalRow_);
-    approvalLayout->addWidget(openLoginItems_, {});
-    column->addWidget(approvalRow_, OverhangBoxLayout::Options{OverhangBoxLayout::Cross::center, 0, false});
+    approvalText->setContentsMargins(0, key.top(), 0, key.bottom());
+    approvalLayout->addWidget(approvalText, 0, Qt::AlignVCenter);
+    approvalLayout->addWidget(openLoginItems_, 0, Qt::AlignTop);
+    column->addWidget(approvalRow_, 0, Qt::AlignHCenter);
 
     status_ = new PaletteLabel(QString(), Typography::font(TextStyle::caption), Palette::Swatch::inkSoft, this);
     status_->setWrapping(true);
-    column->addWidget(status_, OverhangBoxLayout::Options{OverhangBoxLayout::Cross::fill, 0, false});
+    status_->setContentsMargins(ring.left(), 0, ring.right(), 0);
+    column->addWidget(status_);
+    end_ = new QSpacerItem(0, 0, QSizePolicy::Minimum, QSizePolicy::Fixed);
+    column->addItem(end_);
 
     connect(login_, &QAbstractButton::clicked, this, [this](bool enabled) {
         loginItem_.setEnabled(enabled);
@@ -99,6 +115,16 @@ void FooterBar::refresh() {
     }
     status_->setText(text);
     status_->setVisible(!text.isEmpty());
+
+    // Under the row comes the approval row (a key's room above and below it), the status line (no
+    // room) or nothing; the row keeps the focus ring's room.
+    const QMargins ring = ToggleSwitch::room();
+    const QMargins key = openLoginItems_->room();
+    const int below = approval ? columnSpacing - ring.bottom() - key.top() : !text.isEmpty() ? columnSpacing - ring.bottom() : 0;
+    const int last = approval ? key.bottom() : !text.isEmpty() ? 0 : ring.bottom();
+    belowRow_->changeSize(0, below, QSizePolicy::Minimum, QSizePolicy::Fixed);
+    end_->changeSize(0, verticalPadding - last, QSizePolicy::Minimum, QSizePolicy::Fixed);
+    layout()->invalidate();
 }
 
 void FooterBar::setMoreShown(bool shown) {

@@ -12,6 +12,8 @@
 class QMessageBox;
 class QPushButton;
 
+class QSpacerItem;
+
 namespace kestrine {
 
 class AppModel;
@@ -75,6 +77,9 @@ private:
     QWidget* approvalRow_ = nullptr;
     KeyButton* openLoginItems_ = nullptr;
     PaletteLabel* status_ = nullptr;
+    // Gaps that depend on what is shown under the row (see refresh()).
+    QSpacerItem* belowRow_ = nullptr;
+    QSpacerItem* end_ = nullptr;
     QPointer<MorePopover> popover_;
     QPointer<QMessageBox> alert_;
     QPointer<QPushButton> confirm_;

@@ -2,15 +2,14 @@
 
 #include "app/AppIcon.h"
 #include "app/Localization.h"
-#include "app/layout/LayoutOverhang.h"
 #include "app/settings/ShortcutRow.h"
 #include "app/style/KeySurface.h"
-#include "app/style/OverhangBoxLayout.h"
 #include "app/style/Palette.h"
 #include "app/style/PaletteLabel.h"
 #include "app/style/Typography.h"
 
 #include <QEvent>
+#include <QBoxLayout>
 #include <QGraphicsDropShadowEffect>
 #include <QPainter>
 
@@ -27,7 +26,6 @@ class AppIconView : public QWidget {
 public:
     explicit AppIconView(QWidget* parent) : QWidget(parent) {
         setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-        LayoutOverhang::set(this, room());
         setAccessibleName(Localization::tr("app.name"));
         shadow_ = new QGraphicsDropShadowEffect(this);
         shadow_->setBlurRadius(HeaderView::iconShadowRadius);
@@ -35,7 +33,7 @@ public:
         shadow_->setColor(Palette::shadow());
         setGraphicsEffect(shadow_);
     }
-    static QMargins room() { return KeySurface::shadowRoom(HeaderView::iconShadowRadius, HeaderView::iconShadowOffset); }
+    static QMargins room() { return HeaderView::iconRoom(); }
     QSize sizeHint() const override {
         const QMargins r = room();
         const int side = int(HeaderView::iconSide);
@@ -70,31 +68,59 @@ QImage HeaderView::applicationIcon() {
     return image;
 }
 
+QMargins HeaderView::iconRoom() {
+    return KeySurface::shadowRoom(iconShadowRadius, iconShadowOffset);
+}
+
+QMargins HeaderView::room() {
+    return KeySurface::containerRoom();
+}
+
 HeaderView::HeaderView(HotKeyCenter& center, ShortcutRecorder& recorder, QWidget* parent) : QWidget(parent) {
-    auto* row = new OverhangBoxLayout(Qt::Horizontal, spacing, this);
-    row->setPaddingAndRoom(this, QMargins());
+    // The header keeps a composite's room around what it shows; the icon and the text column keep
+    // their own rooms inside it, and the margins and gaps below are net of those rooms. Both are
+    // centred across the row: their rooms reach (16 - 8) / 2 = (14 - 6) / 2 = 4 further down than
+    // up, so centring the whole widgets centres what they show.
+    const QMargins room = KeySurface::containerRoom();
+    const QMargins iconRoom = HeaderView::iconRoom();
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(room.left() - iconRoom.left(), 0, 0, 0);
+    row->setSpacing(0);
 
     icon_ = new AppIconView(this);
-    row->addWidget(icon_, OverhangBoxLayout::Options{OverhangBoxLayout::Cross::center, 0, false});
+    row->addWidget(icon_, 0, Qt::AlignVCenter);
+    row->addSpacing(spacing - iconRoom.right() - room.left());
 
     auto* column = new QWidget(this);
-    auto* columnLayout = new OverhangBoxLayout(Qt::Vertical, columnSpacing, column);
-    columnLayout->setPaddingAndRoom(column, QMargins());
+    auto* columnLayout = new QVBoxLayout(column);
+    columnLayout->setContentsMargins(0, room.top(), 0, 0);
+    columnLayout->setSpacing(0);
+    // The texts have no room of their own; their margins give them the column's.
+    const QMargins textInset(room.left(), 0, room.right(), 0);
 
     // The name is shown as it is, in every language.
     title_ = new PaletteLabel(QStringLiteral("Kestrine"), Typography::systemFont(titleSize, QFont::DemiBold),
                               Palette::Swatch::ink, column);
-    columnLayout->addWidget(title_, {});
+    title_->setContentsMargins(textInset);
+    columnLayout->addWidget(title_, 0, Qt::AlignLeft);
+    columnLayout->addSpacing(columnSpacing);
 
     tagline_ = new PaletteLabel(Localization::tr("hero.tagline"), Typography::font(TextStyle::callout),
                                 Palette::Swatch::inkSoft, column);
     tagline_->setWrapping(true);
-    columnLayout->addWidget(tagline_, {});
+    tagline_->setContentsMargins(textInset);
+    columnLayout->addWidget(tagline_, 0, Qt::AlignLeft);
 
+    // The shortcut row keeps the same room: 2 more than the spacing between what the texts and the
+    // row show.
     row_ = new ShortcutRow(center, recorder, column);
-    columnLayout->addWidget(row_, OverhangBoxLayout::Options{OverhangBoxLayout::Cross::leading, 2, false});
+    columnLayout->addSpacing(columnSpacing + 2 - room.top());
+    columnLayout->addWidget(row_, 0, Qt::AlignLeft);
 
-    row->addWidget(column, OverhangBoxLayout::Options{OverhangBoxLayout::Cross::center, 0, true});
+    // The column takes what the row leaves, at most what it needs; `spacing` stays between what it
+    // shows and the header's room (the column's right room and the header's are the same).
+    row->addWidget(column, 0, Qt::AlignVCenter);
+    row->addSpacing(spacing);
     row->addStretch();
 }
 

@@ -14,7 +14,10 @@ class ShortcutRow;
 
 class HeaderView : public QWidget {
     Q_OBJECT
+    // The room kept around what it shows, inside its geometry: a composite's (KeySurface::containerRoom).
+    Q_PROPERTY(QMargins room READ room)
 public:
+    static QMargins room();
     static constexpr int spacing = 18;
     static constexpr int columnSpacing = 6;
     static constexpr qreal iconSide = 64;
@@ -28,7 +31,8 @@ public:
     PaletteLabel* titleLabel() const { return title_; }
     PaletteLabel* taglineLabel() const { return tagline_; }
     QWidget* iconView() const { return icon_; }
-
+    // The room the icon keeps around its 64 points for its shadow, inside its geometry.
+    static QMargins iconRoom();
     // The application's icon at 64 points, drawn at device pixel ratio 2.
     static QImage applicationIcon();
 

@@ -4,12 +4,12 @@
 #include "app/HotKeyCenter.h"
 #include "app/Localization.h"
 #include "app/style/KeyButton.h"
-#include "app/style/OverhangBoxLayout.h"
 #include "app/style/Palette.h"
 #include "app/style/PaletteLabel.h"
 #include "app/style/ToggleSwitch.h"
 #include "app/style/Typography.h"
 
+#include <QBoxLayout>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -25,16 +25,18 @@ namespace {
 // A thin hairline across the popover.
 class Divider : public QWidget {
 public:
-    explicit Divider(QWidget* parent) : QWidget(parent) {
+    // `inset` keeps it clear of the room its neighbours keep at the sides.
+    Divider(int inset, QWidget* parent) : QWidget(parent) {
         setFixedHeight(1);
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        setContentsMargins(inset, 0, inset, 0);
     }
     QSize sizeHint() const override { return QSize(1, 1); }
 
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
-        painter.fillRect(rect(), Palette::hairline());
+        painter.fillRect(contentsRect(), Palette::hairline());
     }
 };
 
@@ -56,49 +58,71 @@ MorePopover::MorePopover(AppModel& model, HotKeyCenter& center, QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     setAccessibleName(Localization::tr("footer.more"));
 
-    auto* column = new OverhangBoxLayout(Qt::Vertical, spacing, this);
-    column->setContentsMargins(padding, padding, padding, padding);
-    const OverhangBoxLayout::Options fill{OverhangBoxLayout::Cross::fill, 0, false};
+    // Each section keeps a key's room at the sides and below, for its button's shadow (the recents
+    // switch its focus ring's above); the texts have none but their margins. The margins and gaps
+    // are net of those rooms.
+    const KeyButton::Style compact{.prominent = false, .compact = true, .active = false};
+    restore_ = new KeyButton(Localization::tr("more.restore.button"), compact);
+    const QMargins key = restore_->room();
+    const QMargins ring = ToggleSwitch::room();
+    const QMargins textInset(key.left(), 0, key.right(), 0);
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(padding - key.left(), padding - (model_.supportsRecents() ? ring.top() : 0),
+                               padding - key.right(), padding - key.bottom());
+    column->setSpacing(0);
 
     // Recents: on means the Dock's recent-applications section is hidden. Docks without such a
     // section (GNOME Shell, Plank) get no switch.
     if (model_.supportsRecents()) {
         auto* recentsSection = new QWidget(this);
-        auto* recentsLayout = new OverhangBoxLayout(Qt::Vertical, sectionSpacing, recentsSection);
+        auto* recentsLayout = new QVBoxLayout(recentsSection);
+        recentsLayout->setContentsMargins(key.left() - ring.left(), 0, key.right() - ring.right(), 0);
+        recentsLayout->setSpacing(0);
         recents_ = new ToggleSwitch(Localization::tr("more.recents.title"),
                                     Typography::font(TextStyle::subheadline, QFont::DemiBold), Palette::Swatch::ink, recentsSection);
         recents_->setSpread(true);
-        recentsLayout->addWidget(recents_, fill);
-        recentsLayout->addWidget(sectionBody(Localization::tr("more.recents.body"), recentsSection), fill);
-        column->addWidget(recentsSection, fill);
+        recentsLayout->addWidget(recents_);
+        recentsLayout->addSpacing(sectionSpacing - ring.bottom());
+        auto* body = sectionBody(Localization::tr("more.recents.body"), recentsSection);
+        body->setContentsMargins(ring.left(), 0, ring.right(), 0);
+        recentsLayout->addWidget(body);
+        column->addWidget(recentsSection);
         connect(recents_, &QAbstractButton::clicked, this, [this](bool hidden) {
             model_.setRecentsHidden(hidden);
             refresh();
         });
 
-        column->addWidget(new Divider(this), fill);
+        column->addSpacing(spacing);
+        column->addWidget(new Divider(key.left(), this));
+        column->addSpacing(spacing);
     }
 
-    const KeyButton::Style compact{.prominent = false, .compact = true, .active = false};
     auto section = [&](const QString& title, PaletteLabel* body, KeyButton* button) {
         auto* box = new QWidget(this);
-        auto* layout = new OverhangBoxLayout(Qt::Vertical, sectionSpacing, box);
+        auto* layout = new QVBoxLayout(box);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSpacing(0);
         auto* heading = sectionTitle(title, box);
-        layout->addWidget(heading, {});
+        heading->setContentsMargins(textInset);
+        layout->addWidget(heading, 0, Qt::AlignLeft);
+        layout->addSpacing(sectionSpacing);
         body->setParent(box);
-        layout->addWidget(body, fill);
+        body->setContentsMargins(textInset);
+        layout->addWidget(body);
         button->setParent(box);
-        layout->addWidget(button, OverhangBoxLayout::Options{OverhangBoxLayout::Cross::leading, 2, false});
-        column->addWidget(box, fill);
+        layout->addSpacing(sectionSpacing + 2 - key.top());
+        layout->addWidget(button, 0, Qt::AlignLeft);
+        column->addWidget(box);
     };
 
-    restore_ = new KeyButton(Localization::tr("more.restore.button"), compact);
     section(Localization::tr("more.restore.title"), sectionBody(Localization::tr("more.restore.body"), nullptr), restore_);
     connect(restore_, &QAbstractButton::clicked, this, [this] {
         if (onRestore) onRestore();
     });
 
-    column->addWidget(new Divider(this), fill);
+    column->addSpacing(spacing - key.bottom());
+    column->addWidget(new Divider(key.left(), this));
+    column->addSpacing(spacing);
 
     quitBody_ = sectionBody(QString(), nullptr);
     quit_ = new KeyButton(Localization::tr("more.quit.button"), compact);

@@ -8,7 +8,6 @@
 #include "app/style/Palette.h"
 #include "app/style/Symbol.h"
 #include "app/style/Typography.h"
-#include "app/layout/LayoutOverhang.h"
 
 #include <QFontMetricsF>
 #include <QKeyEvent>
@@ -21,7 +20,6 @@ namespace kestrine {
 
 namespace {
 
-constexpr qreal kRoom = KeySurfaceButton::focusRingGap + KeySurfaceButton::focusRingWidth;
 constexpr qreal kPlusSize = 18;
 
 }  // namespace
@@ -49,18 +47,20 @@ NewPresetCard::NewPresetCard(QWidget* parent) : QAbstractButton(parent) {
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setAccessibleName(Localization::tr(QStringLiteral("preset.new")));
     setAccessibleDescription(Localization::tr(QStringLiteral("preset.new.sub")));
-    const int room = int(std::ceil(kRoom));
-    LayoutOverhang::set(this, QMargins(room, room, room, room));
+}
+
+QMargins NewPresetCard::room() {
+    // The preset cards' room (more than the focus ring needs), so that the flow lines both up.
+    return PresetCard::surfaceRoom();
 }
 
 QRectF NewPresetCard::cardRect() const {
-    const qreal room = std::ceil(kRoom);
-    return QRectF(QPointF(room, room), PresetCard::cardSize());
+    return QRectF(QPointF(room().left(), room().top()), PresetCard::cardSize());
 }
 
 QSize NewPresetCard::sizeHint() const {
-    const int room = int(std::ceil(kRoom));
-    return QSize(int(PresetCard::cardWidth) + 2 * room, int(PresetCard::cardHeight + extraBelow) + 2 * room);
+    const QMargins r = room();
+    return QSize(int(PresetCard::cardWidth) + r.left() + r.right(), int(PresetCard::cardHeight + extraBelow) + r.top() + r.bottom());
 }
 
 void NewPresetCard::paintEvent(QPaintEvent*) {

@@ -8,6 +8,8 @@ namespace kestrine {
 
 class NewPresetCard : public QAbstractButton {
     Q_OBJECT
+    // The room kept around the outline, inside the widget's geometry: a preset card's.
+    Q_PROPERTY(QMargins room READ room)
 public:
     static constexpr qreal corner = 14;
     static constexpr qreal outlineWidth = 1.5;
@@ -21,6 +23,7 @@ public:
     bool isHovered() const { return hovered_; }
     // The card's outline inside the widget (the widget keeps room around it for the focus ring).
     QRectF cardRect() const;
+    static QMargins room();
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }

@@ -2,7 +2,6 @@
 
 #include "app/AppModel.h"
 #include "app/Localization.h"
-#include "app/layout/LayoutOverhang.h"
 #include "app/settings/AnimatedFlowLayout.h"
 #include "app/settings/NewPresetCard.h"
 #include "app/settings/PresetCard.h"
@@ -20,12 +19,12 @@
 namespace kestrine {
 
 PresetCardsView::PresetCardsView(AppModel& model, QWidget* parent) : QWidget(parent), model_(model) {
-    // The cards keep room around their keys for shadows and focus rings. The flow keeps that room
-    // inside its edges so nothing is cut off there; the caption and the hint are inset by the same
-    // room, and the view declares it as its overhang, so that its container places the visible
-    // content where it belongs and lets the room spill into the padding around it.
-    const QMargins room = cardRoom();
-    LayoutOverhang::set(this, room);
+    // The view keeps a composite's room around what it shows, so that nothing is cut off at its
+    // edges, and its container counts it in its margins and spacing. The cards keep their own room
+    // around their keys for shadows and focus rings; the flow's margins are what is left of the
+    // view's room, and its spacing is the visible gap less the room of the two cards beside it.
+    const QMargins room = PresetCardsView::room();
+    const QMargins cards = cardRoom();
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
@@ -39,8 +38,9 @@ PresetCardsView::PresetCardsView(AppModel& model, QWidget* parent) : QWidget(par
 
     flow_ = new QWidget(this);
     flow_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    flowLayout_ = new AnimatedFlowLayout(flowSpacing, flowLineSpacing, flow_);
-    flowLayout_->setContentsMargins(room);
+    flowLayout_ = new AnimatedFlowLayout(flowSpacing - cards.left() - cards.right(),
+                                         flowLineSpacing - cards.top() - cards.bottom(), flow_);
+    flowLayout_->setContentsMargins(room - cards);
     column->addWidget(flow_);
     column->addSpacing(int(columnSpacing) - room.bottom());
 
@@ -66,9 +66,12 @@ PresetCardsView::~PresetCardsView() {
     delete deleteAlert_.data();
 }
 
+QMargins PresetCardsView::room() {
+    return KeySurface::containerRoom();
+}
+
 QMargins PresetCardsView::cardRoom() {
-    // The preset cards keep the most room around their keys (shadow and focus ring); the
-    // new-preset card only its focus ring.
+    // The new-preset card keeps the same room as the preset cards.
     return PresetCard::surfaceRoom();
 }
 

@@ -26,6 +26,8 @@ class PresetCard;
 
 class PresetCardsView : public QWidget {
     Q_OBJECT
+    // The room kept around the visible content, inside the widget's geometry.
+    Q_PROPERTY(QMargins room READ room)
 public:
     static constexpr qreal columnSpacing = 14;
     static constexpr qreal flowSpacing = 16;
@@ -42,7 +44,9 @@ public:
     NewPresetCard* newPresetCard() const { return newCard_; }
     QWidget* flow() const { return flow_; }
     AnimatedFlowLayout* flowLayout() const { return flowLayout_; }
-    // The room the view keeps around its visible content (declared as its layout overhang).
+    // The room the view keeps around its visible content: a composite's (KeySurface::containerRoom).
+    static QMargins room();
+    // The room each card keeps around its key (shadow and focus ring).
     static QMargins cardRoom();
 
     // Asks whether to delete `preset` (a window-modal alert); deletes it on confirmation.

@@ -2,7 +2,6 @@
 
 #include "app/AppModel.h"
 #include "app/Localization.h"
-#include "app/layout/LayoutOverhang.h"
 #include "app/settings/AppPickTile.h"
 #include "app/settings/EmojiChip.h"
 #include "app/style/KeyButton.h"
@@ -140,18 +139,17 @@ private:
 
 // The current emoji on a 48-point key.
 class EmojiKey : public QWidget {
+    Q_OBJECT
+    // The room kept around the key for its shadow, inside the widget's geometry.
+    Q_PROPERTY(QMargins room READ room)
 public:
     static constexpr qreal side = 48;
     static constexpr qreal corner = 12;
     static constexpr qreal depth = 3;
     static constexpr qreal emojiSize = 26;
 
-    explicit EmojiKey(QWidget* parent) : QWidget(parent) {
-        const QMarginsF room = KeySurface::shadowMargins();
-        LayoutOverhang::set(this, QMargins(int(std::ceil(room.left())), int(std::ceil(room.top())),
-                                           int(std::ceil(room.right())), int(std::ceil(room.bottom()))));
-        setAttribute(Qt::WA_TransparentForMouseEvents);
-    }
+    explicit EmojiKey(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_TransparentForMouseEvents); }
+    static QMargins room() { return KeySurface::shadowMargins().toMargins(); }
     void setEmoji(const QString& emoji) {
         if (emoji == emoji_) return;
         emoji_ = emoji;
@@ -164,7 +162,7 @@ protected:
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setRenderHint(QPainter::TextAntialiasing);
-        const QMargins room = LayoutOverhang::of(this);
+        const QMargins room = EmojiKey::room();
         KeySurface::paintWithText(painter, QRectF(room.left(), room.top(), side, side),
                                   KeySurface::key(corner, depth), emoji_, Typography::systemFont(emojiSize));
     }
@@ -281,15 +279,20 @@ constexpr int overlayBarInset = 4;
 // The sheet never gets closer than this to its window's edges.
 constexpr int parentMargin = 20;
 
-// The widget's visible size: its size hint less the room it keeps for shadows and rings.
-QSize visibleSize(const QWidget* widget) {
-    const QMargins room = LayoutOverhang::of(widget);
-    return widget->sizeHint().shrunkBy(room);
+// The room a widget keeps inside its geometry around what it shows, for shadows and rings (its
+// "room" property, where it has one).
+QMargins roomOf(const QWidget* widget) {
+    return widget->property("room").value<QMargins>();
 }
 
-// Places a widget so that its visible part fills `visible`; its overhang spills around it.
+// The widget's visible size: its size hint less its room.
+QSize visibleSize(const QWidget* widget) {
+    return widget->sizeHint().shrunkBy(roomOf(widget));
+}
+
+// Places a widget so that its visible part fills `visible`; its room reaches around it.
 void placeVisible(QWidget* widget, const QRect& visible) {
-    widget->setGeometry(visible.marginsAdded(LayoutOverhang::of(widget)));
+    widget->setGeometry(visible.marginsAdded(roomOf(widget)));
 }
 
 QString qstr(const std::string& s) {
@@ -918,3 +921,5 @@ bool PresetEditor::eventFilter(QObject* watched, QEvent* event) {
 }
 
 }  // namespace kestrine
+
+#include "PresetEditor.moc"

@@ -4,7 +4,6 @@
 
 #include "app/AppModel.h"
 #include "app/Localization.h"
-#include "app/layout/LayoutOverhang.h"
 #include "app/settings/DockShelfView.h"
 #include "app/settings/ErrorBanner.h"
 #include "app/settings/FooterBar.h"
@@ -12,7 +11,7 @@
 #include "app/settings/PresetCardsView.h"
 #include "app/settings/PresetEditor.h"
 #include "app/settings/ShelfHeader.h"
-#include "app/style/OverhangBoxLayout.h"
+#include "app/style/KeySurface.h"
 #include "app/style/Palette.h"
 #include "app/style/PaletteLabel.h"
 #include "app/style/SpringCurve.h"
@@ -49,11 +48,17 @@ void animatePresence(QVariantAnimation* presence, qreal from, qreal to) {
     presence->start();
 }
 
+// What a widget shows: its geometry less the room it keeps for shadows and rings (its "room"
+// property, where it has one).
+QRect shownRect(const QWidget* widget) {
+    return widget->geometry().marginsRemoved(widget->property("room").value<QMargins>());
+}
+
 // Reading order of two sibling widgets by what they show: side by side (their visible heights
 // overlap, neither spanning the other) left to right, otherwise top to bottom.
 bool readsBefore(const QWidget* a, const QWidget* b) {
-    const QRect ra = a->geometry().marginsRemoved(LayoutOverhang::of(a));
-    const QRect rb = b->geometry().marginsRemoved(LayoutOverhang::of(b));
+    const QRect ra = shownRect(a);
+    const QRect rb = shownRect(b);
     const bool overlap = ra.top() <= rb.bottom() && rb.top() <= ra.bottom();
     const bool spans = (ra.top() <= rb.top() && ra.bottom() >= rb.bottom()) ||
                        (rb.top() <= ra.top() && rb.bottom() >= ra.bottom());
@@ -104,36 +109,47 @@ SettingsView::SettingsView(AppModel& model, LaunchAtLogin& loginItem, HotKeyCent
 
     content_ = new QWidget(scroll_);
     content_->setAutoFillBackground(false);
-    auto* column = new OverhangBoxLayout(Qt::Vertical, contentSpacing, content_);
-    column->setContentsMargins(contentPadding());
-    const OverhangBoxLayout::Options fill{OverhangBoxLayout::Cross::fill, 0, false};
+    // The header, the shelf's section and the cards keep a composite's room around what they show,
+    // inside their geometry; the dock line has none but its margins. The column's margins and gaps
+    // are net of those rooms: its spacing is what stands between the shelf and the cards, the
+    // other gaps are made up with spacings of their own (the one under the header is below zero:
+    // the header's room overlaps the dock line).
+    const QMargins room = KeySurface::containerRoom();
+    const QMargins padding = contentPadding();
+    auto* column = new QVBoxLayout(content_);
+    column->setContentsMargins(padding - room);
+    column->setSpacing(contentSpacing - room.bottom() - room.top());
 
     header_ = new HeaderView(center, recorder, content_);
-    column->addWidget(header_, fill);
+    column->addWidget(header_);
+    column->addSpacing(dockLineGap - room.bottom() - column->spacing());
     // Which dock this run switches, just under the header.
     dockLine_ = new PaletteLabel(dockDescription(model_.dock()), Typography::font(TextStyle::caption),
                                  Palette::Swatch::inkSoft, content_);
     dockLine_->setWrapping(true);
-    column->addWidget(dockLine_, OverhangBoxLayout::Options{OverhangBoxLayout::Cross::fill, dockLineGap - contentSpacing, false});
+    dockLine_->setContentsMargins(room.left(), 0, room.right(), 0);
+    column->addWidget(dockLine_);
+    // Under the dock line comes the shelf's section or, without an active preset, the cards.
+    column->addSpacing(contentSpacing - room.top() - column->spacing());
 
     shelfSection_ = new QWidget(content_);
-    auto* shelfColumn = new OverhangBoxLayout(Qt::Vertical, shelfSpacing, shelfSection_);
-    shelfColumn->setPaddingAndRoom(shelfSection_, QMargins());
+    auto* shelfColumn = new QVBoxLayout(shelfSection_);
+    shelfColumn->setContentsMargins(room);
+    shelfColumn->setSpacing(shelfSpacing);
     shelfHeader_ = new ShelfHeader(shelfSection_);
-    shelfColumn->addWidget(shelfHeader_, fill);
+    shelfColumn->addWidget(shelfHeader_);
     shelf_ = new DockShelfView(model_, shelfSection_);
-    shelfColumn->addWidget(shelf_, fill);
+    shelfColumn->addWidget(shelf_);
     shelfHint_ = new PaletteLabel(Localization::tr("shelf.hint"), Typography::font(TextStyle::caption),
                                   Palette::Swatch::inkSoft, shelfSection_);
     shelfHint_->setWrapping(true);
-    shelfColumn->addWidget(shelfHint_, {});
-    column->addWidget(shelfSection_, fill);
+    shelfColumn->addWidget(shelfHint_, 0, Qt::AlignLeft);
+    column->addWidget(shelfSection_);
 
     cards_ = new PresetCardsView(model_, content_);
-    column->addWidget(cards_, fill);
-    // No stretch after the cards: it would add the column's spacing below them, making the
-    // content taller than what it shows, so the area would scroll when everything fits. Room
-    // left over stays below the last part.
+    column->addWidget(cards_);
+    // Room left over stays below the last part.
+    column->addStretch();
 
     scroll_->setWidget(content_);
     // The scroll area fills its widget with the window colour; the canvas shows through instead.

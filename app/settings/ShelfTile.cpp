@@ -1,7 +1,6 @@
 #include "app/settings/ShelfTile.h"
 
 #include "app/Localization.h"
-#include "app/layout/LayoutOverhang.h"
 #include "app/settings/DropBar.h"
 #include "app/settings/ViewMotion.h"
 #include "app/style/KeySurface.h"
@@ -142,7 +141,6 @@ ShelfTile::ShelfTile(const PresetApp& app, const QImage& icon, QWidget* parent)
     setAcceptDrops(true);
     setFocusPolicy(Qt::TabFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    LayoutOverhang::set(this, overhang());
     setToolTip(QString::fromStdString(app_.name));
     setAccessibleName(QString::fromStdString(app_.name));
 

@@ -25,6 +25,8 @@ class DropBar;
 
 class ShelfTile : public QWidget {
     Q_OBJECT
+    // The room kept around the visible tile, inside the widget's geometry (overhang()).
+    Q_PROPERTY(QMargins room READ room)
 public:
     // Shared by the shelf's tiles, the add tile and the drop bar.
     static constexpr int tileWidth = 84;
@@ -40,6 +42,7 @@ public:
     // The room a tile keeps around its visible part: the drop bar on the left, the remove badge
     // above, the key's shadow at the right. The flow measures and places the visible part.
     static QMargins overhang();
+    static QMargins room() { return overhang(); }
     // The visible part: the key and its depth, the spacing and one caption line.
     static QSize visibleSize();
 

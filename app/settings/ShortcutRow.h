@@ -8,6 +8,9 @@
 
 #include <QWidget>
 
+class QHBoxLayout;
+class QSpacerItem;
+
 #include <vector>
 
 namespace kestrine {
@@ -15,13 +18,15 @@ namespace kestrine {
 class HotKeyCenter;
 class KeyButton;
 class KeyCap;
-class OverhangBoxLayout;
 class PaletteLabel;
 class ShortcutRecorder;
 
 class ShortcutRow : public QWidget {
     Q_OBJECT
+    // The room kept around what it shows, inside its geometry: a composite's (KeySurface::containerRoom).
+    Q_PROPERTY(QMargins room READ room)
 public:
+    static QMargins room();
     static constexpr qreal keyCapSize = 12;
     static constexpr int spacing = 6;
 
@@ -42,11 +47,13 @@ public:
 private:
     void refresh();
     void rebuildCaps(const std::vector<std::string>& parts);
+    // Sets the gaps that depend on which parts are shown.
+    void updateGaps();
 
     HotKeyCenter& center_;
     ShortcutRecorder& recorder_;
     QWidget* capsBox_ = nullptr;
-    OverhangBoxLayout* capsLayout_ = nullptr;
+    QHBoxLayout* capsLayout_ = nullptr;
     std::vector<KeyCap*> caps_;
     std::vector<std::string> shownParts_;
     PaletteLabel* hotKeyLabel_ = nullptr;
@@ -56,6 +63,13 @@ private:
     PaletteLabel* help_ = nullptr;
     PaletteLabel* unavailable_ = nullptr;
     PaletteLabel* message_ = nullptr;
+    QWidget* note_ = nullptr;
+    // Gaps net of the rooms of the parts beside them (see updateGaps).
+    QSpacerItem* beforeLabel_ = nullptr;
+    QSpacerItem* beforeChange_ = nullptr;
+    QSpacerItem* beforeReset_ = nullptr;
+    QSpacerItem* belowRow_ = nullptr;
+    QSpacerItem* end_ = nullptr;
 };
 
 }  // namespace kestrine

@@ -1,5 +1,6 @@
 #include "app/settings/WaylandShortcutNote.h"
 
+#include <QBoxLayout>
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -12,7 +13,6 @@
 #include "app/Localization.h"
 #include "app/platform/linux/gnome/GnomeCustomShortcut.h"
 #include "app/style/KeyButton.h"
-#include "app/style/OverhangBoxLayout.h"
 #include "app/style/PaletteLabel.h"
 #include "app/style/Typography.h"
 #include "core/hotkey/LinuxKeyNames.h"
@@ -47,25 +47,38 @@ QString WaylandShortcutNote::panelCommand() {
     return self + QStringLiteral(" panel");
 }
 
+QMargins WaylandShortcutNote::room() {
+    return KeySurface::containerRoom();
+}
+
 WaylandShortcutNote::WaylandShortcutNote(HotKeyCenter& center, const EnvironmentLookup& environment, QWidget* parent)
     : QWidget(parent), center_(center) {
-    auto* column = new OverhangBoxLayout(Qt::Vertical, 6, this);
-    column->setPaddingAndRoom(this, QMargins());
+    // The note keeps a composite's room around what it shows; the text has none of its own but
+    // its margins, the buttons a key's. The gaps are net of those rooms.
+    constexpr int gap = 6;
+    const QMargins room = KeySurface::containerRoom();
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, room.top(), 0, 0);
+    column->setSpacing(0);
     body_ = new PaletteLabel(Localization::format("hotkey.wayland.body", panelCommand()), Typography::font(TextStyle::caption),
                              Palette::Swatch::inkSoft, this);
     body_->setWrapping(true);
-    column->addWidget(body_, {});
+    body_->setContentsMargins(room.left(), 0, room.right(), 0);
+    column->addWidget(body_, 0, Qt::AlignLeft);
 
     auto* buttons = new QWidget(this);
-    auto* row = new OverhangBoxLayout(Qt::Horizontal, 6, buttons);
-    row->setPaddingAndRoom(buttons, QMargins());
+    auto* row = new QHBoxLayout(buttons);
     const KeyButton::Style compact{.prominent = false, .compact = true, .active = false};
     copy_ = new KeyButton(Localization::tr("hotkey.wayland.copy"), compact, buttons);
-    row->addWidget(copy_, {});
+    const QMargins key = copy_->room();
+    row->setContentsMargins(room - key);
+    row->setSpacing(0);
+    row->addWidget(copy_, 0, Qt::AlignTop);
     connect(copy_, &QAbstractButton::clicked, this, [] { QGuiApplication::clipboard()->setText(panelCommand()); });
     if (isGnome(environment)) {
         gnome_ = new KeyButton(QString(), compact, buttons);
-        row->addWidget(gnome_, {});
+        row->addSpacing(gap - key.right() - key.left());
+        row->addWidget(gnome_, 0, Qt::AlignTop);
         connect(gnome_, &QAbstractButton::clicked, this, [this] {
             if (GnomeCustomShortcut::current())
                 GnomeCustomShortcut::remove();
@@ -82,7 +95,8 @@ WaylandShortcutNote::WaylandShortcutNote(HotKeyCenter& center, const Environment
             }
         });
     }
-    column->addWidget(buttons, {});
+    column->addSpacing(gap - room.top());
+    column->addWidget(buttons, 0, Qt::AlignLeft);
     refresh();
 }
 

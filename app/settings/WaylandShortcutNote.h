@@ -17,7 +17,10 @@ class PaletteLabel;
 
 class WaylandShortcutNote : public QWidget {
     Q_OBJECT
+    // The room kept around what it shows, inside its geometry: a composite's (KeySurface::containerRoom).
+    Q_PROPERTY(QMargins room READ room)
 public:
+    static QMargins room();
     using EnvironmentLookup = std::function<std::optional<std::string>(const std::string& name)>;
 
     /// A Wayland session: XDG_SESSION_TYPE is "wayland" or WAYLAND_DISPLAY is set.

@@ -2,7 +2,6 @@
 
 #include "app/style/ButtonKeys.h"
 
-#include "app/layout/LayoutOverhang.h"
 #include "app/style/DisabledFade.h"
 #include "app/style/KeySurfaceButton.h"
 #include "app/style/Palette.h"
@@ -18,8 +17,11 @@ IconButton::IconButton(QWidget* parent) : QAbstractButton(parent) {
     setAttribute(Qt::WA_Hover);
     setFocusPolicy(Qt::TabFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    const int room = int(focusRingRoom);
-    LayoutOverhang::set(this, QMargins(room, room, room, room));
+}
+
+QMargins IconButton::room() {
+    const int room = int(std::ceil(focusRingRoom));
+    return QMargins(room, room, room, room);
 }
 
 IconButton::IconButton(Symbol symbol, qreal symbolSize, QFont::Weight weight, QWidget* parent) : IconButton(parent) {

@@ -13,6 +13,8 @@ namespace kestrine {
 
 class IconButton : public QAbstractButton {
     Q_OBJECT
+    // The room kept around the frame for the focus ring, inside the widget's geometry.
+    Q_PROPERTY(QMargins room READ room)
 public:
     explicit IconButton(QWidget* parent = nullptr);
     IconButton(Symbol symbol, qreal symbolSize, QFont::Weight weight = QFont::Normal, QWidget* parent = nullptr);
@@ -28,6 +30,7 @@ public:
     QSize minimumSizeHint() const override { return sizeHint(); }
 
     static constexpr qreal focusRingRoom = 4;
+    static QMargins room();
     static constexpr qreal side = 28;
     static constexpr qreal corner = 8;
 

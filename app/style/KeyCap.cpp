@@ -1,6 +1,5 @@
 #include "app/style/KeyCap.h"
 
-#include "app/layout/LayoutOverhang.h"
 #include "app/style/Palette.h"
 #include "app/style/Typography.h"
 
@@ -60,8 +59,6 @@ void KeyCap::setSize(qreal size) {
 }
 
 void KeyCap::geometryChanged() {
-    const QMarginsF shadow = KeySurface::shadowMargins();
-    LayoutOverhang::set(this, shadow.toMargins());
     updateGeometry();
     update();
 }

@@ -10,6 +10,8 @@ namespace kestrine {
 
 class KeyCap : public QWidget {
     Q_OBJECT
+    // The room kept around the cap for its shadow, inside the widget's geometry.
+    Q_PROPERTY(QMargins room READ room)
 public:
     struct Metrics {
         qreal corner;    // size × 0.38
@@ -36,6 +38,7 @@ public:
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
+    static QMargins room() { return KeySurface::shadowMargins().toMargins(); }
     // Where the face rests inside the widget.
     QRectF restingFaceRect() const;
 

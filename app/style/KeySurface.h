@@ -60,6 +60,11 @@ public:
                             const QColor& color);
     // The room to keep around a shape for a shadow of `blur` moved down by `offset`, in whole points.
     static QMargins shadowRoom(qreal blur, qreal offset);
+    // The room a composite keeps inside its edges around what it shows, so that the shadows and
+    // focus rings of the keys in it are not cut off there: enough for every key surface of the
+    // interface. A key's resting shadow reaches 8 sideways, 4 up and 12 down; the application
+    // icon's 10, 6 and 14; focus rings 4. Rounded up with a little to spare.
+    static QMargins containerRoom() { return QMargins(12, 8, 12, 16); }
 
     // The side plate behind a face resting at `face`: the face's rectangle plus `depth` below.
     static QRectF plateRect(const QRectF& face, qreal depth);

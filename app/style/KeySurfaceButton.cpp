@@ -2,7 +2,6 @@
 
 #include "app/style/ButtonKeys.h"
 
-#include "app/layout/LayoutOverhang.h"
 #include "app/style/DisabledFade.h"
 #include "app/style/Palette.h"
 #include "app/style/ReduceMotion.h"
@@ -43,10 +42,13 @@ QMarginsF KeySurfaceButton::overhang() const {
                      std::max(shadow.bottom(), ring));
 }
 
-void KeySurfaceButton::surfaceGeometryChanged() {
+QMargins KeySurfaceButton::room() const {
     const QMarginsF room = overhang();
-    LayoutOverhang::set(this, QMargins(int(std::ceil(room.left())), int(std::ceil(room.top())),
-                                       int(std::ceil(room.right())), int(std::ceil(room.bottom()))));
+    return QMargins(int(std::ceil(room.left())), int(std::ceil(room.top())), int(std::ceil(room.right())),
+                    int(std::ceil(room.bottom())));
+}
+
+void KeySurfaceButton::surfaceGeometryChanged() {
     updateGeometry();
     update();
 }

@@ -13,6 +13,8 @@ namespace kestrine {
 
 class KeySurfaceButton : public QAbstractButton {
     Q_OBJECT
+    // The room kept around what the button shows, inside its geometry (whole points).
+    Q_PROPERTY(QMargins room READ room)
 public:
     explicit KeySurfaceButton(QWidget* parent = nullptr);
 
@@ -43,6 +45,8 @@ public:
 
     // The face and plate plus the room for the shadow and the focus ring.
     QSize sizeHint() const override;
+    // The room around the visible button: whatever the user does not see as the button itself.
+    virtual QMargins room() const;
     QSize minimumSizeHint() const override { return sizeHint(); }
 
     static constexpr qreal focusRingGap = 2;

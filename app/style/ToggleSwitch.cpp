@@ -2,7 +2,6 @@
 
 #include "app/style/ButtonKeys.h"
 
-#include "app/layout/LayoutOverhang.h"
 #include "app/style/DisabledFade.h"
 #include "app/style/KeySurfaceButton.h"
 #include "app/style/ReduceMotion.h"
@@ -22,7 +21,6 @@ ToggleSwitch::ToggleSwitch(const QString& label, const QFont& labelFont, Palette
     setFont(labelFont);
     setFocusPolicy(Qt::TabFocus);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    LayoutOverhang::set(this, QMargins(focusRoom, focusRoom, focusRoom, focusRoom));
     slide_.setEasingCurve(QEasingCurve::OutCubic);
     connect(&slide_, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
         knob_ = value.toReal();

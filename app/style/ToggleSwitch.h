@@ -12,6 +12,8 @@ namespace kestrine {
 
 class ToggleSwitch : public QAbstractButton {
     Q_OBJECT
+    // The room kept around the switch for the focus ring, inside the widget's geometry.
+    Q_PROPERTY(QMargins room READ room)
 public:
     static constexpr qreal trackWidth = 32;
     static constexpr qreal trackHeight = 18;
@@ -19,6 +21,7 @@ public:
     static constexpr qreal labelGap = 8;
     // Room around the visible switch for the focus ring (declared as the widget's overhang).
     static constexpr int focusRoom = 4;
+    static QMargins room() { return QMargins(focusRoom, focusRoom, focusRoom, focusRoom); }
     static constexpr int slideMilliseconds = 150;
 
     ToggleSwitch(const QString& label, const QFont& labelFont, Palette::Swatch labelSwatch, QWidget* parent = nullptr);

@@ -229,7 +229,7 @@ TEST_F(PresetCardsTest, TheNewPresetCardOpensTheEditorInCreateMode) {
 TEST_F(PresetCardsTest, ThirtyPresetsWrapWithoutOverlapping) {
     for (int i = 1; i < 30; ++i) addPresets({("Preset number " + std::to_string(i)).c_str()});
     showView();
-    EXPECT_GT(expectWrapsWithin(view->flow(), view->flow()->geometry().marginsRemoved(PresetCardsView::cardRoom())), 1u);
+    EXPECT_GT(expectWrapsWithin(view->flow(), view->flow()->geometry().marginsRemoved(PresetCardsView::room())), 1u);
 }
 
 TEST_F(PresetCardsTest, CardsThatChangePlaceGlideUnlessMotionIsReduced) {

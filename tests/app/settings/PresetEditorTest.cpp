@@ -4,7 +4,6 @@
 #include "app/settings/AppPickTile.h"
 #include "app/settings/EmojiChip.h"
 #include "app/settings/PresetEditor.h"
-#include "app/layout/LayoutOverhang.h"
 #include "app/style/KeyButton.h"
 #include "app/style/PaletteLabel.h"
 #include "core/model/PresetStyle.h"
@@ -82,7 +81,7 @@ TEST_F(PresetEditorTest, DetailsShowOnlyNameAndEmojiNeedNoScanAcceptTheirOwnName
     EXPECT_EQ(sheet.emoji(), "\U0001F680");  // picked, not the name's default headphones
     // The height is the content's: the save key's visible bottom sits on the bottom padding.
     KeyButton* save = button("saveButton");
-    EXPECT_EQ(sheet.height() - (save->geometry().bottom() + 1 - LayoutOverhang::of(save).bottom()), PresetEditor::padding);
+    EXPECT_EQ(sheet.height() - (save->geometry().bottom() + 1 - save->room().bottom()), PresetEditor::padding);
     EXPECT_TRUE(executors.background->jobs.empty()) << "no scan";
 
     // Its own name is fine, another preset's is not.

@@ -7,7 +7,6 @@
 #include "app/LaunchAtLogin.h"
 #include "app/LoginItemService.h"
 #include "app/ShortcutRecorder.h"
-#include "app/layout/LayoutOverhang.h"
 #include "tests/app/support/ModelFixture.h"
 
 #include <QLayout>
@@ -109,7 +108,7 @@ struct SettingsFixture : ModelFixture {
 
 /// The part of a widget the user sees: its geometry less the room it keeps for shadows and rings.
 inline QRect visibleRect(const QWidget* widget) {
-    return widget->geometry().marginsRemoved(LayoutOverhang::of(widget));
+    return widget->geometry().marginsRemoved(widget->property("room").value<QMargins>());
 }
 
 /// Checks a flow that wraps onto several lines: the visible part of every shown child inside

@@ -43,9 +43,9 @@ inline QImage blankImage(QSize logicalSize, qreal dpr = 1) {
     return image;
 }
 
-/// The widget at its size hint (or current size), drawn without any window background. A widget
-/// without a parent is drawn as the child of a bare host, so that its own graphics effect (the
-/// disabled fade) applies, as it does in a window.
+/// The widget at its size hint, drawn without any window background. A widget without a parent is
+/// drawn as the child of a bare host, so that its own graphics effect (the disabled fade) applies,
+/// as it does in a window.
 inline QImage renderWidget(QWidget& widget, qreal dpr = 1) {
     if (widget.size() != widget.sizeHint() && widget.sizeHint().isValid()) widget.resize(widget.sizeHint());
     QImage image = blankImage(widget.size(), dpr);
@@ -84,9 +84,8 @@ inline QColor colorAt(const QImage& image, QPoint logical) {
 /// `top` drawn over the opaque `bottom`.
 inline QColor over(const QColor& top, const QColor& bottom) {
     const qreal a = top.alphaF();
-    return QColor::fromRgbF(float(top.redF() * a + bottom.redF() * (1 - a)),
-                            float(top.greenF() * a + bottom.greenF() * (1 - a)),
-                            float(top.blueF() * a + bottom.blueF() * (1 - a)));
+    auto mix = [a](qreal t, qreal b) { return float(t * a + b * (1 - a)); };
+    return QColor::fromRgbF(mix(top.redF(), bottom.redF()), mix(top.greenF(), bottom.greenF()), mix(top.blueF(), bottom.blueF()));
 }
 
 /// Red, green and blue within `tolerance`; nearRGBA compares the alpha too.
@@ -98,26 +97,18 @@ inline bool nearRGBA(const QColor& a, const QColor& b, int tolerance = 3) {
     return near(a, b, tolerance) && std::abs(a.alpha() - b.alpha()) <= tolerance;
 }
 
+/// How many device pixels are near `color`, and the highest alpha of any.
+inline int countNear(const QImage& image, const QColor& color, int tolerance = 3) {
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) count += nearRGBA(pixel(image, x, y), color, tolerance);
+    return count;
+}
 inline int maxAlpha(const QImage& image) {
     int best = 0;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x) best = std::max(best, qAlpha(image.pixel(x, y)));
     return best;
-}
-
-/// The first row (device pixels) at column x, from the top, whose colour is near `color`; -1 if none.
-inline int firstRowWith(const QImage& image, int x, const QColor& color, int tolerance = 3) {
-    for (int y = 0; y < image.height(); ++y)
-        if (nearRGBA(pixel(image, x, y), color, tolerance)) return y;
-    return -1;
-}
-
-inline int countNear(const QImage& image, const QColor& color, int tolerance = 3) {
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (nearRGBA(pixel(image, x, y), color, tolerance)) ++count;
-    return count;
 }
 
 inline std::string describe(const QColor& c) {
