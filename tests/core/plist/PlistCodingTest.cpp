@@ -9,9 +9,7 @@
 
 using namespace kestrine::plist;
 
-namespace {
-
-Value sample(double when = 123456.5) {
+static Value sample(double when = 123456.5) {
     Dictionary inner{{"book", Value(Data{0, 1, 2, 255})}, {"when", Value(Date{when})}};
     return Value(Dictionary{{"s", Value("héllo")}, {"i", Value(std::int64_t{-42})}, {"r", Value(2.5)},
                             {"b", Value(true)}, {"d", Value(inner)}, {"a", Value(Array{Value(1), Value("x")})},
@@ -19,7 +17,7 @@ Value sample(double when = 123456.5) {
 }
 
 // A binary property list of `depth` arrays, each holding the next.
-std::string deepBinary(int depth) {
+static std::string deepBinary(int depth) {
     auto bigEndian = [](std::string& out, std::uint64_t n, int bytes) {
         for (int k = bytes - 1; k >= 0; --k) out += static_cast<char>(n >> (8 * k));
     };
@@ -30,13 +28,9 @@ std::string deepBinary(int depth) {
         if (i + 1 < depth) bigEndian(bytes, static_cast<std::uint64_t>(i + 1), 4);
     }
     std::string trailer = std::string(6, '\0') + "\x04\x04";
-    bigEndian(trailer, static_cast<std::uint64_t>(depth), 8);
-    bigEndian(trailer, 0, 8);
-    bigEndian(trailer, bytes.size(), 8);
+    for (std::uint64_t n : {static_cast<std::uint64_t>(depth), std::uint64_t{0}, std::uint64_t{bytes.size()}}) bigEndian(trailer, n, 8);
     return bytes + table + trailer;
 }
-
-} // namespace
 
 TEST(PlistCoding, RoundTripsEveryTypeWithUIDsAndNaNsThroughBinaryWholeSecondDatesThroughXMLAndReadsKeysInAnyOrder) {
     EXPECT_EQ(parse(toBinary(sample())), sample());

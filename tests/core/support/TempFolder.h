@@ -20,10 +20,8 @@ public:
     ~TempFolder() {
         std::error_code ec;
         // Give back write permission that a test may have taken away, then remove.
-        for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
-             !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
-            std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                                         std::filesystem::perm_options::add, ec);
+        for (auto it = std::filesystem::recursive_directory_iterator(path_, ec); !ec && it != decltype(it)(); it.increment(ec))
+            std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
         std::filesystem::remove_all(path_, ec);
     }
     TempFolder(const TempFolder&) = delete;

@@ -8,10 +8,34 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <stdexcept>
 
 #include <gtest/gtest.h>
 
 namespace kestrine::testing {
+
+/// How a body run in a forked child ended; `hung` when the safety alarm (far above what any
+/// non-blocking body needs, not a measure of speed) ended a body blocked for good.
+enum class ChildOutcome { returned, threw, hung };
+
+inline ChildOutcome runInChild(const std::function<void()>& body, unsigned safetySeconds = 60) {
+    std::fflush(nullptr);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::alarm(safetySeconds);
+        int code = 0;
+        try {
+            body();
+        } catch (...) {
+            code = 1;
+        }
+        std::fflush(nullptr);
+        ::_exit(code); // no destructors: the caller's folders belong to the caller
+    }
+    int status = 0;
+    while (child > 0 && ::waitpid(child, &status, 0) < 0 && errno == EINTR) continue;
+    return child > 0 && WIFEXITED(status) ? (WEXITSTATUS(status) ? ChildOutcome::threw : ChildOutcome::returned) : ChildOutcome::hung;
+}
 
 /// Runs `body` with the rights of an ordinary user, so that file permissions hold for it.
 ///
@@ -20,7 +44,7 @@ namespace kestrine::testing {
 /// "nobody" (65534) and then takes their ids, so that it can still change the permissions
 /// of its own files. What the child does to files is seen by the caller afterwards, what it
 /// does in memory is not: the whole check, retry included, belongs in `body`. The child's
-/// test failures are printed by the child and reported here as one more failure.
+/// test failures are printed by the child; they, or anything it throws, fail the test here once more.
 inline void asOrdinaryUser(const std::filesystem::path& folder, const std::function<void()>& body) {
     if (::geteuid() != 0) return body();
     constexpr uid_t nobody = 65534;
@@ -32,32 +56,13 @@ inline void asOrdinaryUser(const std::filesystem::path& folder, const std::funct
         if (!given) ADD_FAILURE() << "cannot give away " << folder;
     };
     giveTo(nobody, nobody);
-    const auto* result = ::testing::UnitTest::GetInstance()->current_test_info()->result();
-    const int partsBefore = result->total_part_count();
-    std::fflush(stdout);
-    std::fflush(stderr);
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (::setgroups(0, nullptr) != 0 || ::setgid(nobody) != 0 || ::setuid(nobody) != 0) ::_exit(77);
-        try {
-            body();
-        } catch (const std::exception& error) {
-            ADD_FAILURE() << "uncaught exception: " << error.what();
-        }
-        int failed = 0;
-        for (int i = partsBefore; i < result->total_part_count(); ++i) failed |= result->GetTestPartResult(i).failed();
-        std::fflush(stdout);
-        std::fflush(stderr);
-        ::_exit(failed); // no destructors: the caller's folders belong to the caller
-    }
-    ASSERT_GE(child, 0) << "fork failed";
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
+    const ChildOutcome outcome = runInChild([&] {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(nobody) != 0 || ::setuid(nobody) != 0) throw std::runtime_error("cannot take ids");
+        body();
+        if (::testing::Test::HasFailure()) throw std::runtime_error("the unprivileged part failed");
+    });
     giveTo(::geteuid(), ::getegid());
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 77) GTEST_SKIP() << "cannot take the ids of nobody";
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
-        << "the unprivileged part failed (its failures are printed above), status " << status;
+    EXPECT_EQ(outcome, ChildOutcome::returned) << "the unprivileged part failed; its failures are printed above";
 }
 
 } // namespace kestrine::testing

@@ -1,0 +1,134 @@
+#include "core/hotkey/HotKeySpec.h"
+#include "core/hotkey/JSONFileHotKeyStorage.h"
+#include "core/hotkey/LinuxKeyNames.h"
+
+#include "core/launch/JSONFileOnboardingStorage.h"
+#include "core/support/AtomicFile.h"
+#include "tests/core/support/TempFolder.h"
+#include "tests/core/support/Unprivileged.h"
+
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <unordered_set>
+
+using namespace kestrine;
+namespace fs = std::filesystem;
+using Modifiers = HotKeySpec::Modifiers;
+using Validation = HotKeySpec::Validation;
+
+TEST(HotKeySpecTest, ModifiersBehaveAsABitSetThatKeepsUnknownBitsAndTheSpecComparesThemAll) {
+    Modifiers built = Modifiers::required - Modifiers::command;
+    EXPECT_EQ(built, Modifiers::control | Modifiers::option);
+    EXPECT_EQ((built & Modifiers::shift).rawValue, 0);
+    EXPECT_TRUE(built.contains(Modifiers::option) && built.intersects(Modifiers::required) && !built.contains(Modifiers::required));
+    built.insert(Modifiers(std::uint8_t{0x80}));
+    built.remove(Modifiers::control | Modifiers::option);
+    EXPECT_EQ(built.rawValue, 0x80) << "bits outside the members are kept";
+    std::unordered_set<HotKeySpec> specs{HotKeySpec::defaultSpec(), HotKeySpec(2, Modifiers(std::uint8_t{0x16})), HotKeySpec(2, Modifiers(6)),
+                                         HotKeySpec(6, Modifiers(2))};
+    EXPECT_EQ(specs.size(), 3u);
+    EXPECT_EQ(specs.count(HotKeySpec(2, Modifiers{Modifiers::option, Modifiers::control})), 1u);
+}
+
+TEST(HotKeySpecTest, ValidationTestsTheKeyBeforeTheModifiersAndDisplayFollowsAFixedModifierOrder) {
+    const std::tuple<std::uint32_t, Modifiers, Validation, std::string> rows[] = {
+        {52, Modifiers{}, Validation::unsupportedKey, "?"}, {52, Modifiers::command, Validation::unsupportedKey, "\u2318?"},
+        {10, Modifiers::required, Validation::unsupportedKey, "\u2303\u2325\u2318?"},
+        {0xFFFFFFFFu, Modifiers::command, Validation::unsupportedKey, "\u2318?"}, // beyond the last named key
+        {2, Modifiers{}, Validation::missingModifier, "D"}, {2, Modifiers::shift, Validation::missingModifier, "\u21E7D"},
+        {49, Modifiers(std::uint8_t{0xF0 & ~8}), Validation::missingModifier, "Space"},
+        {49, Modifiers::command, Validation::valid, "\u2318Space"},
+        {49, Modifiers::control | Modifiers::shift, Validation::valid, "\u2303\u21E7Space"},
+        {2, Modifiers(std::uint8_t{0x16}), Validation::valid, "\u2303\u2325D"}, // an extra bit shows nothing
+        {0, Modifiers{Modifiers::command, Modifiers::shift, Modifiers::option, Modifiers::control}, Validation::valid,
+         "\u2303\u2325\u21E7\u2318A"}};
+    for (const auto& [code, modifiers, expected, shown] : rows) {
+        const HotKeySpec spec(code, modifiers);
+        EXPECT_EQ(std::pair(spec.validation(), spec.displayString()), std::pair(expected, shown)) << code << "/" << int(modifiers.rawValue);
+    }
+    EXPECT_EQ(HotKeySpec::defaultSpec().displayParts(), (std::vector<std::string>{"\u2303", "\u2325", "D"}));
+}
+
+TEST(LinuxKeyNames, ShortcutsReadAsLinuxDesktopsWriteThem) {
+    using M = Modifiers;
+    // Modifiers always in one order, whatever order they are held in.
+    const std::tuple<HotKeySpec, const char*, const char*> rows[] = {
+        {HotKeySpec::defaultSpec(), "Ctrl+Alt+D", "<Control><Alt>d"},
+        {HotKeySpec(0, M{M::command, M::shift, M::option, M::control}), "Ctrl+Alt+Shift+Super+A", "<Control><Alt><Shift><Super>a"},
+        {HotKeySpec(36, M::command), "Super+Return", "<Super>Return"}, {HotKeySpec(51, M::control), "Ctrl+Backspace", "<Control>BackSpace"},
+        {HotKeySpec(116, M::option), "Alt+Page Up", "<Alt>Page_Up"}, {HotKeySpec(123, M::control), "Ctrl+Left", "<Control>Left"},
+        {HotKeySpec(49, M::control), "Ctrl+Space", "<Control>space"}, {HotKeySpec(27, M::control), "Ctrl+-", "<Control>minus"},
+        {HotKeySpec(122, M::control), "Ctrl+F1", "<Control>F1"}, {HotKeySpec(18, M::option), "Alt+1", "<Alt>1"},
+        {HotKeySpec(200, M::control), "Ctrl+?", "<Control>"}};
+    for (const auto& [spec, shown, accelerator] : rows)
+        EXPECT_EQ(LinuxKeyNames::displayString(spec) + " " + LinuxKeyNames::accelerator(spec), std::string(shown) + " " + accelerator);
+}
+
+struct JSONFileHotKeyStorageTest : ::testing::Test {
+    kestrine::testing::TempFolder temp;
+    const fs::path file = temp / "hotkey.json";
+    JSONFileHotKeyStorage storage{file};
+};
+
+TEST_F(JSONFileHotKeyStorageTest, LoadTakesTheDefaultForWhatIsMissingOrNullAndForAnyUnusableFileLeavingItAlone) {
+    EXPECT_EQ(JSONFileHotKeyStorage(temp / "missing/hotkey.json").load(), HotKeySpec::defaultSpec());
+    EXPECT_FALSE(fs::exists(temp / "missing"));
+    const std::pair<std::string, HotKeySpec> rows[] = {
+        {"{}", HotKeySpec(2, Modifiers(6))}, {R"({"keyCode":0})", HotKeySpec(0, Modifiers(6))},
+        {R"({"modifiers":9})", HotKeySpec(2, Modifiers(9))}, {R"({"keyCode":null,"modifiers":1})", HotKeySpec(2, Modifiers(1))},
+        {R"({"keyCode":49,"modifiers":null})", HotKeySpec(49, Modifiers(6))}, {R"( {"modifiers":22,"keyCode":2} )", HotKeySpec(2, Modifiers(0x16))},
+        {R"({"keyCode":122,"modifiers":10,"label":"F1","extra":[1,{}]})", HotKeySpec(122, Modifiers(10))},
+        {R"({"keyCode":2.0,"modifiers":6e0})", HotKeySpec(2, Modifiers(6))}};
+    // Unreadable; numbers out of range, with a fraction or of the wrong kind; or well formed but not usable.
+    const std::string unusable[] = {
+        "", R"({"keyCode":3)", "[3, 6]", R"("keyCode")", R"({"keyCode":3}{})", R"({"keyCode":3,"modifiers":6,})",
+        R"({"keyCode":2.5,"modifiers":6})", R"({"keyCode":3,"modifiers":6.5})", R"({"keyCode":-1,"modifiers":6})",
+        R"({"keyCode":3,"modifiers":-6})", R"({"keyCode":3,"modifiers":262})", R"({"keyCode":4294967296,"modifiers":6})",
+        R"({"keyCode":1e300,"modifiers":6})", R"({"keyCode":"3","modifiers":6})", R"({"keyCode":3,"modifiers":true})",
+        R"({"keyCode":[3],"modifiers":6})", R"({"keyCode":3,"modifiers":{}})", "{\"keyCode\":\"\xff\xfe\",\"modifiers\":6}",
+        std::string("\xef\xbb\xbf\x00\x01", 5), R"({"keyCode":3,"modifiers":8})", R"({"keyCode":52,"modifiers":1})",
+        R"({"keyCode":4294967295,"modifiers":6})", R"({"keyCode":3,"modifiers":0})"};
+    std::vector<std::pair<std::string, HotKeySpec>> all(std::begin(rows), std::end(rows));
+    for (const std::string& text : unusable) all.emplace_back(text, HotKeySpec::defaultSpec());
+    for (const auto& [text, expected] : all) {
+        std::ofstream(file, std::ios::binary) << text;
+        EXPECT_EQ(storage.load(), expected) << text;
+        EXPECT_EQ(readFile(file), text) << "the file is left as it is";
+    }
+    // Like the onboarding file, read with the same helper: a FIFO in its place gives the default at once.
+    fs::remove(file);
+    ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+    auto readBoth = [&] { return storage.load() == HotKeySpec::defaultSpec() && !JSONFileOnboardingStorage(file).hasSeenOnboarding(); };
+    EXPECT_EQ(kestrine::testing::runInChild([&] { if (!readBoth()) throw 0; }), kestrine::testing::ChildOutcome::returned);
+}
+
+TEST_F(JSONFileHotKeyStorageTest, DecodeKeepsTheWholeRangesAndOnlyThemAndDoesNotJudgeTheShortcut) {
+    const std::pair<const char*, std::optional<HotKeySpec>> rows[] = {
+        {R"({"keyCode":4294967295,"modifiers":255})", HotKeySpec(4294967295u, Modifiers(std::uint8_t{255}))},
+        {R"({"keyCode":52,"modifiers":0})", HotKeySpec(52, Modifiers{})}, {R"({"keyCode":-0})", HotKeySpec(0, Modifiers(6))},
+        {R"({"keyCode":4294967296})", std::nullopt}, {R"({"modifiers":255.5})", std::nullopt}, {R"({"modifiers":256})", std::nullopt}};
+    for (const auto& [text, expected] : rows) EXPECT_EQ(JSONFileHotKeyStorage::decode(text), expected) << text;
+}
+
+TEST_F(JSONFileHotKeyStorageTest, SaveWritesCompactJSONOverWhateverWasThereOrReportsTheFailureAndWritesNothing) {
+    std::ofstream(file) << "\x01garbage";
+    storage.save(HotKeySpec::defaultSpec());
+    EXPECT_EQ(readFile(file), R"({"keyCode":2,"modifiers":6})");
+    for (HotKeySpec spec : {HotKeySpec(49, Modifiers(9)), HotKeySpec(2, Modifiers(0x16)), HotKeySpec(122, Modifiers(255))}) {
+        storage.save(spec);
+        EXPECT_EQ(storage.load(), spec);
+    }
+    // Saved as given, even when not usable; loading then falls back to the default.
+    storage.save(HotKeySpec(52, Modifiers::command));
+    EXPECT_THROW(JSONFileHotKeyStorage(file / "hotkey.json").save(HotKeySpec::defaultSpec()), fs::filesystem_error);
+    EXPECT_EQ(readFile(file), R"({"keyCode":52,"modifiers":1})");
+    EXPECT_EQ(storage.load(), HotKeySpec::defaultSpec());
+    fs::remove(file);
+    fs::create_directory(file); // the file's place is taken by a folder
+    EXPECT_THROW(storage.save(HotKeySpec::defaultSpec()), fs::filesystem_error);
+    EXPECT_EQ(storage.load(), HotKeySpec::defaultSpec());
+    EXPECT_TRUE(fs::is_directory(file));
+}
