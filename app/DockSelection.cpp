@@ -41,11 +41,5 @@ DockChoice resolve(const Request& request, const AppPaths::EnvironmentLookup& en
     return DockDetection::detect(environment);
 }
 
-AppPaths::EnvironmentLookup processEnvironment() {
-    return [](const std::string& name) -> std::optional<std::string> {
-        if (const char* value = std::getenv(name.c_str())) return std::string(value);
-        return std::nullopt;
-    };
-}
 
 } // namespace kestrine::DockSelection

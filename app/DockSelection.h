@@ -31,7 +31,4 @@ Request read(const std::vector<std::string>& arguments, const AppPaths::Environm
 /// The dock of `request`, or the detected one when it names none.
 DockChoice resolve(const Request& request, const AppPaths::EnvironmentLookup& environment);
 
-/// The environment of this process.
-AppPaths::EnvironmentLookup processEnvironment();
-
 } // namespace kestrine::DockSelection

@@ -6,13 +6,15 @@
 #include <optional>
 #include <string>
 
+#include "core/model/AppPaths.h"
+
 namespace kestrine {
 
 /// One live system-wide shortcut registration. Destroying it ends the registration.
 class HotKey {
 public:
     using Handler = std::function<void()>;
-    using EnvironmentLookup = std::function<std::optional<std::string>(const std::string& name)>;
+    using EnvironmentLookup = AppPaths::EnvironmentLookup;
 
     /// Whether the platform's hot-key service can deliver a system-wide shortcut in this
     /// session at all.

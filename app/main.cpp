@@ -109,7 +109,7 @@ int main(int argc, char** argv) {
     DockSelection::Request dockRequest;
     try {
         dockRequest = DockSelection::read(std::vector<std::string>(argv + 1, argv + argc),
-                                          DockSelection::processEnvironment());
+                                          AppPaths::processEnvironment());
     } catch (const std::invalid_argument& error) {
         std::fprintf(stderr, "Kestrine: %s\n%s", error.what(), CommandLine::usage().c_str());
         return 2;
@@ -159,7 +159,7 @@ int main(int argc, char** argv) {
     }
 
     // Commands that need no window do their work here, under the lock, and end.
-    const DockChoice dock = DockSelection::resolve(dockRequest, DockSelection::processEnvironment());
+    const DockChoice dock = DockSelection::resolve(dockRequest, AppPaths::processEnvironment());
     const AppLocations locations = AppLocations::fromEnvironment(dock);
     if (command.kind != Command::Kind::start && !command.needsWindows())
         return CommandSession::runHere(command, locations, argc, argv);

@@ -136,7 +136,7 @@ ShortcutRow::ShortcutRow(HotKeyCenter& center, ShortcutRecorder& recorder, QWidg
 
     // On Wayland the desktop's own keyboard settings run the panel instead. The note keeps a
     // composite's room too.
-    const auto environment = WaylandShortcutNote::processEnvironment();
+    const auto environment = AppPaths::processEnvironment();
     if (WaylandShortcutNote::isWaylandSession(environment)) {
         note_ = new WaylandShortcutNote(center_, environment, this);
         column->addSpacing(-room.top());
@@ -178,7 +178,8 @@ void ShortcutRow::refresh() {
     badge_->setVisible(recording);
     capsBox_->setVisible(!recording);
     hotKeyLabel_->setVisible(!recording && center_.isAvailable());
-    unavailable_->setVisible(!recording && !center_.isAvailable());
+    // Where the Wayland note stands it says why the shortcut cannot work, with what to do instead.
+    unavailable_->setVisible(!recording && !center_.isAvailable() && !note_);
     change_->setText(Localization::tr(recording ? "common.cancel" : "hotkey.change"));
     reset_->setVisible(!recording && !center_.isDefault());
     help_->setVisible(recording);

@@ -9,8 +9,10 @@
 
 #include <cstdlib>
 
+#include "app/HotKey.h"
 #include "app/HotKeyCenter.h"
 #include "app/Localization.h"
+#include "app/platform/linux/DockDetection.h"
 #include "app/platform/linux/gnome/GnomeCustomShortcut.h"
 #include "app/style/KeyButton.h"
 #include "app/style/PaletteLabel.h"
@@ -20,24 +22,12 @@
 namespace kestrine {
 
 bool WaylandShortcutNote::isWaylandSession(const EnvironmentLookup& environment) {
-    const auto type = environment("XDG_SESSION_TYPE");
-    const auto display = environment("WAYLAND_DISPLAY");
-    return (type && *type == "wayland") || (display && !display->empty());
+    return HotKey::availability(environment) == HotKey::Availability::unavailableOnWayland;
 }
 
 bool WaylandShortcutNote::isGnome(const EnvironmentLookup& environment) {
     const auto desktop = environment("XDG_CURRENT_DESKTOP");
-    if (!desktop) return false;
-    // A colon-separated list such as "ubuntu:GNOME".
-    const QStringList names = QString::fromStdString(*desktop).split(u':');
-    return names.contains(QStringLiteral("GNOME"), Qt::CaseInsensitive) && GnomeCustomShortcut::isAvailable();
-}
-
-WaylandShortcutNote::EnvironmentLookup WaylandShortcutNote::processEnvironment() {
-    return [](const std::string& name) -> std::optional<std::string> {
-        const char* value = std::getenv(name.c_str());
-        return value ? std::optional<std::string>(value) : std::nullopt;
-    };
+    return desktop && DockDetection::namesGnome(*desktop) && GnomeCustomShortcut::isAvailable();
 }
 
 QString WaylandShortcutNote::panelCommand() {

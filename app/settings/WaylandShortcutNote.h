@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 
+#include "core/model/AppPaths.h"
+
 namespace kestrine {
 
 class HotKeyCenter;
@@ -21,13 +23,12 @@ class WaylandShortcutNote : public QWidget {
     Q_PROPERTY(QMargins room READ room)
 public:
     static QMargins room();
-    using EnvironmentLookup = std::function<std::optional<std::string>(const std::string& name)>;
+    using EnvironmentLookup = AppPaths::EnvironmentLookup;
 
     /// A Wayland session: XDG_SESSION_TYPE is "wayland" or WAYLAND_DISPLAY is set.
     static bool isWaylandSession(const EnvironmentLookup& environment);
     /// GNOME, as XDG_CURRENT_DESKTOP names it, with its custom-shortcut schemas installed.
     static bool isGnome(const EnvironmentLookup& environment);
-    static EnvironmentLookup processEnvironment();
 
     /// "kestrine panel" when "kestrine" on the PATH is this program, else its full path.
     static QString panelCommand();

@@ -39,11 +39,13 @@ std::filesystem::path supportDirectory(const EnvironmentLookup& environment) {
     return supportDirectory(environment("XDG_DATA_HOME"), homeDirectory(environment));
 }
 
-std::filesystem::path supportDirectory() {
-    return supportDirectory([](const std::string& name) -> std::optional<std::string> {
+std::filesystem::path supportDirectory() { return supportDirectory(processEnvironment()); }
+
+EnvironmentLookup processEnvironment() {
+    return [](const std::string& name) -> std::optional<std::string> {
         if (const char* value = std::getenv(name.c_str())) return std::string(value);
         return std::nullopt;
-    });
+    };
 }
 
 } // namespace kestrine::AppPaths

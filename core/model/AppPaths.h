@@ -34,5 +34,8 @@ std::filesystem::path supportDirectory(const EnvironmentLookup& environment);
 /// The support folder of the current process.
 std::filesystem::path supportDirectory();
 
+/// The environment of this process.
+EnvironmentLookup processEnvironment();
+
 } // namespace AppPaths
 } // namespace kestrine

@@ -44,11 +44,7 @@ std::filesystem::path SingleInstance::defaultDirectory(const EnvironmentLookup& 
 
 std::filesystem::path SingleInstance::defaultDirectory() {
     return defaultDirectory(
-        [](const std::string& name) -> std::optional<std::string> {
-            const char* value = std::getenv(name.c_str());
-            return value ? std::optional<std::string>(value) : std::nullopt;
-        },
-        AppPaths::supportDirectory());
+AppPaths::processEnvironment(), AppPaths::supportDirectory());
 }
 
 SingleInstance::SingleInstance(std::filesystem::path directory, QObject* parent)

@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "app/platform/linux/KeyCodeMap.h"
+#include "core/model/AppPaths.h"
 
 namespace kestrine {
 namespace {
@@ -53,12 +54,7 @@ HotKey::Availability HotKey::availability(const EnvironmentLookup& environment) 
     return Availability::available;
 }
 
-HotKey::Availability HotKey::availability() {
-    return availability([](const std::string& name) -> std::optional<std::string> {
-        const char* value = std::getenv(name.c_str());
-        return value ? std::optional<std::string>(value) : std::nullopt;
-    });
-}
+HotKey::Availability HotKey::availability() { return availability(AppPaths::processEnvironment()); }
 
 std::unique_ptr<HotKey> HotKey::make(std::uint32_t keyCode, std::uint8_t modifiers, Handler handler) {
     return X11HotKey::grab(keyCode, modifiers, std::move(handler));

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "app/cli/CommandLine.h"
+#include "core/model/AppPaths.h"
 #include "core/support/AtomicFile.h"
 
 namespace kestrine {
@@ -62,10 +63,7 @@ fs::path XdgAutostartService::defaultConfigHome(const AppPaths::EnvironmentLooku
 }
 
 fs::path XdgAutostartService::defaultConfigHome() {
-    return defaultConfigHome([](const std::string& name) -> std::optional<std::string> {
-        if (const char* value = std::getenv(name.c_str())) return std::string(value);
-        return std::nullopt;
-    });
+    return defaultConfigHome(AppPaths::processEnvironment());
 }
 
 bool XdgAutostartService::entryEnablesItem(const std::string& text) {
