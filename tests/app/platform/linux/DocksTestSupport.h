@@ -4,10 +4,6 @@
 // keeps its list of desktop entries, so each test executable sets up its whole world in
 // prepareDocksWorld() before GIO is first used, and every test starts from a state it writes.
 
-#include <filesystem>
-#include <string>
-#include <vector>
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -18,9 +14,8 @@
 
 namespace kestrine {
 inline void PrintTo(const PresetApp& app, std::ostream* out) { *out << "{" << app.id << ", " << app.path << ", " << app.name << "}"; }
-} // namespace kestrine
 
-namespace kestrine::testing {
+namespace testing {
 
 /// The temporary folder that holds the process's configuration and data folders.
 inline std::filesystem::path docksRoot;
@@ -55,4 +50,5 @@ inline std::vector<plist::Dictionary> asRaw(const std::vector<DockTile>& tiles) 
     return raw;
 }
 
-} // namespace kestrine::testing
+} // namespace testing
+} // namespace kestrine

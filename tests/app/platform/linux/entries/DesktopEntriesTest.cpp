@@ -17,41 +17,31 @@ void prepareDocksWorld(const std::filesystem::path& root) {
     ::setenv("XDG_DATA_DIRS", ((root / "sys1").string() + ":" + (root / "sys2").string()).c_str(), 1);
     ::setenv("XDG_CURRENT_DESKTOP", "Kestrine", 1);
     ::setenv("LANGUAGE", "C", 1);
-    const auto sys1 = root / "sys1" / "applications";
-    writeDesktopEntry(sys1 / "plain.desktop", "plain 10");
-    writeDesktopEntry(sys1 / "numbered.desktop", "Plain 9");
-    writeDesktopEntry(sys1 / "nodisplay.desktop", "NoDisplay", "NoDisplay=true\n");
-    writeDesktopEntry(sys1 / "hidden.desktop", "Hidden", "Hidden=true\n");
-    writeDesktopEntry(sys1 / "elsewhere.desktop", "Elsewhere", "OnlyShowIn=GNOME;\n");
-    writeDesktopEntry(sys1 / "here.desktop", "Here", "OnlyShowIn=GNOME;Kestrine;\n");
-    writeDesktopEntry(sys1 / "nothere.desktop", "Not here", "NotShowIn=Kestrine;\n");
-    writeDesktopEntry(sys1 / "tryexec-missing.desktop", "Missing", "TryExec=/nonexistent/kestrine-tool\n");
-    writeDesktopEntry(sys1 / "tryexec-found.desktop", "Found", "TryExec=/bin/sh\n");
-    writeDesktopEntry(sys1 / "kde" / "viewer.desktop", "Viewer", "Icon=/opt/viewer/viewer.png\n");
-    writeDesktopEntry(sys1 / "shared.desktop", "Shared system", "Icon=shared-system\n");
-    writeDesktopEntry(sys1 / "twice.desktop", "Twice first");
-    writeDesktopEntry(root / "sys2" / "applications" / "twice.desktop", "Twice second");
-    writeDesktopEntry(root / "home" / "applications" / "shared.desktop", "Shared user", "Icon= shared-user \n");
-    writeDesktopEntry(sys1 / "files.desktop", "Files", "Name[de]=Dateien\n");
+    const std::tuple<const char*, const char*, const char*> entries[] = { // under sys1/applications unless a folder is named
+        {"plain", "plain 10", ""}, {"numbered", "Plain 9", ""}, {"nodisplay", "NoDisplay", "NoDisplay=true\n"},
+        {"hidden", "Hidden", "Hidden=true\n"}, {"elsewhere", "Elsewhere", "OnlyShowIn=GNOME;\n"},
+        {"here", "Here", "OnlyShowIn=GNOME;Kestrine;\n"}, {"nothere", "Not here", "NotShowIn=Kestrine;\n"},
+        {"tryexec-missing", "Missing", "TryExec=/nonexistent/kestrine-tool\n"}, {"tryexec-found", "Found", "TryExec=/bin/sh\n"},
+        {"kde/viewer", "Viewer", "Icon=/opt/viewer/viewer.png\n"}, {"shared", "Shared system", "Icon=shared-system\n"},
+        {"twice", "Twice first", ""}, {"../../sys2/applications/twice", "Twice second", ""},
+        {"../../home/applications/shared", "Shared user", "Icon= shared-user \n"}, {"files", "Files", "Name[de]=Dateien\n"},
+    };
+    for (const auto& [file, name, extra] : entries) writeDesktopEntry(root / "sys1/applications" / (std::string(file) + ".desktop"), name, extra);
 }
 
 namespace {
 
+const std::string sys1 = "sys1/applications/";
+
 // What the scan shows: GIO's choice (precedence, Hidden, NoDisplay, OnlyShowIn/NotShowIn,
 // TryExec, IDs of subfolders) in the bundle scan's order (numbers by value, case ignored).
 TEST(DesktopEntries, ScanShowsWhatGIOSaysShouldBeShownInNameOrder) {
-    const auto sys1 = docksRoot / "sys1" / "applications";
-    auto app = [&](const char* id, const std::filesystem::path& file, const char* name) { return PresetApp(id, file.string(), name); };
-    const std::vector<PresetApp> expected{
-        app("files.desktop", sys1 / "files.desktop", "Files"),
-        app("tryexec-found.desktop", sys1 / "tryexec-found.desktop", "Found"),
-        app("here.desktop", sys1 / "here.desktop", "Here"),
-        app("numbered.desktop", sys1 / "numbered.desktop", "Plain 9"),
-        app("plain.desktop", sys1 / "plain.desktop", "plain 10"),
-        app("shared.desktop", docksRoot / "home/applications/shared.desktop", "Shared user"),
-        app("twice.desktop", sys1 / "twice.desktop", "Twice first"),
-        app("kde-viewer.desktop", sys1 / "kde/viewer.desktop", "Viewer"),
-    };
+    std::vector<PresetApp> expected;
+    for (const auto& [id, file, name] : {std::tuple{"files", "files", "Files"}, {"tryexec-found", "tryexec-found", "Found"}, {"here", "here", "Here"},
+                                         {"numbered", "numbered", "Plain 9"}, {"plain", "plain", "plain 10"},
+                                         {"shared", "../../home/applications/shared", "Shared user"}, {"twice", "twice", "Twice first"},
+                                         {"kde-viewer", "kde/viewer", "Viewer"}})
+        expected.emplace_back(std::string(id) + ".desktop", (docksRoot / sys1 / (std::string(file) + ".desktop")).lexically_normal().string(), name);
     EXPECT_EQ(DesktopEntries::scan(), expected);
     std::stop_source stop;
     stop.request_stop();
@@ -62,8 +52,7 @@ TEST(DesktopEntries, LookupFindsInstalledEntriesInTheUsersLanguage) {
     struct Row { const char* language; const char* id; std::optional<std::string> name; };
     const Row rows[] = {
         {"C", "files.desktop", "Files"}, {"de", "files.desktop", "Dateien"}, {"fr", "files.desktop", "Files"},
-        {"C", "nodisplay.desktop", "NoDisplay"}, // installed, only not shown
-        {"C", "kde-viewer.desktop", "Viewer"}, {"C", "shared.desktop", "Shared user"},
+        {"C", "kde-viewer.desktop", "Viewer"}, {"C", "shared.desktop", "Shared user"}, {"C", "nodisplay.desktop", "NoDisplay"}, // not shown
         {"C", "absent.desktop", std::nullopt}, {"C", "kde/viewer.desktop", std::nullopt},
     };
     for (const Row& row : rows) {
@@ -71,27 +60,22 @@ TEST(DesktopEntries, LookupFindsInstalledEntriesInTheUsersLanguage) {
         ::setenv("LANGUAGE", row.language, 1);
         const auto app = DesktopEntries::lookup(row.id);
         EXPECT_EQ(app ? std::optional(app->name) : std::nullopt, row.name);
-        if (app) { EXPECT_EQ(app->id, row.id); }
-        if (app) { EXPECT_EQ(DesktopEntries::desktopIdForPath(app->path), row.id); }
+        if (app) { EXPECT_EQ(std::pair(app->id, DesktopEntries::desktopIdForPath(app->path)), std::pair(std::string(row.id), std::optional<std::string>(row.id))); }
     }
     ::setenv("LANGUAGE", "C", 1);
 }
 
 TEST(DesktopEntries, IconNamesAndDesktopIDsOfFiles) {
-    const std::string sys1 = (docksRoot / "sys1/applications/").string();
+    const std::string apps = (docksRoot / sys1).string();
     const std::tuple<std::string, std::optional<std::string>, std::optional<std::string>> rows[] = {
-        {sys1 + "kde/viewer.desktop", "/opt/viewer/viewer.png", "kde-viewer.desktop"},
+        {apps + "kde/viewer.desktop", "/opt/viewer/viewer.png", "kde-viewer.desktop"},
         {(docksRoot / "home/applications/shared.desktop").string(), "shared-user", "shared.desktop"},
-        {sys1 + "shared.desktop", "shared-system", "shared.desktop"},
-        {sys1 + "plain.desktop", std::nullopt, "plain.desktop"},
-        {sys1 + "./kde/../kde/gone.desktop", std::nullopt, "kde-gone.desktop"},
-        {"/opt/elsewhere/tool.desktop", std::nullopt, "tool.desktop"},
-        {"/opt/elsewhere/readme.txt", std::nullopt, std::nullopt},
+        {apps + "shared.desktop", "shared-system", "shared.desktop"}, {apps + "plain.desktop", std::nullopt, "plain.desktop"},
+        {apps + "./kde/../kde/gone.desktop", std::nullopt, "kde-gone.desktop"},
+        {"/opt/elsewhere/tool.desktop", std::nullopt, "tool.desktop"}, {"/opt/elsewhere/readme.txt", std::nullopt, std::nullopt},
     };
-    for (const auto& [path, icon, id] : rows) {
-        EXPECT_EQ(DesktopEntries::iconName(path), icon) << path;
-        EXPECT_EQ(DesktopEntries::desktopIdForPath(path), id) << path;
-    }
+    for (const auto& [path, icon, id] : rows)
+        EXPECT_EQ(std::pair(DesktopEntries::iconName(path), DesktopEntries::desktopIdForPath(path)), std::pair(icon, id)) << path;
 }
 
 // No schema in the data folders: the stores say what to install, read nothing, and

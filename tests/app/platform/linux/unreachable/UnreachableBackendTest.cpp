@@ -1,6 +1,5 @@
 // The dock stores over dconf with no D-Bus session to reach it: writes must fail clearly
 // and leave the launcher files as they were.
-#include "app/platform/linux/DesktopEntries.h"
 #include "app/platform/linux/gnome/GSettingsFavoritesStore.h"
 #include "app/platform/linux/plank/PlankDockStore.h"
 #include "tests/app/platform/linux/DocksTestSupport.h"
@@ -11,13 +10,11 @@ void prepareDocksWorld(const std::filesystem::path& root) {
     ::setenv("GSETTINGS_BACKEND", "dconf", 1);
     ::unsetenv("GSETTINGS_SCHEMA_DIR");
     ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    ::unsetenv("XDG_DATA_DIRS"); // the schemas of the system
     ::unsetenv("DISPLAY"); // no bus started on the X server's behalf either
     std::filesystem::create_directories(root / "runtime");
     ::setenv("XDG_RUNTIME_DIR", (root / "runtime").c_str(), 1);
     ::setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
-    ::setenv("XDG_DATA_HOME", (root / "home-data").c_str(), 1);
-    ::setenv("XDG_DATA_DIRS", (root / "data").string().append(":/usr/local/share:/usr/share").c_str(), 1);
-    writeDesktopEntry(root / "data" / "applications" / "org.example.Alpha.desktop", "Alpha");
 }
 
 namespace {
@@ -25,7 +22,7 @@ namespace {
 TEST(UnreachableSettingsBackend, WritesFailAsUnavailableAndLeaveTheLaunchersAlone) {
     GSettingsFavoritesStore gnome;
     PlankDockStore plank("dock1", docksRoot / "launchers");
-    const std::vector alpha{DockTile::make(*DesktopEntries::lookup("org.example.Alpha.desktop")).raw()};
+    const std::vector alpha{DockTile::make(PresetApp("org.example.Alpha.desktop", (docksRoot / "alpha.desktop").string(), "Alpha")).raw()};
     for (DockPreferencesStore* store : std::initializer_list<DockPreferencesStore*>{&gnome, &plank}) {
         const auto before = store->persistentApps();
         EXPECT_THAT([&] { store->setPersistentApps(alpha); }, throwsDockError(DockPreferencesError::Code::unavailable));
