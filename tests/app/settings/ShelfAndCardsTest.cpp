@@ -22,7 +22,7 @@ std::pair<bool, bool> dragAndDrop(QWidget* target, const QString& text, QPoint a
     return {enter.isAccepted(), dropped.isAccepted()};
 }
 
-// Enters `widget` at `at` (its middle by default), or leaves it; whether it then counts as hovered.
+// Enters `widget` at `at` (its middle by default), or leaves it.
 void hover(QWidget* widget, bool inside, std::optional<QPointF> at = {}) {
     const QPointF p = at.value_or(QPointF(widget->width() / 2.0, widget->height() / 2.0));
     QEnterEvent enter(p, p, widget->mapToGlobal(p));
