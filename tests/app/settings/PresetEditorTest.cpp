@@ -1,27 +1,12 @@
 // The preset editor sheet driven through its real widgets, over an AppModel on the fake Dock, and
 // its building blocks on their own: the app tile of the picker and the emoji chip.
-#include "app/Localization.h"
-#include "app/settings/AppPickTile.h"
-#include "app/settings/EmojiChip.h"
-#include "app/settings/PresetEditor.h"
-#include "app/style/KeyButton.h"
-#include "app/style/PaletteLabel.h"
-#include "core/model/PresetStyle.h"
-#include "tests/app/support/ModelFixture.h"
-
-#include <QFontMetricsF>
-#include <algorithm>
-#include <QLineEdit>
-#include <QTest>
-
-#include <gtest/gtest.h>
+#include "tests/app/settings/SettingsViewTestSupport.h"
 
 using namespace kestrine;
 using namespace kestrine::testing;
 
 namespace {
 
-using Ids = std::vector<std::string>;
 using Selection = std::set<std::string>;
 
 class PresetEditorTest : public ::testing::Test, public ModelFixture {
@@ -32,33 +17,29 @@ protected:
                      PresetApp("com.apple.Safari", "/Applications/Safari.app", "Safari"),
                      PresetApp("com.apple.Notes", "/System/Applications/Notes.app", "Notes")};
     }
-    void TearDown() override { editor.reset(), model.reset(); }
-    AppModel& ensureModel() {
-        if (!model) model = build(), model->reload();
-        return *model;
-    }
-    PresetEditor& open(PresetEditorMode mode, bool show = false) {
+    void TearDown() override { editor.reset(), model.reset(), Palette::setDarkOverride(std::nullopt); }
+    AppModel& ensureModel() { return model ? *model : (model = build(), model->reload(), *model); }
+    PresetEditor& open(PresetEditorMode mode, bool show = false, bool drain = false) {
         editor = std::make_unique<PresetEditor>(ensureModel(), std::move(mode));
         if (show) editor->show();
+        if (drain) executors.drain();
         return *editor;
     }
 
     template <typename T = QWidget>
     T* child(const char* name) const { return editor->findChild<T*>(QString::fromLatin1(name)); }
     QLineEdit* nameField() const { return child<QLineEdit>("nameField"); }
-    QLineEdit* searchField() const { return child<QLineEdit>("searchField"); }
     KeyButton* button(const char* name) const { return child<KeyButton>(name); }
     PaletteLabel* note() const { return child<PaletteLabel>("footerNote"); }
     void typeName(const QString& text) { nameField()->clear(), QTest::keyClicks(nameField(), text); }
-    void click(const char* name) { button(name)->click(); }
     void tick(const char* id) { editor->tileFor(id)->click(); }
+    bool ticked(const char* id) { return editor->tileFor(id)->isSelected(); }
 
     // The ids of the tiles shown in the picker, in reading order.
     Ids shownTileIDs() const {
-        std::vector<AppPickTile*> tiles;
-        for (auto* tile : editor->findChildren<AppPickTile*>())
-            if (!tile->isHidden()) tiles.push_back(tile);
-        std::sort(tiles.begin(), tiles.end(), [](AppPickTile* a, AppPickTile* b) { return std::pair(a->y(), a->x()) < std::pair(b->y(), b->x()); });
+        QList<AppPickTile*> tiles = editor->findChildren<AppPickTile*>();
+        tiles.removeIf([](AppPickTile* t) { return t->isHidden(); });
+        std::ranges::sort(tiles, {}, [](AppPickTile* t) { return std::pair(t->y(), t->x()); });
         Ids ids;
         for (auto* tile : tiles) ids.push_back(tile->app().id);
         return ids;
@@ -77,75 +58,65 @@ TEST_F(PresetEditorTest, DetailsShowOnlyNameAndEmojiNeedNoScanAcceptTheirOwnName
     auto& sheet = open(PresetEditorMode::details(*presetNamed("Music")));
     EXPECT_EQ(child("picker"), nullptr);
     EXPECT_EQ(nameField()->text(), QStringLiteral("Music"));
-    ASSERT_TRUE(sheet.picked());
+    EXPECT_TRUE(sheet.picked());
     EXPECT_EQ(sheet.emoji(), "\U0001F680");  // picked, not the name's default headphones
     // The height is the content's: the save key's visible bottom sits on the bottom padding.
     KeyButton* save = button("saveButton");
     EXPECT_EQ(sheet.height() - (save->geometry().bottom() + 1 - save->room().bottom()), PresetEditor::padding);
     EXPECT_TRUE(executors.background->jobs.empty()) << "no scan";
-
     // Its own name is fine, another preset's is not.
     const std::pair<QString, bool> names[] = {{" Music ", true}, {QString::fromStdString(model->presets()[0].name), false}, {"Evening music", true}};
     for (const auto& [name, free] : names) {
         typeName(name);
-        EXPECT_EQ(save->isEnabled(), free) << name.toStdString();
-        EXPECT_EQ(note()->isHidden(), free);
-        if (!free) { EXPECT_EQ(note()->text(), Localization::tr("editor.nameTaken")); }
+        EXPECT_EQ(std::pair(save->isEnabled(), note()->isHidden()), std::pair(free, free)) << name.toStdString();
     }
     save->click();
     EXPECT_EQ(sheet.result(), QDialog::Accepted);
     ASSERT_NE(presetNamed("Evening music"), nullptr);
     EXPECT_EQ(presetNamed("Evening music")->emoji, std::optional<std::string>("\U0001F680"));
     EXPECT_EQ(presetNamed("Music"), nullptr);
-
     // A preset without an emoji starts with nothing picked and shows its name's default.
     auto& plain = open(PresetEditorMode::details(*presetNamed("Plain")));
     EXPECT_FALSE(plain.picked());
     EXPECT_EQ(plain.emoji(), PresetStyle::defaultEmoji("Plain"));
 }
 
-TEST_F(PresetEditorTest, PickingModesStartTheScanAndListEveryAppOnce) {
-    auto& sheet = open(PresetEditorMode::create());
-    EXPECT_TRUE(model->scanningApps());
-    EXPECT_EQ(executors.background->jobs.size(), 1u);
-    EXPECT_TRUE(sheet.selection().empty());
-    EXPECT_EQ(sheet.focusWidget(), nameField());
-    executors.drain();
-    EXPECT_FALSE(model->scanningApps());
-    // Installed, Dock and preset apps, once each, by name.
-    EXPECT_EQ(shownTileIDs(), (Ids{"com.a", "com.b", "com.c", "org.mozilla.firefox", "com.apple.Notes", "com.apple.Safari"}));
-}
-
-TEST_F(PresetEditorTest, AddAppsStartsWithTheActiveAppsTickedAndSavingStoresTheTicks) {
-    auto& sheet = open(PresetEditorMode::addApps());
-    EXPECT_EQ(sheet.selection(), (Selection{"com.a", "com.b", "com.c"}));
-    EXPECT_EQ(nameField(), nullptr);
-    EXPECT_EQ(child("emojiKey"), nullptr);
-    EXPECT_NE(sheet.focusWidget(), searchField());
-    EXPECT_TRUE(button("saveButton")->isEnabled());
-    executors.drain();
-    EXPECT_TRUE(sheet.tileFor("com.b")->isSelected());
-    EXPECT_FALSE(sheet.tileFor("com.apple.Notes")->isSelected());
+// Creating starts empty with the name focused; adding starts with the active preset's apps ticked.
+// Both scan and list installed, Dock and preset apps once each, by name.
+TEST_F(PresetEditorTest, PickingModesStartTheScanTickTheActiveAppsWhenAddingAndListEveryAppOnce) {
+    for (bool adding : {false, true}) {
+        SCOPED_TRACE(adding);
+        editor.reset();
+        auto& sheet = open(adding ? PresetEditorMode::addApps() : PresetEditorMode::create());
+        EXPECT_TRUE(model->scanningApps());
+        EXPECT_EQ(executors.background->jobs.size(), 1u);
+        EXPECT_EQ(sheet.selection(), (adding ? Selection{"com.a", "com.b", "com.c"} : Selection{}));
+        QWidget* focus = adding ? child("searchField") : nameField();
+        EXPECT_EQ(std::tuple(nameField() != nullptr, child("emojiKey") != nullptr, sheet.focusWidget() == focus), std::tuple(!adding, !adding, !adding));
+        EXPECT_EQ(button("saveButton")->isEnabled(), adding);
+        executors.drain();
+        EXPECT_FALSE(model->scanningApps());
+        EXPECT_EQ(shownTileIDs(), (Ids{"com.a", "com.b", "com.c", "org.mozilla.firefox", "com.apple.Notes", "com.apple.Safari"}));
+        EXPECT_EQ(std::pair(ticked("com.b"), ticked("com.apple.Notes")), std::pair(adding, false));
+    }
     tick("com.b");
     tick("com.apple.Notes");
     EXPECT_EQ(child<PaletteLabel>("selectedCount")->text(), Localization::format("editor.selected", 3));
-    click("saveButton");
-    EXPECT_EQ(sheet.result(), QDialog::Accepted);
+    button("saveButton")->click();
+    EXPECT_EQ(editor->result(), QDialog::Accepted);
     EXPECT_EQ(appIDs(model->activePreset()->apps), (Ids{"com.a", "com.c", "com.apple.Notes"}));
 }
 
 TEST_F(PresetEditorTest, AddAppsFollowsAPresetActivatedWhileTheSheetIsOpen) {
     ASSERT_TRUE(ensureModel().createPreset("Solo", std::nullopt, {"com.c"}));  // becomes active
-    auto& sheet = open(PresetEditorMode::addApps());
-    executors.drain();
+    auto& sheet = open(PresetEditorMode::addApps(), false, true);
     EXPECT_EQ(sheet.selection(), Selection{"com.c"});
     tick("com.apple.Notes");
     // The key panel switches back to the default preset; Save must not give it Solo's apps.
     model->activate(model->presets()[0]);
     EXPECT_EQ(sheet.selection(), (Selection{"com.a", "com.b", "com.c"}));
-    EXPECT_TRUE(sheet.tileFor("com.a")->isSelected());
-    EXPECT_FALSE(sheet.tileFor("com.apple.Notes")->isSelected());
-    click("saveButton");
+    EXPECT_EQ(std::pair(ticked("com.a"), ticked("com.apple.Notes")), std::pair(true, false));
+    button("saveButton")->click();
     EXPECT_EQ(appIDs(model->presets()[0].apps), (Ids{"com.a", "com.b", "com.c"}));
     EXPECT_EQ(appIDs(presetNamed("Solo")->apps), Ids{"com.c"});
 }
@@ -153,41 +124,32 @@ TEST_F(PresetEditorTest, AddAppsFollowsAPresetActivatedWhileTheSheetIsOpen) {
 // With applications ticked, only the name decides; a taken one is explained.
 TEST_F(PresetEditorTest, SaveNeedsANonBlankUnusedNameAndExplainsATakenOne) {
     auto& sheet = open(PresetEditorMode::create());
-    click("fromDockButton");
-    const struct {
-        QString typed;
-        std::string trimmed;
-        bool saves;
-        const char* note;
-    } rows[] = {
+    button("fromDockButton")->click();
+    const std::string taken = model->presets()[0].name;
+    const std::tuple<QString, std::string, bool, const char*> rows[] = {
         {"", "", false, "editor.create.note"},
         {"   ", "", false, "editor.create.note"},
-        {QString::fromStdString(model->presets()[0].name), model->presets()[0].name, false, "editor.nameTaken"},
+        {QString::fromStdString(taken), taken, false, "editor.nameTaken"},
         {"  Evening  ", "Evening", true, "editor.create.note"},
     };
-    for (const auto& r : rows) {
-        typeName(r.typed);
-        EXPECT_EQ(sheet.trimmedName(), r.trimmed);
-        EXPECT_EQ(button("saveButton")->isEnabled(), r.saves) << r.trimmed;
-        EXPECT_FALSE(note()->isHidden());
-        EXPECT_EQ(note()->text(), Localization::tr(r.note));
+    for (const auto& [typed, trimmed, saves, text] : rows) {
+        typeName(typed);
+        EXPECT_EQ(sheet.trimmedName(), trimmed);
+        EXPECT_EQ(button("saveButton")->isEnabled(), saves) << trimmed;
+        EXPECT_EQ(note()->isHidden() ? QString() : note()->text(), Localization::tr(text));
     }
 }
 
 TEST_F(PresetEditorTest, CreateNeedsATickedAppAndReturnStoresThePresetWithTheShownEmoji) {
-    auto& sheet = open(PresetEditorMode::create(), true);
-    executors.drain();
+    auto& sheet = open(PresetEditorMode::create(), true, true);
     typeName("Work stuff");
     KeyButton* save = button("saveButton");
-    EXPECT_FALSE(save->isEnabled());
     QTest::keyClick(nameField(), Qt::Key_Return);  // Save is disabled, so Return does nothing
     EXPECT_TRUE(sheet.isVisible());
-    for (bool ticked : {true, false}) {
+    for (bool on : {true, false, true}) {
         tick("com.apple.Safari");
-        EXPECT_EQ(save->isEnabled(), ticked);
-        EXPECT_EQ(sheet.selection().size(), size_t(ticked));
+        EXPECT_EQ(std::pair(save->isEnabled(), sheet.selection().size()), std::pair(on, size_t(on)));
     }
-    tick("com.apple.Safari");
     tick("com.b");
     nameField()->setFocus();
     QTest::keyClick(nameField(), Qt::Key_Return);
@@ -201,21 +163,19 @@ TEST_F(PresetEditorTest, CreateNeedsATickedAppAndReturnStoresThePresetWithTheSho
 }
 
 TEST_F(PresetEditorTest, AFailedSaveLeavesTheSheetOpenWithItsContents) {
-    auto& sheet = open(PresetEditorMode::create(), true);
-    executors.drain();
+    auto& sheet = open(PresetEditorMode::create(), true, true);
     typeName("Night");
     tick("com.a");
     system->log.failOn("save");
-    click("saveButton");
+    button("saveButton")->click();
     EXPECT_TRUE(sheet.isVisible());
     EXPECT_TRUE(model->errorMessage().has_value());
     EXPECT_EQ(nameField()->text(), QStringLiteral("Night"));
     EXPECT_EQ(sheet.selection(), Selection{"com.a"});
-
     system->log.clearFailures();
     // The failed attempt may have kept the preset in memory; a different name then saves.
     if (sheet.nameTaken()) typeName("Night 2");
-    click("saveButton");
+    button("saveButton")->click();
     EXPECT_FALSE(sheet.isVisible());
     EXPECT_EQ(sheet.result(), QDialog::Accepted);
 }
@@ -245,8 +205,7 @@ TEST_F(PresetEditorTest, TheDefaultEmojisChipIsHighlightedAndFollowsTheNameUntil
 }
 
 TEST_F(PresetEditorTest, SearchMatchesPartOfTheIdOrNameIgnoringCaseAndSurroundingSpaceAndReusesTheTiles) {
-    auto& sheet = open(PresetEditorMode::create());
-    executors.drain();
+    auto& sheet = open(PresetEditorMode::create(), false, true);
     AppPickTile* safari = sheet.tileFor("com.apple.Safari");
     const auto tileCount = sheet.findChildren<AppPickTile*>().size();
     auto* clearSearch = child<QAbstractButton>("searchClear");
@@ -259,55 +218,50 @@ TEST_F(PresetEditorTest, SearchMatchesPartOfTheIdOrNameIgnoringCaseAndSurroundin
         {"zzz", {}},
     };
     for (const auto& [query, expected] : rows) {
-        searchField()->setText(query);
+        child<QLineEdit>("searchField")->setText(query);
         EXPECT_EQ(shownTileIDs(), expected) << query.toStdString();
         EXPECT_EQ(sheet.filtered().size(), expected.size());
         EXPECT_EQ(child("noResults")->isHidden(), !expected.empty()) << "no match says so";
     }
     // The clear button empties the search and brings back the very same tiles.
     clearSearch->click();
-    EXPECT_TRUE(searchField()->text().isEmpty() && clearSearch->isHidden() && child("noResults")->isHidden());
+    EXPECT_TRUE(child<QLineEdit>("searchField")->text().isEmpty() && clearSearch->isHidden() && child("noResults")->isHidden());
     EXPECT_EQ(shownTileIDs(), all);
     EXPECT_EQ(sheet.tileFor("com.apple.Safari"), safari);
     EXPECT_EQ(sheet.findChildren<AppPickTile*>().size(), tileCount);
 }
 
 TEST_F(PresetEditorTest, FromDockSelectsExactlyTheDockAppsClearEmptiesAndTilesTellTheirState) {
-    auto& sheet = open(PresetEditorMode::create());
-    executors.drain();
+    auto& sheet = open(PresetEditorMode::create(), false, true);
     KeyButton* clear = button("clearButton");
     EXPECT_FALSE(clear->isEnabled());
     tick("com.apple.Safari");
     tick("com.b");
     EXPECT_TRUE(clear->isEnabled());
-    click("fromDockButton");
+    button("fromDockButton")->click();
     EXPECT_EQ(sheet.selection(), (Selection{"com.a", "com.b", "com.c"}));
-    EXPECT_FALSE(sheet.tileFor("com.apple.Safari")->isSelected());
-    EXPECT_TRUE(sheet.tileFor("com.c")->isSelected());
+    EXPECT_EQ(std::pair(ticked("com.apple.Safari"), ticked("com.c")), std::pair(false, true));
     clear->click();
     EXPECT_TRUE(sheet.selection().empty());
-    EXPECT_FALSE(clear->isEnabled());
-    EXPECT_FALSE(sheet.tileFor("com.a")->isSelected());
+    EXPECT_FALSE(clear->isEnabled() || ticked("com.a"));
     // Tiles mark the Dock's apps.
-    EXPECT_TRUE(sheet.tileFor("com.a")->isInDock());
-    EXPECT_FALSE(sheet.tileFor("com.apple.Notes")->isInDock());
+    EXPECT_EQ(std::pair(sheet.tileFor("com.a")->isInDock(), sheet.tileFor("com.apple.Notes")->isInDock()), std::pair(true, false));
 }
 
 // While the scan runs with nothing to show, only the centred indicator shows; with Dock apps to
 // show, the small one in the corner; an empty result says so.
 TEST_F(PresetEditorTest, TheScanningIndicatorsAndTheNoResultsTextShowByWhatThereIsToShow) {
     const std::vector<PresetApp> everyApp = installed;
+    auto shows = [&] {
+        return std::tuple(shownTileIDs().size(), child("pickerProgress")->isVisible(), child("pickerCornerProgress")->isVisible(),
+                          child("noResults")->isVisible());
+    };
     const struct {
         const char* name;
         bool dock;
-        std::size_t installed;
+        std::size_t installed, before, after;
         bool progress, corner;
-        std::size_t shownBefore, shownAfter;
-    } rows[] = {
-        {"nothing yet", false, 1, true, false, 0, 1},
-        {"nothing at all", false, 0, true, false, 0, 0},
-        {"Dock apps", true, 3, false, true, 3, 6},
-    };
+    } rows[] = {{"nothing yet", false, 1, 0, 1, true, false}, {"nothing at all", false, 0, 0, 0, true, false}, {"Dock apps", true, 3, 3, 6, false, true}};
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
         editor.reset(), model.reset();
@@ -316,57 +270,41 @@ TEST_F(PresetEditorTest, TheScanningIndicatorsAndTheNoResultsTextShowByWhatThere
         installed = everyApp;
         installed.resize(r.installed);
         open(r.dock ? PresetEditorMode::addApps() : PresetEditorMode::create(), true);
-        EXPECT_EQ(shownTileIDs().size(), r.shownBefore);
-        EXPECT_EQ(child("pickerProgress")->isVisible(), r.progress);
-        EXPECT_EQ(child("pickerCornerProgress")->isVisible(), r.corner);
-        EXPECT_FALSE(child("noResults")->isVisible());
+        EXPECT_EQ(shows(), std::tuple(r.before, r.progress, r.corner, false));
         executors.drain();
-        EXPECT_EQ(shownTileIDs().size(), r.shownAfter);
-        EXPECT_FALSE(child("pickerProgress")->isVisible());
-        EXPECT_FALSE(child("pickerCornerProgress")->isVisible());
-        EXPECT_EQ(child("noResults")->isVisible(), r.shownAfter == 0);
+        EXPECT_EQ(shows(), std::tuple(r.after, false, false, r.after == 0));
     }
 }
 
-TEST_F(PresetEditorTest, EscapeAndCancelStoreNothing) {
+// Escape, in the sheet or in the search field, and Cancel store nothing; closing in any way, even
+// before the scan delivered (the late result is dropped), releases the scan.
+TEST_F(PresetEditorTest, EscapeCancelAndClosingStoreNothingAndReleaseTheScan) {
     const auto presets = ensureModel().presets();
     const int saves = system->saves;
-    const std::pair<PresetEditorMode, std::function<void()>> rows[] = {
-        {PresetEditorMode::addApps(), [&] { executors.drain(), tick("com.a"), QTest::keyClick(editor.get(), Qt::Key_Escape); }},
-        {PresetEditorMode::create(), [&] { QTest::keyClicks(searchField(), "saf"), QTest::keyClick(searchField(), Qt::Key_Escape); }},
-        {PresetEditorMode::details(presets[0]), [&] { typeName("Renamed"), click("cancelButton"); }},
+    const std::tuple<PresetEditorMode, bool, std::function<void()>> rows[] = {
+        {PresetEditorMode::addApps(), true, [&] { tick("com.a"), QTest::keyClick(editor.get(), Qt::Key_Escape); }},
+        {PresetEditorMode::create(), false, [&] { QTest::keyClicks(child("searchField"), "saf"), QTest::keyClick(child("searchField"), Qt::Key_Escape); }},
+        {PresetEditorMode::details(presets[0]), false, [&] { typeName("Renamed"), button("cancelButton")->click(); }},
+        {PresetEditorMode::create(), true, [&] { editor->reject(); }},
+        {PresetEditorMode::create(), true, [&] { editor.reset(); }},  // destroyed while open
     };
-    for (const auto& [mode, close] : rows) {
-        auto& sheet = open(mode, true);
+    for (const auto& [mode, delivered, close] : rows) {
+        SCOPED_TRACE(mode.identifier().toStdString() + (delivered ? " delivered" : ""));
+        open(mode, true, delivered);
+        EXPECT_EQ(model->installedApps().size(), delivered ? 3u : 0u);
         close();
-        EXPECT_EQ(sheet.result(), QDialog::Rejected) << mode.identifier().toStdString();
-        EXPECT_FALSE(sheet.isVisible());
+        if (editor) { EXPECT_EQ(std::pair(editor->result(), editor->isVisible()), std::pair(int(QDialog::Rejected), false)); }
+        executors.drain();
+        EXPECT_TRUE(model->installedApps().empty());
+        EXPECT_FALSE(model->scanningApps());
     }
     EXPECT_EQ(model->presets(), presets);
     EXPECT_EQ(system->saves, saves);
 }
 
-TEST_F(PresetEditorTest, ClosingReleasesTheScanInEveryWay) {
-    const std::pair<bool, std::function<void()>> rows[] = {
-        {true, [&] { editor->reject(); }},
-        {true, [&] { editor.reset(); }},  // destroyed while open
-        {false, [&] { editor->reject(); }},  // before the scan delivered: the late result is dropped
-    };
-    for (const auto& [delivered, close] : rows) {
-        open(PresetEditorMode::create());
-        if (delivered) executors.drain();
-        EXPECT_EQ(model->installedApps().size(), delivered ? 3u : 0u);
-        close();
-        executors.drain();
-        EXPECT_TRUE(model->installedApps().empty());
-        EXPECT_FALSE(model->scanningApps());
-    }
-}
-
 TEST_F(PresetEditorTest, TabVisitsTheTilesInGridOrderBetweenTheSelectionKeysAndTheFooter) {
     // Dock apps get their tiles before the scan delivers; the order must still be the grid's.
-    open(PresetEditorMode::create());
-    executors.drain();
+    open(PresetEditorMode::create(), false, true);
     Ids visited;
     QWidget* w = button("clearButton");
     for (int guard = 0; guard < 100; ++guard) {
@@ -379,12 +317,56 @@ TEST_F(PresetEditorTest, TabVisitsTheTilesInGridOrderBetweenTheSelectionKeysAndT
     EXPECT_EQ(w->nextInFocusChain(), button("saveButton"));
 }
 
+// Light and dark, in each mode and state: the canvas inside its edge, its parts inside the padding
+// and apart, and tiles that never overlap.
+TEST_F(PresetEditorTest, TheEditorKeepsItsPartsInsideThePaddingAndApartInEveryState) {
+    system->setDock({appTile("com.example.app2", 1), appTile("com.example.app5", 2), appTile("com.example.app7", 3)});
+    installed.clear();
+    for (int i = 0; i < 40; ++i) installed.emplace_back("com.example.app" + std::to_string(i), "/Applications/App.app", "App number " + std::to_string(i));
+    ASSERT_TRUE(ensureModel().createPreset("Music", std::nullopt, {"com.example.app2"}));
+    const auto details = PresetEditorMode::details(model->presets()[1]);
+    const std::tuple<const char*, PresetEditorMode, std::function<void()>> rows[] = {
+        {"create", PresetEditorMode::create(), [&] { executors.drain(), typeName("Deep work"), tick("com.example.app3"); }},
+        {"add-scanning", PresetEditorMode::addApps(), [] {}},
+        {"add-search", PresetEditorMode::addApps(), [&] { executors.drain(), child<QLineEdit>("searchField")->setText("1"); }},
+        {"add-no-results", PresetEditorMode::addApps(), [&] { executors.drain(), child<QLineEdit>("searchField")->setText("zz"); }},
+        {"details", details, [] {}},
+        {"details-taken", details, [&] { nameField()->setText(QString::fromStdString(model->presets()[0].name)); }},
+    };
+    auto expectApart = [](const std::vector<QRect>& rects) {
+        for (size_t i = 0; i < rects.size(); ++i)
+            for (size_t j = i + 1; j < rects.size(); ++j) EXPECT_FALSE(rects[i].intersects(rects[j])) << i << " " << j;
+    };
+    for (bool dark : {false, true}) {
+        Palette::setDarkOverride(dark);
+        for (const auto& [name, mode, act] : rows) {
+            SCOPED_TRACE(std::string(name) + (dark ? " dark" : " light"));
+            editor.reset();
+            open(mode, true);
+            act();
+            const QImage image = shoot(editor.get(), QStringLiteral("editor-") + name);
+            EXPECT_EQ(QColor(image.pixel(3, 3)).rgb(), Palette::canvas().rgb());
+            const int p = PresetEditor::padding;
+            const QRect content = editor->rect().marginsRemoved(QMargins(p, p, p, p));
+            std::vector<QRect> parts, tiles;
+            for (QWidget* part : editor->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                if (part->isHidden() || part->isWindow()) continue;
+                parts.push_back(visibleRect(part));
+                EXPECT_TRUE(content.contains(parts.back())) << part->objectName().toStdString();
+            }
+            for (auto* tile : editor->findChildren<AppPickTile*>())
+                if (!tile->isHidden()) tiles.push_back(visibleRect(tile));
+            expectApart(parts);
+            expectApart(tiles);
+        }
+    }
+}
+
 // MARK: - The tile and the chip on their own
 
 QImage render(QWidget& widget) {
     widget.resize(widget.sizeHint());
-    QImage image(widget.size(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
+    QImage image = blankImage(widget.size());
     widget.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
     return image;
 }
@@ -394,11 +376,7 @@ int pixelsNear(const QImage& image, const QRectF& area, const QColor& color, int
     int n = 0;
     const QRect r = area.toAlignedRect().intersected(image.rect());
     for (int y = r.top(); y <= r.bottom(); ++y)
-        for (int x = r.left(); x <= r.right(); ++x) {
-            const QColor c = QColor::fromRgba(image.pixel(x, y));
-            n += c.alpha() > 200 && std::abs(c.red() - color.red()) <= tolerance &&
-                 std::abs(c.green() - color.green()) <= tolerance && std::abs(c.blue() - color.blue()) <= tolerance;
-        }
+        for (int x = r.left(); x <= r.right(); ++x) n += qAlpha(image.pixel(x, y)) > 200 && near(QColor::fromRgba(image.pixel(x, y)), color, tolerance);
     return n;
 }
 
@@ -408,11 +386,9 @@ protected:
     void TearDown() override { Palette::setDarkOverride(std::nullopt); }
     AppPickTile::IconSource source() {
         return [this](const PresetApp&) {
-            ++iconCalls;
-            QImage image(88, 88, QImage::Format_ARGB32_Premultiplied);
+            QImage image = blankImage(QSize(44, 44), 2);
             image.fill(green);
-            image.setDevicePixelRatio(2);
-            return image;
+            return ++iconCalls, image;
         };
     }
     int iconCalls = 0;
@@ -427,8 +403,7 @@ TEST_F(AppPickTileTest, NamesTakeAtMostTwoLinesAndLongOnesEndInAnEllipsis) {
     };
     for (const auto& [name, count, ellipsis] : rows) {
         const QStringList lines = AppPickTile(PresetApp("com.x", "", name), source()).nameLines();
-        EXPECT_EQ(lines.size(), count) << name;
-        EXPECT_EQ(lines.last().endsWith(QChar(0x2026)), ellipsis) << name;
+        EXPECT_EQ(std::pair(int(lines.size()), lines.last().endsWith(QChar(0x2026))), std::pair(count, ellipsis)) << name;
         for (const QString& line : lines) EXPECT_LE(QFontMetricsF(AppPickTile::nameFont()).horizontalAdvance(line), AppPickTile::width + 0.5);
     }
 }
@@ -443,8 +418,7 @@ TEST_F(AppPickTileTest, FetchesItsIconOnceWhenFirstPaintedAndAgainOnlyForANewPat
     const QPointF centre = tile.keyRect().center();
     EXPECT_EQ(pixelsNear(first, QRectF(centre - QPointF(18, 18), QSizeF(36, 36)), green), 36 * 36);
     EXPECT_EQ(pixelsNear(first, QRectF(centre - QPointF(20, 20), QSizeF(40, 40)), green), 36 * 36);
-    const std::pair<const char*, int> paths[] = {{"/Applications/X.app", 1}, {"/Applications/Other/X.app", 2}};
-    for (const auto& [path, calls] : paths) {
+    for (const auto& [path, calls] : {std::pair("/Applications/X.app", 1), std::pair("/Applications/Other/X.app", 2)}) {
         tile.setApp(PresetApp("com.x", path, "X renamed"));
         render(tile);
         EXPECT_EQ(iconCalls, calls) << path;
@@ -459,15 +433,12 @@ TEST_F(AppPickTileTest, SelectionRingsAndBadgesTheKeyAndTheInDockLabelShowsOnlyF
     const QRectF key = tile.keyRect();
     const QRectF badge(key.right() + 5 - 18, key.top() - 5, 18, 18);
     const QSize size = tile.sizeHint();
-    const QImage plain = render(tile);
-    EXPECT_EQ(pixelsNear(plain, badge, Palette::accent()), 0);
-    EXPECT_EQ(pixelsNear(plain, tile.inDockRect(), Palette::accent()), 0);
+    EXPECT_EQ(pixelsNear(render(tile), badge | tile.inDockRect(), Palette::accent()), 0);
     // Only the key takes clicks, and a click asks: it does not tick the tile by itself.
     QTest::mouseClick(&tile, Qt::LeftButton, {}, tile.nameRect().center().toPoint());
     QTest::mouseClick(&tile, Qt::LeftButton, {}, key.center().toPoint());
     EXPECT_EQ(toggles, 1);
     EXPECT_FALSE(tile.isSelected());
-
     tile.setSelected(true);
     tile.setInDock(true);
     EXPECT_TRUE(tile.isChecked());

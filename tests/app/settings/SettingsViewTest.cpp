@@ -1,56 +1,13 @@
 // The settings window, its root view and its furniture, driven through the real widgets over the
 // model's recording fakes: which parts show when, what their controls do, and the window's life.
-#include "app/Localization.h"
-#include "app/settings/AddAppsTile.h"
-#include "app/settings/AppPickTile.h"
-#include "app/settings/DockShelfView.h"
-#include "app/settings/EmojiChip.h"
-#include "app/settings/ErrorBanner.h"
-#include "app/settings/FooterBar.h"
-#include "app/settings/HeaderView.h"
-#include "app/settings/MorePopover.h"
-#include "app/settings/NewPresetCard.h"
-#include "app/settings/PresetCardsView.h"
-#include "app/settings/PresetEditor.h"
-#include "app/settings/SettingsView.h"
-#include "app/SettingsWindowController.h"
-#include "app/settings/ShelfHeader.h"
-#include "app/settings/ShortcutRow.h"
-#include "app/settings/WaylandShortcutNote.h"
-#include "app/style/IconButton.h"
-#include "app/style/KeyButton.h"
-#include "app/style/KeyCap.h"
-#include "app/style/PaletteLabel.h"
-#include "app/style/ReduceMotion.h"
-#include "app/style/ToggleSwitch.h"
-#include "app/platform/linux/X11Desktop.h"
 #include "tests/app/settings/SettingsViewTestSupport.h"
-
-#include <QAction>
-#include <QApplication>
-#include <QClipboard>
-#include <QGraphicsOpacityEffect>
-#include <QMessageBox>
-#include <QProcess>
-#include <QPushButton>
-#include <QScrollArea>
-#include <QScrollBar>
-#include <QTest>
-#include <QVariantAnimation>
-
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cstdlib>
 
 using namespace kestrine;
 using namespace kestrine::testing;
 
 namespace {
 
-bool shown(const QWidget* widget) {
-    return widget && widget->isVisibleTo(widget->window());
-}
+bool shown(const QWidget* widget) { return widget && widget->isVisibleTo(widget->window()); }
 
 // The names of the shown ones among `parts`, in their order, space-separated.
 std::string shownOf(std::initializer_list<std::pair<const char*, const QWidget*>> parts) {
@@ -69,6 +26,8 @@ void clickIcon(IconButton* button) { clickAt(button, button->frameRect()); }
 class SettingsViewTest : public ::testing::Test, public SettingsFixture {
 protected:
     std::unique_ptr<SettingsView> view;
+    std::unique_ptr<SettingsWindowController> controller;
+    int loginItemsMade = 0;
 
     void SetUp() override { Palette::setDarkOverride(false); }
     void open(bool loadFails = false, bool installed = true) {
@@ -78,38 +37,65 @@ protected:
         view->resize(760, 820);
         view->show();
     }
+    // The window as the application shows it, counting the login items it asks for.
+    void openWindow() {
+        buildModel();
+        controller = std::make_unique<SettingsWindowController>(*model, *center, [this] { return ++loginItemsMade, makeLoginItem(); });
+        controller->show();
+    }
+    // How many of the controller, the model and the window say it is shown; what the model reads of
+    // the Dock; the login item's status; and how many login items were made.
+    auto state() {
+        return std::tuple(controller->isShown() + model->settingsVisible() + (controller->window() != nullptr), appIDs(model->dockApps()),
+                          controller->loginItem() ? controller->loginItem()->status() : LoginItemService::Status::notFound, loginItemsMade);
+    }
     void TearDown() override {
-        view.reset();
+        controller.reset(), view.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         tearDownShared();
-        ReduceMotion::setOverride(std::nullopt);
-        Palette::setDarkOverride(std::nullopt);
+        ReduceMotion::setOverride(std::nullopt), Palette::setDarkOverride(std::nullopt);
     }
 
     ShortcutRow& row() { return *view->header()->shortcutRow(); }
     FooterBar& footer() { return *view->footer(); }
+    // What a shown label says, " !" before it in the danger colour.
+    static std::string says(const PaletteLabel* label) {
+        return shown(label) ? (label->swatch() == Palette::Swatch::danger ? " !" : " ") + label->text().toStdString() : "";
+    }
     std::string rowShows() {
         QStringList caps;
         for (KeyCap* cap : row().keyCaps())
             if (shown(cap)) caps << cap->text();
         return shownOf({{"badge", row().recordingBadge()}, {"label", row().hotKeyLabel()}, {"unavailable", row().unavailableLine()},
-                        {"reset", row().resetButton()}, {"help", row().helpLine()}, {"message", row().messageLine()}}) +
-               " " + caps.join('+').toStdString();
+                        {"reset", row().resetButton()}, {"help", row().helpLine()}}) +
+               " " + caps.join('+').toStdString() + says(row().messageLine());
     }
-    std::string footerShows() { return shownOf({{"approval", footer().approvalRow()}, {"status", footer().statusText()}}); }
+    std::string footerShows() { return shownOf({{"approval", footer().approvalRow()}, {"status", footer().statusText()}}) + says(footer().statusText()); }
 };
 
 // MARK: - Root
 
-TEST_F(SettingsViewTest, WithoutAnActivePresetTheShelfSectionIsAbsentAndTheBannerSaysWhy) {
-    open(/*loadFails=*/true);
-    ASSERT_FALSE(model->activePreset());
-    EXPECT_EQ(shownOf({{"header", view->header()}, {"dock", view->dockLine()}, {"shelf", view->shelfSection()}, {"cards", view->presetCards()},
-                       {"footer", view->footer()}}),
-              "header dock cards footer");
-    // The start failure is on the banner.
-    ASSERT_NE(view->errorBanner(), nullptr);
-    EXPECT_EQ(view->errorBanner()->message(), *model->errorMessage());
+// When the state file cannot be read there is no active preset: the shelf section is absent and
+// the banner says why. Light and dark, the canvas shows in the corner and under the content's left
+// padding, and the banner's card over the content.
+TEST_F(SettingsViewTest, WithoutAnActivePresetTheShelfSectionIsAbsentAndTheBannerSaysWhyOverTheCanvas) {
+    for (bool dark : {false, true}) {
+        SCOPED_TRACE(dark);
+        Palette::setDarkOverride(dark), ReduceMotion::setOverride(false);
+        open(/*loadFails=*/true);
+        ASSERT_FALSE(model->activePreset());
+        EXPECT_EQ(shownOf({{"header", view->header()}, {"dock", view->dockLine()}, {"shelf", view->shelfSection()}, {"cards", view->presetCards()},
+                           {"footer", view->footer()}}),
+                  "header dock cards footer");
+        ErrorBanner* banner = view->errorBanner();
+        ASSERT_NE(banner, nullptr);
+        EXPECT_EQ(banner->message(), *model->errorMessage());
+        const QImage image = shoot(view.get(), QStringLiteral("settings-banner"));
+        EXPECT_EQ(std::pair(colorAt(image, QPoint(2, 2)).rgb(), colorAt(image, QPoint(10, 300)).rgb()), std::pair(Palette::canvas().rgb(), Palette::canvas().rgb()));
+        const QRect card = banner->cardRect();
+        EXPECT_TRUE(near(colorIn(image, view.get(), banner, QPointF(card.left() + 4, card.center().y())), Palette::raised()));
+        TearDown();
+    }
 }
 
 // The content is as tall as what it shows plus its bottom padding, so it scrolls by exactly what
@@ -157,17 +143,15 @@ TEST_F(SettingsViewTest, EveryRoadOpensOneEditorSheetAtATimeWhichClearsWhenItClo
 // and cards rebuilt after the window was built would otherwise come last.
 TEST_F(SettingsViewTest, TabFollowsTheLayoutFromTopToBottom) {
     if (QProcess::execute("xdotool", {"version"}) != 0) GTEST_SKIP() << "needs xdotool";
-    buildModel();
-    SettingsWindowController controller(*model, *center, [this] { return makeLoginItem(); });
-    controller.show();
+    openWindow();
     // Two new presets, each made active: the second shares no application with the first, so
     // every tile on the shelf is new, and so are two cards.
     ASSERT_TRUE(model->createPreset("Work", std::nullopt, {"com.a"}));
     ASSERT_TRUE(model->createPreset("Play", std::nullopt, {"com.b", "com.c"}));
-    SettingsView* view = controller.view();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(controller.window()));
-    X11Desktop::takeFocus(controller.window());
-    ASSERT_TRUE(QTest::qWaitForWindowActive(controller.window(), 10000));
+    SettingsView* view = controller->view();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(controller->window()));
+    X11Desktop::takeFocus(controller->window());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(controller->window(), 10000));
     QWidget* start = view->header()->shortcutRow()->changeButton();
     start->setFocus(Qt::TabFocusReason);
 
@@ -180,13 +164,11 @@ TEST_F(SettingsViewTest, TabFollowsTheLayoutFromTopToBottom) {
         ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() != before; }, 10000)) << press;
         QWidget* now = QApplication::focusWidget();
         if (now == start) break;  // once round the window
-        ranks.push_back(int(std::find_if(std::begin(sections), std::end(sections), [&](const QWidget* s) { return s->isAncestorOf(now); }) -
-                            std::begin(sections)));
+        ranks.push_back(int(std::ranges::find_if(sections, [&](const QWidget* s) { return s->isAncestorOf(now); }) - std::begin(sections)));
         if (ranks.back() == 2) shelfStops.push_back(now->mapTo(view->shelf(), QPoint()));
     }
-    EXPECT_EQ(ranks.front(), 1);
-    EXPECT_EQ(ranks.back(), 4);
-    EXPECT_TRUE(std::is_sorted(ranks.begin(), ranks.end())) << ::testing::PrintToString(ranks);
+    EXPECT_EQ(std::pair(ranks.front(), ranks.back()), std::pair(1, 4));
+    EXPECT_TRUE(std::ranges::is_sorted(ranks)) << ::testing::PrintToString(ranks);
     ASSERT_GE(shelfStops.size(), view->shelf()->tiles().size());
     for (std::size_t i = 1; i < shelfStops.size(); ++i)
         EXPECT_TRUE(shelfStops[i].x() > shelfStops[i - 1].x() || shelfStops[i].y() > shelfStops[i - 1].y()) << i;
@@ -197,35 +179,27 @@ TEST_F(SettingsViewTest, TabFollowsTheLayoutFromTopToBottom) {
 // Each step is done to the row as it was left by the one before.
 TEST_F(SettingsViewTest, TheShortcutRowShowsTheKeysRecordingResetAndWhyTheShortcutCannotWork) {
     open();
-    const QString taken = QStringLiteral("Taken by another app"), needsModifier = Localization::tr("hotkey.error.needsModifier");
-    const struct {
-        std::function<void()> action;
-        std::string shows;
-        QString message;
-    } steps[] = {
-        {[] {}, "label Ctrl+Alt+D", {}},
-        {[&] { center->update(controlOptionK); }, "label reset Ctrl+Alt+K", {}},
+    const std::string taken = "Taken by another app", needsModifier = " !" + Localization::tr("hotkey.error.needsModifier").toStdString();
+    const std::pair<std::function<void()>, std::string> steps[] = {
+        {[] {}, "label Ctrl+Alt+D"},
+        {[&] { center->update(controlOptionK); }, "label reset Ctrl+Alt+K"},
         // Recording takes over the row; no reset while recording, even for a changed shortcut.
-        {[&] { clickKey(row().changeButton()); }, "badge help ", {}},
-        {[&] { clickKey(row().changeButton()); }, "label reset Ctrl+Alt+K", {}},  // cancelled: as it was
-        {[&] { clickKey(row().resetButton()); }, "label Ctrl+Alt+D", {}},
-        {[&] { center->setErrorMessage(taken); }, "label message Ctrl+Alt+D", taken},
+        {[&] { clickKey(row().changeButton()); }, "badge help "},
+        {[&] { clickKey(row().changeButton()); }, "label reset Ctrl+Alt+K"},  // cancelled: as it was
+        {[&] { clickKey(row().resetButton()); }, "label Ctrl+Alt+D"},
+        {[&] { center->setErrorMessage(QString::fromStdString(taken)); }, "label Ctrl+Alt+D !" + taken},
         // The recorder's hint hides the centre's error while both exist.
-        {[&] { recorder->start(), QTest::keyClick(view.get(), Qt::Key_A), center->setErrorMessage(taken); }, "badge help message ", needsModifier},
-        {[&] { recorder->stop(); }, "label message Ctrl+Alt+D", taken},
-        {[&] { center->setErrorMessage(std::nullopt); }, "label Ctrl+Alt+D", {}},
+        {[&] { recorder->start(), QTest::keyClick(view.get(), Qt::Key_A), center->setErrorMessage(QString::fromStdString(taken)); }, "badge help " + needsModifier},
+        {[&] { recorder->stop(); }, "label Ctrl+Alt+D !" + taken},
+        {[&] { center->setErrorMessage(std::nullopt); }, "label Ctrl+Alt+D"},
         // In a Wayland session the row must not claim the shortcut opens anything; the keys stay.
-        {[&] { center->setAvailability(HotKey::Availability::unavailableOnWayland); }, "unavailable Ctrl+Alt+D", {}},
-        {[&] { clickKey(row().changeButton()); }, "badge help ", {}},
-        {[&] { clickKey(row().changeButton()); }, "unavailable Ctrl+Alt+D", {}},
+        {[&] { center->setAvailability(HotKey::Availability::unavailableOnWayland); }, "unavailable Ctrl+Alt+D"},
+        {[&] { clickKey(row().changeButton()); }, "badge help "},
+        {[&] { clickKey(row().changeButton()); }, "unavailable Ctrl+Alt+D"},
     };
-    for (std::size_t i = 0; i < std::size(steps); ++i) {
-        steps[i].action();
-        EXPECT_EQ(rowShows(), steps[i].shows) << "step " << i;
-        if (!steps[i].message.isEmpty()) {
-            EXPECT_EQ(row().messageLine()->text(), steps[i].message) << "step " << i;
-            EXPECT_EQ(row().messageLine()->swatch(), Palette::Swatch::danger);
-        }
+    for (const auto& [action, shows] : steps) {
+        action();
+        EXPECT_EQ(rowShows(), shows);
     }
     EXPECT_EQ(center->spec(), HotKeySpec::defaultSpec());
     EXPECT_EQ(hotKeys.stored, HotKeySpec::defaultSpec()) << "reset stores the default";
@@ -234,10 +208,8 @@ TEST_F(SettingsViewTest, TheShortcutRowShowsTheKeysRecordingResetAndWhyTheShortc
 // A Wayland session (either variable says so) gets a note under the row that copies the command
 // the desktop's keyboard settings must run.
 TEST_F(SettingsViewTest, OnlyAWaylandSessionExplainsWhereToSetTheShortcutAndCopiesTheCommand) {
-    const struct {
-        std::optional<std::string> type, display;
-        bool wayland;
-    } rows[] = {{"x11", {}, false}, {{}, {}, false}, {"wayland", {}, true}, {"tty", "wayland-0", true}, {{}, "", false}};
+    const struct { std::optional<std::string> type, display; bool wayland; } rows[] = {
+        {"x11", {}, false}, {{}, {}, false}, {"wayland", {}, true}, {"tty", "wayland-0", true}, {{}, "", false}};
     for (const auto& r : rows)
         EXPECT_EQ(WaylandShortcutNote::isWaylandSession([&](const std::string& name) { return name == "WAYLAND_DISPLAY" ? r.display : r.type; }),
                   r.wayland) << r.type.value_or("-") << "/" << r.display.value_or("-");
@@ -254,22 +226,23 @@ TEST_F(SettingsViewTest, OnlyAWaylandSessionExplainsWhereToSetTheShortcutAndCopi
         auto* note = row.findChild<WaylandShortcutNote*>();
         ASSERT_EQ(note != nullptr, wayland);
         if (!note) continue;
-        EXPECT_TRUE(note->body()->text().contains(WaylandShortcutNote::panelCommand()));
-        EXPECT_TRUE(WaylandShortcutNote::panelCommand().endsWith(QStringLiteral(" panel")));
+        const QString command = WaylandShortcutNote::panelCommand();
+        EXPECT_TRUE(note->body()->text().contains(command) && command.endsWith(QStringLiteral(" panel")));
         QGuiApplication::clipboard()->clear();
         note->copyButton()->click();
-        EXPECT_EQ(QGuiApplication::clipboard()->text(), WaylandShortcutNote::panelCommand());
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), command);
     }
 }
 
 // MARK: - Footer
 
+// A refusal, or outside an installation the reason, replaces any note; nothing registers outside
+// an installation.
 TEST_F(SettingsViewTest, TheLoginSwitchRegistersAndTheFooterShowsRefusalsApprovalAndWhyItCannotWork) {
     for (bool installed : {true, false}) {
         SCOPED_TRACE(installed);
         open(false, installed);
-        EXPECT_EQ(footerShows(), installed ? "" : "status");
-        if (!installed) { EXPECT_EQ(footer().statusText()->text(), Localization::tr("footer.login.unavailable")); }
+        EXPECT_EQ(footerShows(), installed ? "" : "status " + Localization::tr("footer.login.unavailable").toStdString());
         for (bool on : {true, false}) {
             clickSwitch(footer().loginSwitch());
             EXPECT_EQ(footer().loginSwitch()->isChecked(), on && installed);
@@ -277,14 +250,9 @@ TEST_F(SettingsViewTest, TheLoginSwitchRegistersAndTheFooterShowsRefusalsApprova
         }
         loginItems->refuse = true;
         clickSwitch(footer().loginSwitch());
-        // A refusal, or outside an installation the reason, replaces any note.
         ASSERT_TRUE(loginItem->errorMessage());
-        EXPECT_EQ(footerShows(), "status");
-        EXPECT_EQ(footer().statusText()->text(), *loginItem->errorMessage());
-        EXPECT_EQ(footer().statusText()->swatch(), Palette::Swatch::danger);
-        if (!installed) { EXPECT_EQ(*loginItem->errorMessage(), Localization::tr("login.error.notBundle")); }
-        view.reset();
-        tearDownShared();
+        EXPECT_EQ(footerShows(), "status !" + loginItem->errorMessage()->toStdString());
+        TearDown();
         *loginItems = {};
     }
     EXPECT_EQ(loginItems->registrations, 0) << "nothing registers outside an installation";
@@ -301,6 +269,8 @@ TEST_F(SettingsViewTest, TheLoginSwitchRegistersAndTheFooterShowsRefusalsApprova
 
 // MARK: - Error banner
 
+// It comes in from wholly above the window and transparent (with reduce motion it only fades), takes
+// a new message in place, and leaves once dismissed; a later error brings a new one.
 TEST_F(SettingsViewTest, TheBannerShowsTheModelsErrorAndSlidesInAndOutUnlessMotionIsReduced) {
     for (bool reduced : {true, false}) {
         SCOPED_TRACE(reduced);
@@ -310,35 +280,24 @@ TEST_F(SettingsViewTest, TheBannerShowsTheModelsErrorAndSlidesInAndOutUnlessMoti
         model->setErrorMessage(QStringLiteral("Oops"));
         QPointer<ErrorBanner> banner = view->errorBanner();
         ASSERT_TRUE(banner);
-        EXPECT_EQ(banner->message(), QStringLiteral("Oops"));
         auto* presence = banner->findChild<QVariantAnimation*>();
         auto* fade = qobject_cast<QGraphicsOpacityEffect*>(banner->graphicsEffect());
         ASSERT_TRUE(presence && fade);
-        // It comes in from wholly above the window and transparent; with reduce motion it only fades.
-        auto top = [&] { return banner->cardRect().translated(banner->pos()).top(); };
-        EXPECT_EQ(fade->opacity(), 0);
-        if (reduced) {
-            EXPECT_EQ(top(), SettingsView::bannerTop);
-        } else {
-            EXPECT_LE(banner->cardRect().translated(banner->pos()).bottom(), 0);
-        }
+        const QRect card = banner->cardRect().translated(banner->pos());
+        EXPECT_EQ(std::tuple(banner->message(), fade->opacity(), reduced ? card.top() == SettingsView::bannerTop : card.bottom() <= 0),
+                  std::tuple(QStringLiteral("Oops"), 0.0, true));
         presence->setCurrentTime(presence->duration());
-        EXPECT_EQ(top(), SettingsView::bannerTop);
-        EXPECT_EQ(fade->opacity(), 1);
-        // A new message replaces the text on the same banner.
+        EXPECT_EQ(std::pair(banner->cardRect().translated(banner->pos()).top(), fade->opacity()), std::pair(SettingsView::bannerTop, 1.0));
         model->setErrorMessage(QStringLiteral("Second problem"));
         EXPECT_EQ(view->errorBanner(), banner.data());
         EXPECT_EQ(banner->message(), QStringLiteral("Second problem"));
-        // The dismiss button clears the error; the banner stays while it leaves.
         clickIcon(banner->dismissButton());
-        EXPECT_FALSE(model->errorMessage());
-        EXPECT_EQ(view->errorBanner(), nullptr);
+        EXPECT_FALSE(model->errorMessage() || view->errorBanner());
         ASSERT_TRUE(banner);
         ASSERT_EQ(presence->state(), QAbstractAnimation::Running);
         presence->setCurrentTime(presence->duration());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_TRUE(banner.isNull());
-        // A later error shows a banner again.
         model->setErrorMessage(QStringLiteral("Third"));
         ASSERT_NE(view->errorBanner(), nullptr);
         EXPECT_EQ(view->errorBanner()->message(), QStringLiteral("Third"));
@@ -348,22 +307,21 @@ TEST_F(SettingsViewTest, TheBannerShowsTheModelsErrorAndSlidesInAndOutUnlessMoti
 
 // MARK: - More popover and restore
 
+// The quit section names the current shortcut; the recents switch hides and shows the Dock's
+// recent applications.
 TEST_F(SettingsViewTest, TheGearTogglesTheMorePopoverWithItsRecentsSwitchAndQuitSection) {
     open();
     clickIcon(footer().moreButton());
     ASSERT_TRUE(footer().isMoreShown());
     MorePopover* popover = footer().morePopover();
     EXPECT_TRUE(popover->isVisible());
-    // The quit section names the current shortcut.
     EXPECT_EQ(popover->quitBody()->text(), Localization::format("more.quit.body", QStringLiteral("Ctrl+Alt+D")));
     center->update(controlOptionK);
     EXPECT_EQ(popover->quitBody()->text(), Localization::format("more.quit.body", QStringLiteral("Ctrl+Alt+K")));
-    // The recents switch hides and shows the Dock's recent applications.
     for (bool hidden : {true, false}) {
         clickSwitch(popover->recentsSwitch());
         ASSERT_TRUE(system->dock.count("show-recents") && system->dock["show-recents"].boolean());
-        EXPECT_EQ(*system->dock["show-recents"].boolean(), !hidden);
-        EXPECT_EQ(popover->recentsSwitch()->isChecked(), hidden);
+        EXPECT_EQ(std::pair(*system->dock["show-recents"].boolean(), popover->recentsSwitch()->isChecked()), std::pair(!hidden, hidden));
     }
     QTest::keyClick(popover, Qt::Key_Escape);
     EXPECT_FALSE(footer().isMoreShown());
@@ -373,27 +331,27 @@ TEST_F(SettingsViewTest, TheGearTogglesTheMorePopoverWithItsRecentsSwitchAndQuit
     }
 }
 
+// The popover closes first and the alert waits a moment; Return must not restore.
 TEST_F(SettingsViewTest, RestoringAsksAfterAMomentAndOnlyConfirmingPutsBackTheOriginalDock) {
     open();
-    std::vector<std::pair<std::chrono::milliseconds, std::function<void()>>> deferred;
-    footer().defer = [&](std::chrono::milliseconds delay, std::function<void()> action) { deferred.emplace_back(delay, action); };
+    std::vector<std::function<void()>> deferred;
+    footer().defer = [&](std::chrono::milliseconds, std::function<void()> action) { deferred.push_back(action); };
     // One write makes the original backup; the Dock now lacks com.a.
     model->removeApp("com.a");
     model->flushPending();
-    const auto changed = std::vector<std::string>{"com.b", "com.c"};
+    const std::vector<std::string> changed{"com.b", "com.c"};
     ASSERT_EQ(tileIDs(system->dockTiles()), changed);
     for (bool confirm : {false, true}) {
         footer().setMoreShown(true);
         clickKey(footer().morePopover()->restoreButton());
-        // The popover closes first; the alert waits a moment.
         EXPECT_FALSE(footer().isMoreShown() || footer().isRestoreAlertShown());
         ASSERT_EQ(deferred.size(), 1u);
-        std::exchange(deferred, {})[0].second();
+        std::exchange(deferred, {})[0]();
         QMessageBox* alert = footer().restoreAlert();
         QPushButton* yes = footer().restoreConfirmButton();
         ASSERT_TRUE(alert && yes);
         EXPECT_EQ(alert->buttonRole(yes), QMessageBox::DestructiveRole);
-        EXPECT_NE(alert->defaultButton(), yes) << "Return must not restore";
+        EXPECT_NE(alert->defaultButton(), yes);
         if (confirm) QTest::mouseClick(yes, Qt::LeftButton);
         else QTest::keyClick(alert, Qt::Key_Escape);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -425,82 +383,49 @@ TEST(SettingsControlKeys, ReturnAndSpaceClickTheTilesCardsAndChips) {
 
 // MARK: - The window
 
-class SettingsWindowTest : public ::testing::Test, public SettingsFixture {
-protected:
-    std::unique_ptr<SettingsWindowController> controller;
-    int loginItemsMade = 0;
 
-    void SetUp() override {
-        buildModel();
-        controller = std::make_unique<SettingsWindowController>(*model, *center, [this] { return ++loginItemsMade, makeLoginItem(); });
-        controller->show();
-    }
-    void TearDown() override {
-        controller.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        tearDownShared();
-    }
-};
-
-TEST_F(SettingsWindowTest, ShowBuildsTheWindowOnceAndRereadsTheDockAndTheLoginItemWhenActivated) {
-    QWidget* window = controller->window();
-    ASSERT_TRUE(window && controller->view());
-    EXPECT_TRUE(controller->isShown() && model->settingsVisible());
+// Activating the window rereads the Dock and the login item. Closing, even while recording a
+// shortcut (which is then cancelled so the shortcut works again), writes a pending edit at once
+// and lets go of everything until the window is shown again, built anew. Control-W closes it,
+// Escape does not, and Control-Q quits.
+TEST_F(SettingsViewTest, TheWindowIsBuiltOnceRereadsWhenActivatedAndClosingWritesAndLetsGo) {
+    openWindow();
+    QPointer<QWidget> window = controller->window();
     controller->show();
     EXPECT_EQ(controller->window(), window);
-    EXPECT_EQ(loginItemsMade, 1);
-    system->setDock({appTile("com.c", 3)});
+    system->setDock({appTile("com.c", 3), appTile("com.b", 2)});
     loginItems->status = LoginItemService::Status::requiresApproval;
     QEvent activate(QEvent::WindowActivate);
     QCoreApplication::sendEvent(window, &activate);
-    EXPECT_EQ(appIDs(model->dockApps()), (std::vector<std::string>{"com.c"}));
-    EXPECT_EQ(controller->loginItem()->status(), LoginItemService::Status::requiresApproval);
-}
+    EXPECT_EQ(state(), std::tuple(3, std::vector<std::string>{"com.c", "com.b"}, LoginItemService::Status::requiresApproval, 1));
 
-TEST_F(SettingsWindowTest, ClosingWritesAPendingEditAtOnceAndLetsGoOfTheWindowUntilShownAgain) {
     model->removeApp("com.b");
     ASSERT_EQ(dockWrites(), 0);
-    QPointer<QWidget> window = controller->window();
     QPointer<LaunchAtLogin> loginItem = controller->loginItem();
     QPointer<ShortcutRecorder> windowRecorder = controller->recorder();
+    windowRecorder->start();
+    EXPECT_TRUE(hotKeys.live.empty()) << "the shortcut is off while recording";
     window->close();
+    EXPECT_EQ(std::tuple(hotKeys.live.size(), center->isRegistered(), center->spec()), std::tuple(1u, true, HotKeySpec::defaultSpec()));
     EXPECT_EQ(dockWrites(), 1) << "written without waiting for the debounce";
     EXPECT_EQ(tileIDs(system->dockTiles()), (std::vector<std::string>{"com.a", "com.c"}));
     EXPECT_FALSE(scheduler->isScheduled());
-    EXPECT_FALSE(model->settingsVisible() || controller->isShown() || controller->window());
-    EXPECT_TRUE(model->dockApps().empty()) << "resources released";
+    EXPECT_EQ(state(), std::tuple(0, std::vector<std::string>{}, LoginItemService::Status::notFound, 1));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(window.isNull() && loginItem.isNull() && windowRecorder.isNull());
 
-    // Showing again builds a new window with a new login item, reading the Dock afresh.
     system->setDock({appTile("com.a", 1), appTile("com.z", 9)});
     loginItems->status = LoginItemService::Status::enabled;
     controller->show();
-    ASSERT_TRUE(controller->window() && controller->recorder());
-    EXPECT_EQ(loginItemsMade, 2);
-    EXPECT_TRUE(model->settingsVisible());
-    EXPECT_EQ(appIDs(model->dockApps()), (std::vector<std::string>{"com.a", "com.z"}));
-    EXPECT_TRUE(controller->loginItem()->isEnabled());
-}
-
-TEST_F(SettingsWindowTest, ClosingWhileRecordingCancelsTheRecordingAndTheShortcutWorksAgain) {
-    controller->recorder()->start();
-    EXPECT_TRUE(hotKeys.live.empty()) << "the shortcut is off while recording";
-    controller->window()->close();
-    EXPECT_EQ(hotKeys.live.size(), 1u);
-    EXPECT_TRUE(center->isRegistered());
-    EXPECT_EQ(center->spec(), HotKeySpec::defaultSpec());
-}
-
-TEST_F(SettingsWindowTest, ControlWClosesTheWindowEscapeDoesNotAndControlQQuits) {
-    QWidget* window = controller->window();
+    ASSERT_TRUE(controller->recorder());
+    EXPECT_EQ(state(), std::tuple(3, std::vector<std::string>{"com.a", "com.z"}, LoginItemService::Status::enabled, 2));
+    window = controller->window();
     EXPECT_TRUE(std::ranges::any_of(window->actions(), [](QAction* a) { return a->shortcut() == QKeySequence(Qt::CTRL | Qt::Key_Q); }));
     QApplication::setActiveWindow(window);
     QTest::keyClick(window, Qt::Key_Escape);
     EXPECT_EQ(controller->window(), window);
     QTest::keyClick(window, Qt::Key_W, Qt::ControlModifier);
-    EXPECT_EQ(controller->window(), nullptr);
-    EXPECT_FALSE(model->settingsVisible());
+    EXPECT_EQ(state(), std::tuple(0, std::vector<std::string>{}, LoginItemService::Status::notFound, 2));
 }
 
 }  // namespace

@@ -1,35 +1,73 @@
-// What the settings-window tests share: a login-item service and hot keys kept in memory, a
-// fixture that builds the model over the recording fakes with a centre, a recorder and a login
-// item around it, and the checks of a wrapping flow.
+// What the settings-window tests share: the headers of the window's parts, a login-item service
+// and hot keys kept in memory, a fixture that builds the model over the recording fakes with a
+// centre, a recorder and a login item around it, pictures of a view, and the checks of a wrapping
+// flow.
 #pragma once
 
 #include "app/HotKeyCenter.h"
 #include "app/LaunchAtLogin.h"
-#include "app/LoginItemService.h"
+#include "app/Localization.h"
+#include "app/SettingsWindowController.h"
 #include "app/ShortcutRecorder.h"
+#include "app/platform/linux/X11Desktop.h"
+#include "app/settings/AddAppsTile.h"
+#include "app/settings/AnimatedFlowLayout.h"
+#include "app/settings/AppPickTile.h"
+#include "app/settings/DockShelfView.h"
+#include "app/settings/EmojiChip.h"
+#include "app/settings/ErrorBanner.h"
+#include "app/settings/FooterBar.h"
+#include "app/settings/HeaderView.h"
+#include "app/settings/MorePopover.h"
+#include "app/settings/NewPresetCard.h"
+#include "app/settings/PresetCard.h"
+#include "app/settings/PresetCardsView.h"
+#include "app/settings/PresetEditor.h"
+#include "app/settings/SettingsView.h"
+#include "app/settings/ShelfHeader.h"
+#include "app/settings/ShelfTile.h"
+#include "app/settings/ShortcutRow.h"
+#include "app/settings/WaylandShortcutNote.h"
+#include "app/style/IconButton.h"
+#include "app/style/KeyButton.h"
+#include "app/style/KeyCap.h"
+#include "app/style/Palette.h"
+#include "app/style/PaletteLabel.h"
+#include "app/style/ReduceMotion.h"
+#include "app/style/ToggleSwitch.h"
+#include "core/model/PresetStyle.h"
 #include "tests/app/support/ModelFixture.h"
+#include "tests/app/support/RenderSupport.h"
 
-#include <QLayout>
-#include <QWidget>
+#include <QAccessible>
+#include <QAccessibleActionInterface>
+#include <QApplication>
+#include <QClipboard>
+#include <QDragEnterEvent>
+#include <QEnterEvent>
+#include <QGraphicsOpacityEffect>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QProcess>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTest>
+#include <QVariantAnimation>
 
 #include <gtest/gtest.h>
 
-#include <map>
-#include <memory>
-#include <optional>
-#include <set>
 #include <stdexcept>
-#include <utility>
 
 namespace kestrine::testing {
 
+using Ids = std::vector<std::string>;
+
 /// The system's login items as one status; registering and unregistering can be made to fail.
 struct FakeLoginItems final : LoginItemService {
-    struct Shared {
-        Status status = Status::notRegistered;
-        bool refuse = false;
-        int registrations = 0;
-    };
+    struct Shared { Status status = Status::notRegistered; bool refuse = false; int registrations = 0; };
     std::shared_ptr<Shared> shared;
     explicit FakeLoginItems(std::shared_ptr<Shared> s) : shared(std::move(s)) {}
     Status status() const override { return shared->status; }
@@ -47,6 +85,7 @@ struct MemoryHotKeys {
     struct Key final : HotKey {
         std::set<Combo>* live;
         Combo combo;
+        Key(std::set<Combo>* l, Combo c) : live(l), combo(c) { live->insert(c); }
         ~Key() override { live->erase(combo); }
     };
     struct Storage final : HotKeyStorage {
@@ -55,17 +94,12 @@ struct MemoryHotKeys {
         HotKeySpec load() override { return stored->value_or(HotKeySpec::defaultSpec()); }
         void save(const HotKeySpec& spec) override { *stored = spec; }
     };
-
     std::set<Combo> live;
     std::optional<HotKeySpec> stored;
 
     std::unique_ptr<HotKeyCenter> makeCenter() {
-        auto factory = [registry = &live](std::uint32_t code, std::uint8_t modifiers, HotKey::Handler) -> std::unique_ptr<HotKey> {
-            auto key = std::make_unique<Key>();
-            key->live = registry;
-            key->combo = {code, modifiers};
-            registry->insert(key->combo);
-            return key;
+        auto factory = [this](std::uint32_t code, std::uint8_t modifiers, HotKey::Handler) -> std::unique_ptr<HotKey> {
+            return std::make_unique<Key>(&live, Combo{code, modifiers});
         };
         return std::make_unique<HotKeyCenter>(std::make_unique<Storage>(&stored), factory, [](const std::string&) {});
     }
@@ -86,8 +120,7 @@ struct SettingsFixture : ModelFixture {
     void buildModel(bool loadFails = false) {
         system->setDock({appTile("com.a", 1), appTile("com.b", 2), appTile("com.c", 3)});
         if (loadFails) system->log.failOn("load");
-        model = build();
-        model->reload();
+        model = build(), model->reload();
         center = hotKeys.makeCenter();
         center->start();
         recorder = std::make_unique<ShortcutRecorder>(*center);
@@ -96,13 +129,9 @@ struct SettingsFixture : ModelFixture {
     std::unique_ptr<LaunchAtLogin> makeLoginItem(bool installed = true) {
         return std::make_unique<LaunchAtLogin>(std::make_unique<FakeLoginItems>(loginItems), installed);
     }
-
     void tearDownShared() {
         if (recorder) recorder->stop();
-        recorder.reset();
-        loginItem.reset();
-        center.reset();
-        model.reset();
+        recorder.reset(), loginItem.reset(), center.reset(), model.reset();
     }
 };
 
@@ -110,6 +139,18 @@ struct SettingsFixture : ModelFixture {
 inline QRect visibleRect(const QWidget* widget) {
     return widget->geometry().marginsRemoved(widget->property("room").value<QMargins>());
 }
+
+/// Settles `widget` and grabs it, keeping the picture ($KESTRINE_SHOTS_DIR, or
+/// <temp>/kestrine-shots/settings) for a person to look at, light or dark as drawn.
+inline QImage shoot(QWidget* widget, const QString& name) {
+    for (int round = 0; round < 2; ++round) settle(widget), QCoreApplication::processEvents();
+    const QImage image = widget->grab().toImage();
+    image.save(shotsDirectory(QStringLiteral("settings")).filePath(name + (Palette::isDark() ? "-dark.png" : "-light.png")));
+    return image;
+}
+
+/// The colour at `p` in `w`'s coordinates, in a picture of `root`.
+inline QColor colorIn(const QImage& image, QWidget* root, QWidget* w, QPointF p) { return colorAt(image, w->mapTo(root, p.toPoint())); }
 
 /// Checks a flow that wraps onto several lines: the visible part of every shown child inside
 /// `bounds` (in the flow's parent's coordinates), none overlapping, the first at the top-left
@@ -124,16 +165,13 @@ inline std::size_t expectWrapsWithin(const QWidget* flow, const QRect& bounds) {
         EXPECT_TRUE(flow->rect().contains(w->geometry())) << i;
         const QRect r = visibleRect(w).translated(flow->pos());
         EXPECT_TRUE(bounds.contains(r)) << i;
-        for (std::size_t j = 0; j < rects.size(); ++j) EXPECT_FALSE(rects[j].intersects(r)) << j << " " << i;
-        auto [line, fresh] = lineStarts.emplace(r.top(), r.left());
-        if (!fresh) line->second = std::min(line->second, r.left());
+        for (const QRect& other : rects) EXPECT_FALSE(other.intersects(r)) << i;
+        auto line = lineStarts.emplace(r.top(), r.left()).first;
+        line->second = std::min(line->second, r.left());
         rects.push_back(r);
     }
-    if (rects.empty()) {
-        ADD_FAILURE() << "the flow shows nothing";
-        return 0;
-    }
-    EXPECT_EQ(rects[0].topLeft(), bounds.topLeft());
+    EXPECT_FALSE(rects.empty());
+    if (!rects.empty()) { EXPECT_EQ(rects[0].topLeft(), bounds.topLeft()); }
     for (auto [top, left] : lineStarts) EXPECT_EQ(left, bounds.left()) << "line at " << top;
     return lineStarts.size();
 }
