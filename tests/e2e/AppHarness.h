@@ -3,6 +3,7 @@
 // bounded waits for conditions. Used by the end-to-end tests and the benchmarks.
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -29,6 +30,7 @@ namespace kestrine::e2e {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using Names = std::vector<std::string>;
 
 /// Polls `condition` every `step` until it holds or `limit` has passed; true when it held.
 /// A wait for an event, never a measurement.
@@ -47,8 +49,7 @@ inline std::string readText(const fs::path& path) {
 
 /// The full path of `name` found along PATH, if any.
 inline std::optional<fs::path> findExecutable(const std::string& name) {
-    const char* path = std::getenv("PATH");
-    std::stringstream folders(path ? path : "/usr/bin:/bin");
+    std::stringstream folders(std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin");
     for (std::string folder; std::getline(folders, folder, ':');)
         if (const fs::path candidate = fs::path(folder.empty() ? "." : folder) / name; ::access(candidate.c_str(), X_OK) == 0)
             return candidate;
@@ -57,22 +58,23 @@ inline std::optional<fs::path> findExecutable(const std::string& name) {
 
 /// How many lines the program printed with KESTRINE_TRACE_STARTUP=1 start with `marker`.
 inline int countTraces(const fs::path& log, const std::string& marker) {
-    const std::string text = readText(log), line = "kestrine-trace " + marker;
+    std::stringstream lines(readText(log));
     int count = 0;
-    for (auto at = text.find(line); at != std::string::npos; at = text.find(line, at + line.size())) ++count;
+    for (std::string line; std::getline(lines, line);) count += line.rfind("kestrine-trace " + marker, 0) == 0;
     return count;
 }
 
 /// A child process started with posix_spawn; killed when still running at destruction.
 class Process {
 public:
-    Process(const fs::path& program, std::vector<std::string> arguments, std::vector<std::string> environment,
-            const std::optional<fs::path>& output = std::nullopt, const std::optional<fs::path>& errors = std::nullopt) {
+    Process(const Process&) = delete;  // two owners would both end the process
+    Process& operator=(const Process&) = delete;
+    Process(const fs::path& program, Names arguments, Names environment, const std::optional<fs::path>& output = std::nullopt,
+            const std::optional<fs::path>& errors = std::nullopt) {
         arguments.insert(arguments.begin(), program.string());
-        auto pointers = [](std::vector<std::string>& strings) {
-            std::vector<char*> out;
-            for (auto& s : strings) out.push_back(s.data());
-            out.push_back(nullptr);
+        auto pointers = [](Names& strings) {
+            std::vector<char*> out(strings.size() + 1, nullptr);
+            std::transform(strings.begin(), strings.end(), out.begin(), [](std::string& s) { return s.data(); });
             return out;
         };
         auto args = pointers(arguments), env = pointers(environment);
@@ -89,8 +91,6 @@ public:
     ~Process() {
         if (running() && ::kill(pid_, SIGKILL) == 0) ::waitpid(pid_, &status_, 0);
     }
-    Process(const Process&) = delete;
-    Process& operator=(const Process&) = delete;
 
     pid_t pid() const { return pid_; }
     bool running() {
@@ -108,7 +108,6 @@ public:
         signal(SIGTERM);
         return waitForExit() && exitedWith(0);
     }
-    std::string describe() const { return ended_ ? "ended with wait status " + std::to_string(status_) : "still running"; }
 
 private:
     pid_t pid_ = -1;
@@ -122,16 +121,13 @@ struct CommandResult {
     int code = -1;
     std::string output, error;
 };
-inline CommandResult runCommand(const fs::path& program, const std::vector<std::string>& arguments,
-                                const std::vector<std::string>& environment, const fs::path& scratch) {
+inline CommandResult runCommand(const fs::path& program, const Names& arguments, const Names& environment, const fs::path& scratch) {
     const fs::path out = scratch / ("command-" + std::to_string(::getpid()) + ".out"), err = fs::path(out) += ".err";
     fs::remove(out);
     fs::remove(err);
-    CommandResult result;
-    if (Process process(program, arguments, environment, out, err); process.waitForExit(20s)) result.code = process.exitCode();
-    result.output = readText(out);
-    result.error = readText(err);
-    return result;
+    Process process(program, arguments, environment, out, err);
+    const int code = process.waitForExit(20s) ? process.exitCode() : -1;
+    return {code, readText(out), readText(err)};
 }
 
 /// A Dock tile as the Dock writes one for the application bundle at `appPath`.
@@ -144,21 +140,9 @@ inline plist::Dictionary appTile(const std::string& bundleID, std::int64_t guid,
     return {{"GUID", plist::Value(guid)}, {"tile-type", plist::Value("file-tile")}, {"tile-data", plist::Value(tileData)}};
 }
 
-/// The bundle identifiers of Dock tiles in order, "?" for a tile without one (a spacer).
-inline std::vector<std::string> identities(const plist::Array& tiles) {
-    std::vector<std::string> ids;
-    for (const auto& tile : tiles) {
-        const plist::Dictionary* t = tile.dictionary();
-        const plist::Dictionary* data = t && t->count("tile-data") ? t->at("tile-data").dictionary() : nullptr;
-        const std::string* id = data && data->count("bundle-identifier") ? data->at("bundle-identifier").string() : nullptr;
-        ids.push_back(id ? *id : "?");
-    }
-    return ids;
-}
-
-/// A preset application as the state file and the exports hold one.
-inline nlohmann::json presetApp(const std::string& id, const std::string& name, const std::string& path) {
-    return {{"id", id}, {"name", name}, {"path", path}};
+/// The preset application com.example.`name` at /Applications/`name`.app, as state files and exports hold it.
+inline nlohmann::json bundleApp(const std::string& name) {
+    return {{"id", "com.example." + name}, {"name", name}, {"path", "/Applications/" + name + ".app"}};
 }
 
 /// HOME, XDG_DATA_HOME, XDG_CONFIG_HOME and XDG_RUNTIME_DIR in a fresh temporary folder.
@@ -168,7 +152,7 @@ public:
         char pattern[] = "/tmp/kestrine-e2e-XXXXXX";
         if (!::mkdtemp(pattern)) throw std::runtime_error("cannot create a temporary folder");
         root = pattern;
-        for (const fs::path& folder : {home(), dataHome(), configHome(), runtime(), bin()}) fs::create_directories(folder);
+        for (const fs::path& folder : {home(), dataHome(), configHome(), runtime()}) fs::create_directories(folder);
         fs::permissions(runtime(), fs::perms::owner_all, fs::perm_options::replace);
     }
     ~Sandbox() {
@@ -181,28 +165,26 @@ public:
     fs::path dataHome() const { return root / "data"; }
     fs::path configHome() const { return root / "config"; }
     fs::path runtime() const { return root / "run"; }
-    fs::path bin() const { return root / "bin"; }
     fs::path support() const { return dataHome() / "Kestrine"; }
-    fs::path dockFile() const { return configHome() / "com.apple.dock.plist"; }
     fs::path stateFile() const { return support() / "state.json"; }
     fs::path onboardingFile() const { return support() / "onboarding.json"; }
-    fs::path backups() const { return support() / "Backups"; }
 
     /// This process's environment with the sandbox's folders, start-up tracing, the X11
     /// platform plugin and the Dock preferences file as the dock (whatever desktop the tests
     /// run on); `overrides` ("NAME=value") replace variables of the same name.
-    std::vector<std::string> environment(const std::vector<std::string>& overrides = {}) const {
-        std::map<std::string, std::string> values{
-            {"HOME", home().string()}, {"XDG_DATA_HOME", dataHome().string()}, {"XDG_CONFIG_HOME", configHome().string()},
-            {"XDG_RUNTIME_DIR", runtime().string()}, {"KESTRINE_TRACE_STARTUP", "1"}, {"QT_QPA_PLATFORM", "xcb"},
-            {"KESTRINE_DOCK", "file"}};
-        for (const std::string& entry : overrides) {
+    Names environment(const Names& overrides = {}) const {
+        std::map<std::string, std::string> values;
+        auto set = [&](const std::string& entry) {
             const auto eq = entry.find('=');
             values[entry.substr(0, eq)] = eq == std::string::npos ? std::string() : entry.substr(eq + 1);
-        }
-        std::vector<std::string> env;
-        for (char** e = environ; *e; ++e)
-            if (const std::string entry(*e); !values.count(entry.substr(0, entry.find('=')))) env.push_back(entry);
+        };
+        for (char** e = environ; *e; ++e) set(*e);
+        for (const std::string& entry : Names{"HOME=" + home().string(), "XDG_DATA_HOME=" + dataHome().string(),
+                                              "XDG_CONFIG_HOME=" + configHome().string(), "XDG_RUNTIME_DIR=" + runtime().string(),
+                                              "KESTRINE_TRACE_STARTUP=1", "QT_QPA_PLATFORM=xcb", "KESTRINE_DOCK=file"})
+            set(entry);
+        for (const std::string& entry : overrides) set(entry);
+        Names env;
         for (const auto& [name, value] : values) env.push_back(name + "=" + value);
         return env;
     }
@@ -210,18 +192,16 @@ public:
     void writeDock(const std::vector<plist::Dictionary>& tiles) const {
         const plist::Dictionary domain{{"persistent-apps", plist::Value(plist::Array(tiles.begin(), tiles.end()))},
                                        {"persistent-others", plist::Value(plist::Array{})},
-                                       {"show-recents", plist::Value(true)},
-                                       {"tilesize", plist::Value(std::int64_t{48})}};
-        writeFileAtomically(dockFile(), plist::toBinary(plist::Value(domain)));
+                                       {"show-recents", plist::Value(true)}, {"tilesize", plist::Value(std::int64_t{48})}};
+        writeFileAtomically(configHome() / "com.apple.dock.plist", plist::toBinary(plist::Value(domain)));
     }
 
     /// The Dock's persistent-apps as the file holds them now; empty when unreadable.
     plist::Array dockApps() const {
         try {
-            const plist::Value domain = plist::parse(readText(dockFile()));
-            const plist::Dictionary* d = domain.dictionary();
-            const plist::Array* apps = d && d->count("persistent-apps") ? d->at("persistent-apps").array() : nullptr;
-            return apps ? *apps : plist::Array{};
+            const plist::Value domain = plist::parse(readText(configHome() / "com.apple.dock.plist"));
+            const plist::Value* apps = domain.find("persistent-apps");
+            return apps && apps->array() ? *apps->array() : plist::Array{};
         } catch (const std::exception&) {
             return {};
         }
@@ -230,13 +210,11 @@ public:
     /// A state file in `folder` of the default preset "My Dock" and "Work" (id "work"), with
     /// the onboarding seen so that a login-item start shows no window.
     void writeTwoPresets(const fs::path& folder, const nlohmann::json& home, const nlohmann::json& work) const {
-        auto preset = [](const std::string& id, const char* name, const char* emoji, const nlohmann::json& apps) {
-            return nlohmann::json{{"id", id}, {"isDefault", id == "default"}, {"name", name}, {"emoji", emoji}, {"apps", apps},
-                                  {"hiddenIDs", nlohmann::json::array()}};
-        };
-        const nlohmann::json state{{"activePresetID", "default"}, {"hidden", nlohmann::json::array()},
-                                   {"storedTiles", nlohmann::json::array()},
-                                   {"presets", {preset("default", "My Dock", "🏠", home), preset("work", "Work", "💼", work)}}};
+        nlohmann::json state = nlohmann::json::parse(R"({"activePresetID": "default", "hidden": [], "storedTiles": [], "presets": [
+            {"id": "default", "isDefault": true, "name": "My Dock", "emoji": "🏠", "hiddenIDs": []},
+            {"id": "work", "isDefault": false, "name": "Work", "emoji": "💼", "hiddenIDs": []}]})");
+        state["presets"][0]["apps"] = home;
+        state["presets"][1]["apps"] = work;
         writeFileAtomically(folder / "state.json", state.dump(2));
         writeFileAtomically(onboardingFile(), R"({"hasSeenOnboarding":true})");
     }
@@ -244,16 +222,7 @@ public:
     /// The active preset's id in the state file in `folder`; empty when unreadable.
     static std::string activePresetIn(const fs::path& folder) {
         const auto state = nlohmann::json::parse(readText(folder / "state.json"), nullptr, false);
-        const auto id = state.is_object() ? state.find("activePresetID") : state.end();
-        return id != state.end() && id->is_string() ? id->get<std::string>() : std::string();
-    }
-
-    /// A process named "Dock" (a copy of sleep) standing in for the Dock that killall ends.
-    std::unique_ptr<Process> startFakeDock() const {
-        const fs::path dock = bin() / "Dock";
-        if (!fs::exists(dock)) fs::copy_file(fs::canonical(findExecutable("sleep").value()), dock);
-        fs::permissions(dock, fs::perms::owner_all, fs::perm_options::replace);
-        return std::make_unique<Process>(dock, std::vector<std::string>{"1000"}, environment());
+        return state.is_object() ? state.value("activePresetID", std::string()) : std::string();
     }
 };
 

@@ -24,16 +24,10 @@ struct FixedHotKeyStorage final : HotKeyStorage {
 
 class PanelTest : public ::testing::Test, public ModelFixture {
 protected:
-    QRect area{0, 0, 1440, 900};  // the free area of the screen the panel appears on
-
     void SetUp() override {
         system->setDock({appTile("com.a", 1), appTile("com.b", 2), spacerTile(3), appTile("com.c", 4)});
         model = build();
-        ASSERT_FALSE(model->isInert());
         model->reload();
-        center = std::make_unique<HotKeyCenter>(
-            std::make_unique<FixedHotKeyStorage>(),
-            [](std::uint32_t, std::uint8_t, HotKey::Handler) -> std::unique_ptr<HotKey> { return nullptr; }, [](const std::string&) {});
     }
     void TearDown() override {
         controller.reset();
@@ -54,22 +48,25 @@ protected:
         model->flushPending();
         system->log.clear();
     }
-    void makeController() {
-        controller = std::make_unique<FloatingPanelController>(*model, *center);
+    // A fresh controller over the model, its panel shown.
+    void showPanel() {
+        controller = std::make_unique<FloatingPanelController>(*model, center);
         controller->setAreaProvider([this] { return area; });
+        controller->show();
     }
-    // Sends a key press to the shown panel the way the window system delivers it.
-    void press(Qt::Key key, const QString& text = QString(), Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        ASSERT_TRUE(controller->panel());
+    // Sends a key press to `to` (the shown panel) the way the window system delivers it; true when consumed.
+    bool press(Qt::Key key, const QString& text = {}, Qt::KeyboardModifiers modifiers = {}, QWidget* to = nullptr) {
         QKeyEvent event(QEvent::KeyPress, key, modifiers, text);
-        QApplication::sendEvent(controller->panel(), &event);
-        lastKeyConsumed = event.isAccepted();
+        QApplication::sendEvent(to ? to : controller->panel(), &event);
+        return event.isAccepted();
     }
     std::string presetID(int index) const { return model->presets().at(std::size_t(index)).id; }
 
-    std::unique_ptr<HotKeyCenter> center;
+    QRect area{0, 0, 1440, 900};  // the free area of the screen the panel appears on
+    HotKeyCenter center{std::make_unique<FixedHotKeyStorage>(),
+                        [](std::uint32_t, std::uint8_t, HotKey::Handler) -> std::unique_ptr<HotKey> { return nullptr; },
+                        [](const std::string&) {}};
     std::unique_ptr<FloatingPanelController> controller;
-    bool lastKeyConsumed = false;
 };
 
 }  // namespace kestrine::testing
