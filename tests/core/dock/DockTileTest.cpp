@@ -109,8 +109,7 @@ TEST(DockTile, EqualityIsByDictionaryElseAfterAnXMLRoundTrip) {
 TEST(DockTile, EncodingRoundTripsEveryValueTypeFollowsCopiesAndDecodingRefusesWhatIsNotATile) {
     DockTile tile(Dictionary{
         {"GUID", Value(std::int64_t{-5})},
-        {"tile-data", Value(Dictionary{{"book", Value(plist::Data{0, 1, 2, 0xFF})},
-                                       {"when", Value(plist::Date{123.5})},
+        {"tile-data", Value(Dictionary{{"book", Value(plist::Data{0, 1, 2, 0xFF})}, {"when", Value(plist::Date{123.5})},
                                        {"ratio", Value(0.1)},
                                        {"flag", Value(true)},
                                        {"list", Value(plist::Array{Value(1), Value(plist::Array{})})},
