@@ -37,38 +37,27 @@ std::string names(const std::vector<DockTile>& tiles) {
 } // namespace
 
 TEST(DockPlanner, PlanKeepsDockTilesThenStoredThenNewAndIdentitylessTilesAtTheirIndex) {
-    struct Row {
-        const char* name;
-        std::vector<DockTile> current, stored;
-        std::vector<PresetApp> apps;
-        const char* tiles;
-        const char* storedAfter;
-        bool changed;
-    };
+    // expected: the tiles, the stored tiles after, whether the Dock changes
+    struct Row { const char* name; std::vector<DockTile> current, stored; std::vector<PresetApp> apps; const char* expected; };
+    const PresetApp A = app("A"), B = app("B"), C = app("C");
     const Row rows[] = {
-        {"same list", {tile("A"), spacer(7), tile("B")}, {}, {app("A"), app("B")}, "A0,_7,B0", "", false},
-        {"reordered", {tile("A"), spacer(7), tile("B"), tile("C")}, {}, {app("C"), app("A"), app("B")},
-         "C0,_7,A0,B0", "", true},
-        {"removed tile stored, spacer keeps its index", {tile("A"), spacer(7), tile("B")}, {}, {app("B")},
-         "B0,_7", "A0", true},
-        {"spacers keep indices", {spacer(1), tile("A"), spacer(2), spacer(3), tile("B"), spacer(4)}, {},
-         {app("B"), app("C"), app("A")}, "_1,B0,_2,_3,C*,_4,A0", "", true},
-        {"empty preset stores each identity once, earlier stored dropped",
-         {spacer(1), tile("A", 1), tile("B"), tile("A", 2), spacer(2)}, {tile("Z")}, {}, "_1,_2", "A1,B0", true},
-        {"empty Dock: stored tile, else a new one", {}, {tile("A", 5)}, {app("A"), app("N")}, "A5,N*", "", true},
-        {"pathless unknown app gives no tile", {}, {tile("A", 5)}, {pathless}, "", "", false},
-        {"repeats once, first tile wins", {tile("A", 1), tile("B"), tile("A", 2)}, {},
-         {app("B"), app("A"), app("B"), pathless, app("A")}, "B0,A1", "", true},
-        {"pathless app in the Dock is kept", {labelTile("Gone"), tile("A")}, {}, {pathless}, "label:Gone*", "A0", true},
+        {"same list", {tile("A"), spacer(7), tile("B")}, {}, {A, B}, "A0,_7,B0||0"},
+        {"reordered", {tile("A"), spacer(7), tile("B"), tile("C")}, {}, {C, A, B}, "C0,_7,A0,B0||1"},
+        {"removed tile stored, spacer keeps its index", {tile("A"), spacer(7), tile("B")}, {}, {B}, "B0,_7|A0|1"},
+        {"spacers keep indices", {spacer(1), tile("A"), spacer(2), spacer(3), tile("B"), spacer(4)}, {}, {B, C, A},
+         "_1,B0,_2,_3,C*,_4,A0||1"},
+        {"empty preset: each identity stored once, earlier stored dropped",
+         {spacer(1), tile("A", 1), tile("B"), tile("A", 2), spacer(2)}, {tile("Z")}, {}, "_1,_2|A1,B0|1"},
+        {"empty Dock: stored tile, else a new one", {}, {tile("A", 5)}, {A, app("N")}, "A5,N*||1"},
+        {"pathless unknown app gives no tile", {}, {tile("A", 5)}, {pathless}, "||0"},
+        {"repeats once, first tile wins", {tile("A", 1), tile("B"), tile("A", 2)}, {}, {B, A, B, pathless, A}, "B0,A1||1"},
+        {"pathless app in the Dock is kept", {labelTile("Gone"), tile("A")}, {}, {pathless}, "label:Gone*|A0|1"},
         {"Dock tile over stored, first stored of an identity", {tile("A", 1)}, {tile("A", 9), tile("B", 9), tile("B", 10)},
-         {app("A"), app("B")}, "A1,B9", "", true},
+         {A, B}, "A1,B9||1"},
     };
     for (const auto& r : rows) {
-        SCOPED_TRACE(r.name);
         auto plan = DockPlanner::plan(r.current, r.stored, r.apps);
-        EXPECT_EQ(names(plan.tiles), r.tiles);
-        EXPECT_EQ(names(plan.stored), r.storedAfter);
-        EXPECT_EQ(plan.changed, r.changed);
+        EXPECT_EQ(names(plan.tiles) + "|" + names(plan.stored) + "|" + std::to_string(plan.changed), r.expected) << r.name;
     }
     // A new tile is exactly what make builds.
     EXPECT_EQ(DockPlanner::plan({}, {}, {app("N")}).tiles, std::vector<DockTile>{DockTile::make(app("N"))});
@@ -94,12 +83,7 @@ TEST(DockPlanner, FullListPutsHiddenEntriesBackByAnchorThenIndexInIndexOrder) {
         return HiddenEntry{std::move(t), index, std::move(previous), std::move(next)};
     };
     const std::vector<DockTile> five{tile("A"), tile("B"), tile("C"), tile("D"), spacer(5)};
-    struct Row {
-        const char* name;
-        std::vector<DockTile> current;
-        std::vector<HiddenEntry> hidden;
-        const char* expected;
-    };
+    struct Row { const char* name; std::vector<DockTile> current; std::vector<HiddenEntry> hidden; const char* expected; };
     const Row rows[] = {
         {"after its previous tile", five, {entry(tile("X"), 0, "guid:5")}, "A0,B0,C0,D0,_5,X0"},
         {"before its next tile", five, {entry(tile("X"), 4, std::nullopt, "A")}, "X0,A0,B0,C0,D0,_5"},

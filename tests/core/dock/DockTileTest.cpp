@@ -28,52 +28,37 @@ plist::Data bytes(const std::string& s) { return plist::Data(s.begin(), s.end())
 } // namespace
 
 TEST(DockTile, IdentityAnchorKeyAndDisplayNameFallBackInOrderAndIgnoreWrongTypes) {
-    struct Row {
-        const char* name;
-        DockTile tile;
-        const char* identity; // nullptr: none
-        const char* anchor;   // nullptr: none
-        const char* display;
-    };
+    struct Row { const char* name; DockTile tile; const char* expected; }; // identity|anchor key|display name, "-": none
     const Row rows[] = {
         {"bundle id first", withData({{"bundle-identifier", Value("com.example.mail")},
-                                      {"file-data", fileData("file:///Applications/Mail.app/")},
-                                      {"file-label", Value("Mail")}}),
-         "com.example.mail", "com.example.mail", "Mail"},
-        {"empty bundle id: URL", withData({{"bundle-identifier", Value("")},
-                                           {"file-data", fileData("file:///Applications/Foo.app/")}}),
-         "url:file:///Applications/Foo.app/", "url:file:///Applications/Foo.app/", "Foo"},
-        {"label", withData({{"file-label", Value("Downloads")}}), "label:Downloads", "label:Downloads", "Downloads"},
+                                      {"file-data", fileData("file:///Applications/Mail.app/")}, {"file-label", Value("Mail")}}),
+         "com.example.mail|com.example.mail|Mail"},
+        {"empty bundle id: URL",
+         withData({{"bundle-identifier", Value("")}, {"file-data", fileData("file:///Applications/Foo.app/")}}),
+         "url:file:///Applications/Foo.app/|url:file:///Applications/Foo.app/|Foo"},
+        {"label", withData({{"file-label", Value("Downloads")}}), "label:Downloads|label:Downloads|Downloads"},
         {"empty label: URL, shown empty", withData({{"file-label", Value("")}, {"file-data", fileData("file:///A.app/")}}),
-         "url:file:///A.app/", "url:file:///A.app/", ""},
-        {"empty label alone", withData({{"file-label", Value("")}}), nullptr, nullptr, ""},
+         "url:file:///A.app/|url:file:///A.app/|"},
+        {"empty label alone", withData({{"file-label", Value("")}}), "-|-|"},
         {"URL name decoded", withData({{"file-data", fileData("file:///Applications/Foo%20Bar.app/")}}),
-         "url:file:///Applications/Foo%20Bar.app/", "url:file:///Applications/Foo%20Bar.app/", "Foo Bar"},
-        {"bundle id shown", withData({{"bundle-identifier", Value("com.x")}}), "com.x", "com.x", "com.x"},
-        {"GUID", DockTile(Dictionary{{"GUID", Value(4021)}}), nullptr, "guid:4021", "?"},
-        {"real GUID truncated", DockTile(Dictionary{{"GUID", Value(7.9)}}), nullptr, "guid:7", "?"},
-        {"string GUID", DockTile(Dictionary{{"GUID", Value("4021")}}), nullptr, nullptr, "?"},
-        {"boolean GUID", DockTile(Dictionary{{"GUID", Value(true)}}), nullptr, nullptr, "?"},
-        {"GUID read at the top only", withData({{"GUID", Value(1)}}), nullptr, nullptr, "?"},
-        {"tile-data not a dictionary", DockTile(Dictionary{{"tile-data", Value("oops")}, {"GUID", Value(8)}}), nullptr,
-         "guid:8", "?"},
-        {"values of wrong types", withData({{"bundle-identifier", Value(42)},
-                                            {"file-label", Value(plist::Array{Value("x")})},
-                                            {"file-data", Value("file:///Applications/Foo.app/")}}),
-         nullptr, nullptr, "?"},
-        {"URL not a string", withData({{"file-data", Value(Dictionary{{"_CFURLString", Value(5)}})},
-                                       {"file-label", Value("L")}}),
-         "label:L", "label:L", "L"},
-        {"path instead of URL", withData({{"file-data", fileData("/Applications/Foo Bar.app")},
-                                          {"file-label", Value("Foo")}}),
-         "label:Foo", "label:Foo", "Foo"},
+         "url:file:///Applications/Foo%20Bar.app/|url:file:///Applications/Foo%20Bar.app/|Foo Bar"},
+        {"bundle id shown", withData({{"bundle-identifier", Value("com.x")}}), "com.x|com.x|com.x"},
+        {"GUID", DockTile(Dictionary{{"GUID", Value(4021)}}), "-|guid:4021|?"},
+        {"real GUID truncated", DockTile(Dictionary{{"GUID", Value(7.9)}}), "-|guid:7|?"},
+        {"string GUID", DockTile(Dictionary{{"GUID", Value("4021")}}), "-|-|?"},
+        {"boolean GUID", DockTile(Dictionary{{"GUID", Value(true)}}), "-|-|?"},
+        {"GUID read at the top only", withData({{"GUID", Value(1)}}), "-|-|?"},
+        {"tile-data not a dictionary", DockTile(Dictionary{{"tile-data", Value("oops")}, {"GUID", Value(8)}}), "-|guid:8|?"},
+        {"values of wrong types", withData({{"bundle-identifier", Value(42)}, {"file-label", Value(plist::Array{Value("x")})},
+                                            {"file-data", Value("file:///Applications/Foo.app/")}}), "-|-|?"},
+        {"URL not a string", withData({{"file-data", Value(Dictionary{{"_CFURLString", Value(5)}})}, {"file-label", Value("L")}}),
+         "label:L|label:L|L"},
+        {"path instead of URL", withData({{"file-data", fileData("/Applications/Foo Bar.app")}, {"file-label", Value("Foo")}}),
+         "label:Foo|label:Foo|Foo"},
     };
-    auto text = [](const char* s) { return s ? std::optional<std::string>(s) : std::nullopt; };
     for (const auto& r : rows) {
-        SCOPED_TRACE(r.name);
-        EXPECT_EQ(r.tile.identity(), text(r.identity));
-        EXPECT_EQ(r.tile.anchorKey(), text(r.anchor));
-        EXPECT_EQ(r.tile.displayName(), r.display);
+        auto shown = [](const std::optional<std::string>& s) { return s.value_or("-"); };
+        EXPECT_EQ(shown(r.tile.identity()) + "|" + shown(r.tile.anchorKey()) + "|" + r.tile.displayName(), r.expected) << r.name;
     }
 }
 
@@ -100,18 +85,13 @@ TEST(DockTile, EqualityIsByDictionaryElseAfterAnXMLRoundTrip) {
     const Dictionary bad{{"n", Value(std::numeric_limits<std::uint64_t>::max())}}; // no XML form
     const Dictionary nan{{"tile-data", Value(Dictionary{{"file-label", Value("Mail")}})}, {"ratio", Value(std::nan(""))}};
     const std::string nanXML = plist::toXML(Value(nan));
-    struct Row {
-        const char* name;
-        Dictionary a, b;
-        bool equal;
-    };
+    auto at = [&](double seconds) { return with(base, "when", Value(plist::Date{seconds})); };
+    struct Row { const char* name; Dictionary a, b; bool equal; };
     const Row rows[] = {
         {"same", base, base, true},
         {"extra key", base, with(base, "x", Value(false)), false},
-        {"dates equal in whole seconds", with(base, "when", Value(plist::Date{1000.0})),
-         with(base, "when", Value(plist::Date{1000.25})), true},
-        {"dates a second apart", with(base, "when", Value(plist::Date{1000.0})),
-         with(base, "when", Value(plist::Date{1001.0})), false},
+        {"dates equal in whole seconds", at(1000.0), at(1000.25), true},
+        {"dates a second apart", at(1000.0), at(1001.0), false},
         {"real and integer", base, with(base, "GUID", Value(1.0)), false},
         {"unserialisable, same", bad, bad, true},
         {"unserialisable, different", bad, with(bad, "m", Value(1)), false},
@@ -119,21 +99,16 @@ TEST(DockTile, EqualityIsByDictionaryElseAfterAnXMLRoundTrip) {
         {"NaN, different", nan, Dictionary{{"ratio", Value(std::nan(""))}}, false},
     };
     for (const auto& r : rows) {
-        SCOPED_TRACE(r.name);
-        EXPECT_EQ(DockTile(r.a) == DockTile(r.b), r.equal);
-        EXPECT_EQ(DockTile(r.b) == DockTile(r.a), r.equal);
+        EXPECT_EQ(std::pair(DockTile(r.a) == DockTile(r.b), DockTile(r.b) == DockTile(r.a)), std::pair(r.equal, r.equal)) << r.name;
     }
 }
 
 TEST(DockTile, EncodingRoundTripsEveryValueTypeFollowsCopiesAndDecodingRefusesWhatIsNotATile) {
     DockTile tile(Dictionary{
         {"GUID", Value(std::int64_t{-5})},
-        {"tile-data", Value(Dictionary{{"book", Value(plist::Data{0, 1, 2, 0xFF})},
-                                       {"when", Value(plist::Date{123.5})},
-                                       {"ratio", Value(0.1)},
-                                       {"flag", Value(true)},
-                                       {"list", Value(plist::Array{Value(1), Value(plist::Array{})})},
-                                       {"name", Value("Ünïcode ✓")}})},
+        {"tile-data", Value(Dictionary{{"book", Value(plist::Data{0, 1, 2, 0xFF})}, {"when", Value(plist::Date{123.5})},
+                                       {"ratio", Value(0.1)}, {"flag", Value(true)}, {"name", Value("Ünïcode ✓")},
+                                       {"list", Value(plist::Array{Value(1), Value(plist::Array{})})}})},
     });
     EXPECT_EQ(tile.encode(), bytes(plist::toBinary(Value(tile.raw()))));
     EXPECT_EQ(DockTile::decode(tile.encode()).raw(), tile.raw());

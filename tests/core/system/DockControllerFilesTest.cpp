@@ -95,11 +95,7 @@ TEST_F(DockControllerFilesTest, TemporaryFileOfAWriterKilledAtTheFileSizeLimitDo
 }
 
 TEST_F(DockControllerFilesTest, DockEntryWhoseURLIsNotUTF8KeepsTheStateSavable) {
-    struct Row {
-        const char* url;
-        const char* path;
-        const char* name;
-    };
+    struct Row { const char* url; const char* path; const char* name; };
     const Row rows[] = {
         {"file:///Applications/Caf%E9%20Bar.app/", "/Applications/Caf%E9%20Bar.app", "Caf%E9%20Bar"},
         {"file:///Apps/%C0%AF.app/", "/Apps/%C0%AF.app", "%C0%AF"}, // an overlong "/"
@@ -126,11 +122,7 @@ TEST_F(DockControllerFilesTest, DockEntryWhoseURLIsNotUTF8KeepsTheStateSavable) 
 
 TEST_F(DockControllerFilesTest, OriginalTakenFromUnreadablePreferencesIsNeverRestoredAsAnEmptyDock) {
     const std::string good = plist::toBinary(Value(dockWith({appTile("a", 1), appTile("b", 2)})));
-    struct Row {
-        const char* name;
-        std::string content;
-        bool refused;
-    };
+    struct Row { const char* name; std::string content; bool refused; };
     const Row rows[] = {
         {"truncated", good.substr(0, good.size() - 9), true},
         {"array at the top", plist::toXML(Value(Array{Value(appTile("a", 1))})), true},
@@ -146,12 +138,9 @@ TEST_F(DockControllerFilesTest, OriginalTakenFromUnreadablePreferencesIsNeverRes
             EXPECT_EQ(dockIDs(), Calls{});
             continue;
         }
-        try {
-            c->restoreOriginal();
-            ADD_FAILURE() << "restored";
-        } catch (const OriginalDockUnreadableError& error) {
-            EXPECT_EQ(readFile(error.keptFile()), r.content) << "the named file holds the unreadable preferences";
-        }
+        auto error = thrown<OriginalDockUnreadableError>([&] { c->restoreOriginal(); });
+        ASSERT_TRUE(error);
+        EXPECT_EQ(readFile(error->keptFile()), r.content) << "the named file holds the unreadable preferences";
         EXPECT_EQ(dockIDs(), Calls{"x"}) << "the Dock is not emptied";
         EXPECT_EQ(FileDockBackupStore(backups, 20).history().size(), 1u) << "nothing was backed up for the refused restore";
     }

@@ -37,7 +37,6 @@ protected:
         controller().bootstrap("Home", "🏠");
         small = c->createPreset("Small", std::nullopt, apps({"d", "a"})).id;
         system->log.clear();
-        system->saves = 0;
     }
 };
 
@@ -49,17 +48,11 @@ TEST_F(DockControllerTest, EveryDockWriteRunsItsStepsInOrderAndAFailureStopsTheL
     start();
     system->original = {{"persistent-apps", Value(plist::Array{Value(appTile("a", 1)), Value(appTile("b", 2))})}};
     const FakeSystem initial = *system;
-    const plist::Dictionary before{{"persistent-apps", initial.dock.at("persistent-apps")},
-                                   {"persistent-others", initial.dock.at("persistent-others")},
-                                   {"show-recents", Value(true)}};
-    struct Row {
-        const char* name;
-        std::function<ApplyResult(DockController&)> run;
-        Calls steps;        // in order, when none fails
-        const char* write;  // the step that changes the Dock
-        Calls dock, stored; // after success
-        bool retryByFlush;  // else by an apply: either restarts a Dock that still owes it
-    };
+    const plist::Dictionary before = FakePorts(system).snapshot();
+    // steps in order when none fails; write: the step that changes the Dock; dock and stored after success;
+    // retryByFlush, else by an apply: either restarts a Dock that still owes it.
+    struct Row { const char* name; std::function<ApplyResult(DockController&)> run; Calls steps; const char* write;
+                 Calls dock, stored; bool retryByFlush; };
     const Row rows[] = {
         {"apply", [](DockController& k) { return k.apply(apps({"d", "a"})); },
          {"persistentApps", "snapshot", "saveBackup", "setPersistentApps", "save", "restart"}, "setPersistentApps",
@@ -115,20 +108,13 @@ TEST_F(DockControllerTest, EveryDockWriteRunsItsStepsInOrderAndAFailureStopsTheL
 
 TEST_F(DockControllerTest, OperationsWithNothingToWriteTouchOnlyWhatTheyMust) {
     start();
-    struct Row {
-        const char* name;
-        std::function<ApplyResult()> run;
-        Calls calls;
-    };
+    struct Row { const char* name; std::function<ApplyResult()> run; Calls calls; };
     const Row rows[] = {
         {"apply of what the Dock shows", [&] { return c->apply(apps({"a", "b", "c", "d"})); }, {"persistentApps"}},
         {"activate the active preset", [&] { return c->activate("default"); }, {"persistentApps"}},
         {"recents already visible", [&] { return c->setRecentsVisible(true); }, {"showRecents"}},
         {"setApps of an inactive preset", [&] { return c->setApps(small, apps({"b"})); }, {"save"}},
-        {"updateApps of the same list with a repeat", [&] {
-             c->updateApps(small, apps({"b", "b"}));
-             return ApplyResult{};
-         }, {}},
+        {"updateApps of the same list with a repeat", [&] { return c->updateApps(small, apps({"b", "b"})), ApplyResult{}; }, {}},
         {"restore without an original", [&] { return ApplyResult{c->restoreOriginal(), false}; }, {"loadOriginal"}},
     };
     for (const auto& r : rows) {
@@ -201,6 +187,60 @@ TEST_F(DockControllerTest, RestoringPutsTheOriginalBackAndKeepsWhatItLacksAsStor
     EXPECT_EQ(tiles[1].raw(), labelOnly);
 }
 
+// MARK: - Batched changes
+
+TEST_F(DockControllerTest, BatcherSavesEachChangeAtOnceAndOnFlushAppliesOnlyWhatTheDockShowsOnceWithOneRestart) {
+    start();
+    DockChangeBatcher b(c);
+    EXPECT_EQ(b.flush(), std::nullopt) << "nothing pending when new";
+    b.markPending();
+    b.resync();
+    EXPECT_EQ(b.flush(), std::nullopt) << "nor after a resync";
+    EXPECT_THROW(DockChangeBatcher(nullptr), std::invalid_argument);
+    b.activate("default"); // already active
+    b.edit(small, apps({"a"})); // not active: saved all the same
+    EXPECT_FALSE(b.hasPending());
+    EXPECT_EQ(appIDs(system->savedState.preset(small)->apps), Calls{"a"});
+    EXPECT_EQ(system->log.calls, Calls{"save"});
+    b.edit("default", c->preset("default")->apps);
+    EXPECT_TRUE(b.hasPending()) << "an edit of the active preset changing nothing may follow one never applied";
+
+    system->log.clear();
+    b.edit("default", apps({"a"}));
+    b.activate(small);
+    b.edit(small, apps({"c", "b"}));
+    b.activate("default");
+    b.edit("default", apps({"b", "a"}));
+    EXPECT_EQ(system->log.calls, Calls(5, "save")) << "the state is saved at once, the Dock is not touched";
+    EXPECT_EQ(b.flush(), (ApplyResult{true, true}));
+    EXPECT_EQ(std::count(system->log.calls.begin(), system->log.calls.end(), "persistentApps"), 1);
+    EXPECT_EQ(system->restarts, 1);
+    EXPECT_EQ(tileIDs(system->dockTiles()), (Calls{"b", "a", "?"}));
+    EXPECT_EQ(b.flush(), std::nullopt);
+}
+
+TEST_F(DockControllerTest, BatcherFailuresKeepThePendingFlag) {
+    start();
+    DockChangeBatcher b(c);
+    EXPECT_THROW(b.edit("nope", {}), PresetError);
+    EXPECT_THROW(b.activate("nope"), PresetError);
+    system->log.failOn("save");
+    EXPECT_THROW(b.activate(small), FakeFailure);
+    EXPECT_FALSE(b.hasPending());
+    system->log.clearFailures();
+    b.markPending();
+    EXPECT_THROW(b.edit("nope", {}), PresetError);
+    EXPECT_TRUE(b.hasPending());
+    b.activate(small);
+    system->log.failOn("setPersistentApps");
+    EXPECT_THROW(b.flush(), FakeFailure);
+    EXPECT_TRUE(b.hasPending()) << "a later flush tries again";
+    system->log.clearFailures();
+    EXPECT_EQ(b.flush(), (ApplyResult{true, true}));
+    EXPECT_EQ(tileIDs(system->dockTiles()), (Calls{"d", "a", "?"}));
+    EXPECT_FALSE(b.hasPending());
+}
+
 // MARK: - State and presets
 
 TEST_F(DockControllerTest, ConstructionLoadsTheStateOrFailsWithTheStorageError) {
@@ -252,12 +292,8 @@ TEST_F(DockControllerTest, PresetEditsCheckTrimmedUniqueNamesAndKeepAFailedSaveI
         {Code::notFound, [&] { c->updateApps("nope", {}); }},
     };
     for (const auto& [code, f] : refused) {
-        try {
-            f();
-            ADD_FAILURE() << "no error";
-        } catch (const PresetError& error) {
-            EXPECT_EQ(error.code(), code);
-        }
+        auto error = thrown<PresetError>(f);
+        EXPECT_EQ(error ? std::optional(error->code()) : std::nullopt, code);
     }
     EXPECT_EQ(c->state(), before);
     EXPECT_TRUE(system->log.calls.empty()) << "nothing saved, the Dock not read";
@@ -307,12 +343,7 @@ TEST_F(DockControllerTest, StartUpMakesTheDefaultPresetFromTheOriginalDockElseTh
     // Hidden entries of an earlier version make an existing installation.
     const HiddenEntry hidden{DockTile(appTile("h", 5)), 0, std::nullopt, std::string("b")};
     const Calls existing{"persistentApps", "loadOriginal", "save"};
-    struct Row {
-        const char* name;
-        bool earlier;
-        std::optional<plist::Dictionary> original;
-        Calls apps, calls;
-    };
+    struct Row { const char* name; bool earlier; std::optional<plist::Dictionary> original; Calls apps, calls; };
     const Row rows[] = {
         {"first start: the Dock", false, plist::Dictionary{}, {"a", "b"}, {"persistentApps", "save"}},
         {"no original", true, std::nullopt, {"a", "h", "b"}, existing}, // h goes back before its next neighbour

@@ -103,9 +103,10 @@ struct FakeSystem {
     }
 };
 
-class FakePreferences : public DockPreferencesStore {
+/// The four ports over one FakeSystem: each call is logged first and may be told to fail.
+class FakePorts : public DockPreferencesStore, public DockRestarter, public DockBackupStore, public StateStorage {
 public:
-    explicit FakePreferences(std::shared_ptr<FakeSystem> system) : s_(std::move(system)) {}
+    explicit FakePorts(std::shared_ptr<FakeSystem> system) : s_(std::move(system)) {}
     std::vector<plist::Dictionary> persistentApps() override {
         s_->log.record("persistentApps");
         std::vector<plist::Dictionary> out;
@@ -142,26 +143,10 @@ public:
         if (auto it = snapshot.find("show-recents"); it != snapshot.end() && it->second.boolean())
             s_->dock["show-recents"] = it->second;
     }
-
-private:
-    std::shared_ptr<FakeSystem> s_;
-};
-
-class FakeRestarter : public DockRestarter {
-public:
-    explicit FakeRestarter(std::shared_ptr<FakeSystem> system) : s_(std::move(system)) {}
     void restart() override {
         s_->log.record("restart");
         ++s_->restarts;
     }
-
-private:
-    std::shared_ptr<FakeSystem> s_;
-};
-
-class FakeBackups : public DockBackupStore {
-public:
-    explicit FakeBackups(std::shared_ptr<FakeSystem> system) : s_(std::move(system)) {}
     void saveBackup(const plist::Dictionary& snapshot) override {
         s_->log.record("saveBackup");
         if (!s_->original) s_->original = snapshot;
@@ -171,14 +156,6 @@ public:
         s_->log.record("loadOriginal");
         return s_->original;
     }
-
-private:
-    std::shared_ptr<FakeSystem> s_;
-};
-
-class FakeStorage : public StateStorage {
-public:
-    explicit FakeStorage(std::shared_ptr<FakeSystem> system) : s_(std::move(system)) {}
     AppState load() override {
         s_->log.record("load");
         return s_->savedState;
@@ -192,11 +169,25 @@ public:
 private:
     std::shared_ptr<FakeSystem> s_;
 };
+using FakePreferences = FakePorts;
+using FakeRestarter = FakePorts;
+using FakeBackups = FakePorts;
+using FakeStorage = FakePorts;
 
 inline std::shared_ptr<DockController> makeController(const std::shared_ptr<FakeSystem>& system) {
-    return std::make_shared<DockController>(std::make_unique<FakePreferences>(system),
-                                            std::make_unique<FakeRestarter>(system),
-                                            std::make_unique<FakeBackups>(system), std::make_unique<FakeStorage>(system));
+    return std::make_shared<DockController>(std::make_unique<FakePorts>(system), std::make_unique<FakePorts>(system),
+                                            std::make_unique<FakePorts>(system), std::make_unique<FakePorts>(system));
+}
+
+/// The error of type E that f throws, none when it throws none.
+template <class E, class F>
+std::optional<E> thrown(F&& f) {
+    try {
+        f();
+    } catch (const E& error) {
+        return error;
+    }
+    return std::nullopt;
 }
 
 inline Preset makePreset(std::string id, std::string name, std::vector<PresetApp> list, bool isDefault = false) {
@@ -209,24 +200,6 @@ inline Preset makePreset(std::string id, std::string name, std::vector<PresetApp
 }
 
 // MARK: - Real files and processes
-
-/// Sets TZ for the lifetime of the object.
-class ScopedTimeZone {
-public:
-    explicit ScopedTimeZone(const char* zone) {
-        if (const char* old = std::getenv("TZ")) old_ = old;
-        ::setenv("TZ", zone, 1);
-        ::tzset();
-    }
-    ~ScopedTimeZone() {
-        if (old_) ::setenv("TZ", old_->c_str(), 1);
-        else ::unsetenv("TZ");
-        ::tzset();
-    }
-
-private:
-    std::optional<std::string> old_;
-};
 
 /// A clock that moves only when told to.
 struct ManualClock {

@@ -46,11 +46,7 @@ protected:
 
 TEST(LocalTimeStamp, FormatsLocalTimeWithMilliseconds) {
     using namespace std::chrono;
-    const struct {
-        const char* zone;
-        system_clock::time_point moment;
-        const char* expected;
-    } rows[] = {
+    const struct { const char* zone; system_clock::time_point moment; const char* expected; } rows[] = {
         {"UTC", sampleMoment(), "20240305-070809-045"},
         {"UTC", sys_days{year{1969} / 12 / 31} + hours{23} + minutes{59} + seconds{59} + milliseconds{999}, "19691231-235959-999"},
         {"UTC", sys_days{year{2024} / 12 / 31} + hours{23} + milliseconds{1}, "20241231-230000-001"},
@@ -58,9 +54,12 @@ TEST(LocalTimeStamp, FormatsLocalTimeWithMilliseconds) {
         {"UTC-2", sys_days{year{2024} / 12 / 31} + hours{23}, "20250101-010000-000"},
     };
     for (const auto& r : rows) {
-        ScopedTimeZone zone(r.zone);
+        ::setenv("TZ", r.zone, 1);
+        ::tzset();
         EXPECT_EQ(localTimeStamp(r.moment), r.expected) << r.zone;
     }
+    ::unsetenv("TZ");
+    ::tzset();
 }
 
 TEST_F(FileDockBackupStoreTest, FirstSaveCreatesTheFolderAndTheOriginalWhichLaterSavesNeverChange) {

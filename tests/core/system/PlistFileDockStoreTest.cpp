@@ -21,11 +21,8 @@ namespace {
 
 /// Keys the Dock keeps that the store must never change, of every value type.
 Dictionary foreignKeys(Dictionary more = {}) {
-    Dictionary keys{{"tilesize", Value(48.5)},
-                    {"orientation", Value("left")},
-                    {"mod-count", Value(std::int64_t{-7})},
-                    {"autohide", Value(true)},
-                    {"last-messagetrace-stamp", Value(plist::Date{734567890.25})},
+    Dictionary keys{{"tilesize", Value(48.5)}, {"orientation", Value("left")}, {"mod-count", Value(std::int64_t{-7})},
+                    {"autohide", Value(true)}, {"last-messagetrace-stamp", Value(plist::Date{734567890.25})},
                     {"trash-state", Value(plist::Data{1, 2, 3, 0, 255})},
                     {"wvous-tl", Value(Dictionary{{"corner", Value(Array{Value(1), Value("x")})}})}};
     for (auto& [k, v] : more) keys.insert_or_assign(k, v);
@@ -155,12 +152,8 @@ TEST_F(PlistFileDockStoreTest, FailedWritesThrowAndAreNotReportedLaterAsStored) 
     // The domain's folder cannot be created: a regular file stands in its place.
     writeFileAtomically(home / "blocked", "a file");
     PlistFileDockStore blocked(home / "blocked/com.apple.dock.plist");
-    try {
-        blocked.setPersistentApps({appTile("a", 1)});
-        ADD_FAILURE() << "the write should fail";
-    } catch (const DockPreferencesError& error) {
-        EXPECT_EQ(error.code(), DockPreferencesError::Code::synchronizeFailed);
-    }
+    auto error = thrown<DockPreferencesError>([&] { blocked.setPersistentApps({appTile("a", 1)}); });
+    EXPECT_EQ(error ? std::optional(error->code()) : std::nullopt, DockPreferencesError::Code::synchronizeFailed);
     EXPECT_TRUE(blocked.persistentApps().empty());
     EXPECT_THROW(blocked.setShowRecents(false), DockPreferencesError);
     EXPECT_EQ(blocked.showRecents(), std::nullopt);
@@ -199,12 +192,7 @@ TEST_F(PlistFileDockStoreTest, OtherKeysOfEveryKindAreWrittenBackUnchangedOrTheW
         for (int shift = 56; shift >= 0; shift -= 8) out += static_cast<char>(bits >> shift);
         return out;
     };
-    struct Row {
-        const char* name;
-        Value value;                    // what the file holds under "other"
-        std::string patchFrom, patchTo; // bytes swapped in the file
-        bool writable;
-    };
+    struct Row { const char* name; Value value; std::string patchFrom, patchTo; bool writable; }; // value under "other"
     const Row rows[] = {
         {"UID", Value(plist::Uid{7}), {}, {}, true},
         {"date in 2100", Value(plist::Date{3137229296.0}), {}, {}, true},

@@ -44,12 +44,8 @@ TEST(ProcessDockRestarter, RunsTheToolWithTheSingleArgumentDockAndWaitsForItButA
     ProcessDockRestarter(tool.string()).restart(); // exit status 3 is ignored
     EXPECT_EQ(readFile(record), "1|Dock|") << "written before restart() returns: it waits for the tool";
 
-    try {
-        ProcessDockRestarter((folder / "missing/killall").string()).restart();
-        ADD_FAILURE() << "launching a missing executable should throw";
-    } catch (const std::system_error& error) {
-        EXPECT_EQ(error.code(), std::errc::no_such_file_or_directory);
-    }
+    auto error = thrown<std::system_error>([&] { ProcessDockRestarter((folder / "missing/killall").string()).restart(); });
+    EXPECT_EQ(error ? error->code() : std::error_code(), std::errc::no_such_file_or_directory);
     fs::permissions(tool, fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_THROW(ProcessDockRestarter(tool.string()).restart(), std::system_error) << "not executable";
 }
