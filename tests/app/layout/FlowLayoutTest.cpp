@@ -76,8 +76,7 @@ TEST(FlowLayoutTest, PlacesTopAlignedLinesFromTheLeftOrCentredBreakingLikeMeasur
     }
 }
 
-class Box : public QWidget {
-public:
+struct Box : QWidget {
     explicit Box(QSize hint) : hint_(hint) {}
     QSize sizeHint() const override { return hint_; }
     QSize hint_;

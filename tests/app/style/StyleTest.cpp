@@ -60,7 +60,7 @@ TEST(LocalizationTest, BothCompiledTablesHaveTheSameKeysEachWithTextAndTheSameAr
     EXPECT_EQ(english.formatted(QStringLiteral("preset.delete.title"), QStringLiteral("Work")), QString::fromUtf8("Delete “Work”?"));
 }
 
-TEST(LocalizationTest, TheLocalePicksTheLanguageAndGapsFallBackToEnglishThenTheKey) {
+TEST(LocalizationTest, TheLocalePicksTheLanguageAndGapsFallBackToEnglishThenTheKeyAlsoInTheSharedTables) {
     EXPECT_EQ(compiled(kJapanese).text(QStringLiteral("common.cancel")), QString::fromUtf8("キャンセル"));
     const Localization german = compiled(QLocale(QLocale::German, QLocale::Germany));
     EXPECT_EQ(german.language(), QStringLiteral("en"));
@@ -75,9 +75,15 @@ TEST(LocalizationTest, TheLocalePicksTheLanguageAndGapsFallBackToEnglishThenTheK
     EXPECT_TRUE(tables.hasText(QStringLiteral("a.two")));
     EXPECT_FALSE(tables.hasText(QStringLiteral("a.three")));
     EXPECT_EQ(Localization().text(QStringLiteral("menu.quit")), QStringLiteral("menu.quit"));
+    // The shared tables answer the static lookups.
+    Localization::setShared(Localization::fromJSON(R"({"x.count": "%1 things for %2"})", QString(), {}, kEnglish));
+    EXPECT_EQ(Localization::tr(QStringLiteral("x.count")), QStringLiteral("%1 things for %2"));
+    EXPECT_EQ(Localization::format(QStringLiteral("x.count"), 12000, QStringLiteral("you")), QStringLiteral("12,000 things for you"));
+    EXPECT_EQ(Localization::tr(QStringLiteral("x.none")), QStringLiteral("x.none"));
+    Localization::setShared(compiled(QLocale::system()));
 }
 
-TEST(LocalizationTest, MalformedTablesAndValuesFallBackWithoutCrashing) {
+TEST(LocalizationTest, MalformedTablesValuesAndFilesFallBackWithoutCrashing) {
     // A broken Japanese table: English answers.
     for (const QByteArray& broken : {QByteArray("{\"k\": \"壊れ"), QByteArray("[\"k\"]"), QByteArray(""), QByteArray("\xff\xfe\x00garbage", 10), QByteArray("42")}) {
         const Localization tables = Localization::fromJSON(R"({"k": "English"})", QStringLiteral("ja"), broken, kJapanese);
@@ -92,9 +98,7 @@ TEST(LocalizationTest, MalformedTablesAndValuesFallBackWithoutCrashing) {
     const Localization mixed = Localization::fromJSON(R"({"good": "Fine", "number": 3, "list": ["x"], "nothing": null})", QString(), {}, kEnglish);
     EXPECT_EQ(mixed.text(QStringLiteral("good")) + mixed.text(QStringLiteral("number")), QStringLiteral("Finenumber"));
     EXPECT_EQ(mixed.problems().size(), 3);
-}
-
-TEST(LocalizationTest, DirectoryLoadingSurvivesMissingAndBrokenFiles) {
+    // Folders: missing, a broken Japanese file, a good one, no English file.
     const Localization nowhere = Localization::fromDirectory(QStringLiteral("/nonexistent/kestrine/strings"), kJapanese);
     EXPECT_EQ(nowhere.text(QStringLiteral("menu.quit")), QStringLiteral("menu.quit"));
     EXPECT_FALSE(nowhere.problems().isEmpty());
@@ -128,14 +132,6 @@ TEST(LocalizationTest, SubstitutionIsPositionalAndSinglePass) {
         {"%12|%1", twelve, "l|a"},                        // two digits
     };
     for (const Row& r : rows) EXPECT_EQ(Localization::substitute(QString::fromUtf8(r.pattern), r.arguments), QString::fromUtf8(r.result)) << r.pattern;
-}
-
-TEST(LocalizationTest, SharedTablesAnswerTheStaticLookups) {
-    Localization::setShared(Localization::fromJSON(R"({"x.count": "%1 things for %2"})", QString(), {}, kEnglish));
-    EXPECT_EQ(Localization::tr(QStringLiteral("x.count")), QStringLiteral("%1 things for %2"));
-    EXPECT_EQ(Localization::format(QStringLiteral("x.count"), 12000, QStringLiteral("you")), QStringLiteral("12,000 things for you"));
-    EXPECT_EQ(Localization::tr(QStringLiteral("x.none")), QStringLiteral("x.none"));
-    Localization::setShared(compiled(QLocale::system()));
 }
 
 TEST(PaletteTest, EverySwatchHasItsOwnNameAndADifferentDarkValue) {
@@ -350,15 +346,14 @@ TEST_F(KeyButtonsTest, PressesMoveTheFaceAlongTheirCurve) {
 
 TEST_F(KeyButtonsTest, ReturnAndSpaceActivateAFocusedButton) {
     QWidget window;
-    auto* first = new KeyButton(QStringLiteral("One"), {}, &window);
-    auto* second = new KeyTileButton(40, 9, 3, &window);
-    auto* third = new IconButton(Symbol::xmark, 10, QFont::Bold, &window);
-    second->move(0, 60);
-    third->move(0, 140);
+    const std::vector<QAbstractButton*> buttons{new KeyButton(QStringLiteral("One"), {}, &window), new KeyTileButton(40, 9, 3, &window),
+                                                new IconButton(Symbol::xmark, 10, QFont::Bold, &window)};
+    buttons[1]->move(0, 60);
+    buttons[2]->move(0, 140);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     QApplication::setActiveWindow(&window);
-    for (QAbstractButton* button : std::initializer_list<QAbstractButton*>{first, second, third}) {
+    for (QAbstractButton* button : buttons) {
         QSignalSpy clicked(button, &QAbstractButton::clicked);
         button->setFocus(Qt::TabFocusReason);
         QTest::keyClick(button, Qt::Key_Return);
