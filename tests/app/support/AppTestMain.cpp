@@ -1,8 +1,6 @@
 // Entry point of the application tests: one QApplication for the whole run.
 #include <QApplication>
 
-#include <cstring>
-
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {

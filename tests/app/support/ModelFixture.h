@@ -1,9 +1,11 @@
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <deque>
 #include <functional>
 #include <memory>
+#include <utility>
 
 #include "app/AppModel.h"
 #include "core/scan/BackgroundExecutor.h"
@@ -26,12 +28,10 @@ public:
     void advance(std::chrono::milliseconds by) {
         now_ += by;
         if (action_ && now_ >= deadline_) {
-            auto action = std::move(action_);
-            action_ = nullptr;
+            auto action = std::exchange(action_, nullptr);
             action();
         }
     }
-    std::chrono::milliseconds now() const { return now_; }
     int scheduled = 0;
 
 private:
@@ -92,12 +92,7 @@ struct ModelFixture {
     }
 
     /// Counts Dock writes in the call log.
-    int dockWrites() const {
-        int n = 0;
-        for (auto& c : system->log.calls)
-            if (c == "setPersistentApps") ++n;
-        return n;
-    }
+    int dockWrites() const { return int(std::count(system->log.calls.begin(), system->log.calls.end(), "setPersistentApps")); }
 };
 
 } // namespace kestrine::testing

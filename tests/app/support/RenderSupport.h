@@ -4,14 +4,11 @@
 #pragma once
 
 #include <QAbstractAnimation>
-#include <QColor>
 #include <QDir>
 #include <QImage>
-#include <QObject>
 #include <QPainter>
 #include <QWidget>
 
-#include <cstdlib>
 #include <functional>
 #include <string>
 
@@ -20,8 +17,7 @@ namespace kestrine::testing {
 /// $KESTRINE_SHOTS_DIR, or <temp>/kestrine-shots/<folder>; created when missing.
 inline QDir shotsDirectory(const QString& folder) {
     const QByteArray configured = qgetenv("KESTRINE_SHOTS_DIR");
-    QDir dir(configured.isEmpty() ? QDir::temp().filePath(QStringLiteral("kestrine-shots/") + folder)
-                                  : QString::fromLocal8Bit(configured));
+    QDir dir(configured.isEmpty() ? QDir::temp().filePath(QStringLiteral("kestrine-shots/") + folder) : QString::fromLocal8Bit(configured));
     dir.mkpath(QStringLiteral("."));
     return dir;
 }
@@ -36,10 +32,13 @@ inline void settle(QObject* root) {
         if (animation->state() == QAbstractAnimation::Running) animation->setCurrentTime(animation->totalDuration());
 }
 
-inline QImage blankImage(QSize logicalSize, qreal dpr = 1) {
+/// `draw` into a transparent image of `logicalSize` points at `dpr` device pixels a point.
+inline QImage renderWith(QSize logicalSize, const std::function<void(QPainter&)>& draw, qreal dpr = 1) {
     QImage image(logicalSize * dpr, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(dpr);
     image.fill(Qt::transparent);
+    QPainter painter(&image);
+    draw(painter);
     return image;
 }
 
@@ -48,7 +47,7 @@ inline QImage blankImage(QSize logicalSize, qreal dpr = 1) {
 /// as it does in a window.
 inline QImage renderWidget(QWidget& widget, qreal dpr = 1) {
     if (widget.size() != widget.sizeHint() && widget.sizeHint().isValid()) widget.resize(widget.sizeHint());
-    QImage image = blankImage(widget.size(), dpr);
+    QImage image = renderWith(widget.size(), [](QPainter&) {}, dpr);
     if (widget.parentWidget()) {
         widget.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
         return image;
@@ -60,13 +59,6 @@ inline QImage renderWidget(QWidget& widget, qreal dpr = 1) {
     widget.show();
     host.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
     widget.setParent(nullptr);
-    return image;
-}
-
-inline QImage renderWith(QSize logicalSize, const std::function<void(QPainter&)>& draw, qreal dpr = 1) {
-    QImage image = blankImage(logicalSize, dpr);
-    QPainter painter(&image);
-    draw(painter);
     return image;
 }
 
@@ -83,15 +75,13 @@ inline QColor colorAt(const QImage& image, QPoint logical) {
 
 /// `top` drawn over the opaque `bottom`.
 inline QColor over(const QColor& top, const QColor& bottom) {
-    const qreal a = top.alphaF();
-    auto mix = [a](qreal t, qreal b) { return float(t * a + b * (1 - a)); };
+    auto mix = [a = top.alphaF()](qreal t, qreal b) { return float(t * a + b * (1 - a)); };
     return QColor::fromRgbF(mix(top.redF(), bottom.redF()), mix(top.greenF(), bottom.greenF()), mix(top.blueF(), bottom.blueF()));
 }
 
 /// Red, green and blue within `tolerance`; nearRGBA compares the alpha too.
 inline bool near(const QColor& a, const QColor& b, int tolerance = 4) {
-    return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
-           std::abs(a.blue() - b.blue()) <= tolerance;
+    return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance && std::abs(a.blue() - b.blue()) <= tolerance;
 }
 inline bool nearRGBA(const QColor& a, const QColor& b, int tolerance = 3) {
     return near(a, b, tolerance) && std::abs(a.alpha() - b.alpha()) <= tolerance;
@@ -100,14 +90,12 @@ inline bool nearRGBA(const QColor& a, const QColor& b, int tolerance = 3) {
 /// How many device pixels are near `color`, and the highest alpha of any.
 inline int countNear(const QImage& image, const QColor& color, int tolerance = 3) {
     int count = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) count += nearRGBA(pixel(image, x, y), color, tolerance);
+    for (int i = 0; i < image.width() * image.height(); ++i) count += nearRGBA(pixel(image, i % image.width(), i / image.width()), color, tolerance);
     return count;
 }
 inline int maxAlpha(const QImage& image) {
     int best = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) best = std::max(best, qAlpha(image.pixel(x, y)));
+    for (int i = 0; i < image.width() * image.height(); ++i) best = std::max(best, qAlpha(image.pixel(i % image.width(), i / image.width())));
     return best;
 }
 
