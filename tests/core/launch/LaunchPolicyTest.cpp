@@ -1,13 +1,11 @@
 #include "core/launch/JSONFileOnboardingStorage.h"
 #include "core/launch/LaunchPolicy.h"
-
 #include "core/support/AtomicFile.h"
 #include "tests/core/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <stdexcept>
 
 using namespace kestrine;
 namespace fs = std::filesystem;
@@ -38,10 +36,7 @@ struct FakeOnboardingStorage : OnboardingStorage {
     bool seen = false, failRead = false, failWrite = false;
     int marks = 0;
     bool hasSeenOnboarding() override { return failRead ? throw std::runtime_error("cannot read") : seen; }
-    void markOnboardingSeen() override {
-        ++marks;
-        seen = failWrite ? throw std::runtime_error("cannot write") : true;
-    }
+    void markOnboardingSeen() override { seen = (++marks, failWrite ? throw std::runtime_error("cannot write") : true); }
 };
 
 TEST(LaunchPolicyTest, SettingsAreHiddenOnlyForASeenLoginItemLaunchShowingThemRecordsThemAndStorageFailuresNeverHideThem) {

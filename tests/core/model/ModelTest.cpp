@@ -11,16 +11,11 @@
 #include "tests/core/support/TempFolder.h"
 #include "tests/core/support/Unprivileged.h"
 
-#include <sys/stat.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <cstdlib>
-#include <map>
-#include <set>
-#include <sstream>
 #include <unordered_set>
 
 using namespace kestrine;
@@ -36,10 +31,8 @@ const std::string briefcase = "\U0001F4BC", coffee = "\u2615\uFE0F", game = "\U0
 std::vector<PresetApp> list(const std::string& ids) {
     std::vector<PresetApp> out;
     std::stringstream in(ids);
-    for (std::string item; std::getline(in, item, ',');) {
-        const std::string id = item.substr(0, item.find('/'));
+    for (std::string item, id; std::getline(in, item, ',') && !(id = item.substr(0, item.find('/'))).empty();)
         out.push_back(PresetApp(id, "/Applications/" + id + ".app", item.substr(item.find('/') + 1))); // npos + 1 is 0: all of it
-    }
     return out;
 }
 
@@ -95,16 +88,9 @@ struct StorageTest : ::testing::Test {
     std::filesystem::path file = folder / "state.json";
     JSONFileStateStorage storage{file};
 
-    std::string saved(const AppState& state) {
-        storage.save(state);
-        return readFile(file);
-    }
+    std::string saved(const AppState& state) { return storage.save(state), readFile(file); }
     static std::string errorOf(const std::function<void()>& action) {
-        try {
-            action();
-        } catch (const StateFileError& e) {
-            return e.what();
-        }
+        try { action(); } catch (const StateFileError& e) { return e.what(); }
         return "no error";
     }
 };
@@ -125,9 +111,7 @@ TEST(PresetAppIdentity, BundleIdentifierOrDirectoryURLWithOneSlashAndEqualityUse
 }
 
 TEST(AppState, DefaultPresetsComeFirstInStoredOrderAndLookupFindsTheFirstWithExactlyThatID) {
-    auto preset = [](std::string id, bool isDefault, std::string name = "P") {
-        return Preset{std::move(id), std::move(name), std::nullopt, {}, isDefault, std::nullopt};
-    };
+    auto preset = [](std::string id, bool isDefault, std::string name = "P") { return Preset{id, name, std::nullopt, {}, isDefault, std::nullopt}; };
     AppState state;
     state.presets = {preset("a", false), preset("b", true), preset("c", false), preset("d", true)};
     const auto& p = state.presets;
@@ -339,26 +323,25 @@ TEST_F(StorageTest, GoldenFileSavedBytesMatchTheCheckedInFileLoadBackEqualAndLoa
     EXPECT_EQ(written, readFile(goldenFile));
     // Exactly the canonical form: every object's keys sorted, two-space indentation.
     EXPECT_EQ(nlohmann::json::parse(written).dump(2) + "\n", written);
-    EXPECT_EQ(storage.load(), state);
     EXPECT_EQ(JSONFileStateStorage(goldenFile).load(), state);
     // Every tile read back from the file is written out as the same bytes.
     EXPECT_EQ(saved(JSONFileStateStorage(goldenFile).load()), written);
-    EXPECT_EQ(saved(storage.load()), written);
 }
 
 TEST(AppPaths, DataHomeWinsWhenAbsoluteElseHomeLocalShareElseAnError) {
     using S = std::optional<std::string>;
-    EXPECT_EQ(AppPaths::supportDirectory(S("/data"), S("/home/u")), "/data/Kestrine");
-    // Empty or relative values are not valid base folders and are ignored.
-    EXPECT_EQ(AppPaths::supportDirectory(S(""), S("/home/u")), "/home/u/.local/share/Kestrine");
-    EXPECT_EQ(AppPaths::supportDirectory(S("data"), S("/home/u")), "/home/u/.local/share/Kestrine");
-    // No absolute folder at all is an error, never the working directory.
-    EXPECT_THROW(AppPaths::supportDirectory(std::nullopt, std::nullopt), std::runtime_error);
-    EXPECT_THROW(AppPaths::supportDirectory(S("rel"), S("")), std::runtime_error);
-
-    std::map<std::string, std::string> env{{"HOME", "/home/tester"}};
-    auto lookup = [&](const std::string& name) { return env.count(name) ? S(env[name]) : std::nullopt; };
-    EXPECT_EQ(AppPaths::supportDirectory(lookup), "/home/tester/.local/share/Kestrine");
-    env["XDG_DATA_HOME"] = "/xdg";
-    EXPECT_EQ(AppPaths::supportDirectory(lookup), "/xdg/Kestrine");
+    // Empty or relative values are not valid base folders and are ignored; with no absolute folder
+    // at all the answer is an error, never the working directory.
+    const std::tuple<S, S, const char*> rows[] = {{"/data", "/home/u", "/data/Kestrine"}, {"", "/home/u", "/home/u/.local/share/Kestrine"},
+        {"data", "/home/u", "/home/u/.local/share/Kestrine"}, {std::nullopt, std::nullopt, "error"}, {"rel", "", "error"}};
+    for (const auto& [data, home, expected] : rows) {
+        auto lookup = [&](const std::string& name) { return name == "HOME" ? home : name == "XDG_DATA_HOME" ? data : std::nullopt; };
+        auto get = [&](const auto&... in) {
+            try { return AppPaths::supportDirectory(in...).string(); } catch (const std::runtime_error&) { return std::string("error"); }
+        };
+        EXPECT_EQ(get(data, home), expected);
+        if (std::string(expected) != "error") {
+            EXPECT_EQ(get(lookup), expected) << "the same through the environment"; // which has the user database behind it
+        }
+    }
 }
