@@ -6,11 +6,9 @@
 #include "tests/core/support/TempFolder.h"
 #include "tests/core/support/Unprivileged.h"
 
-#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <unordered_set>
 
 using namespace kestrine;
@@ -92,7 +90,7 @@ TEST_F(JSONFileHotKeyStorageTest, LoadTakesTheDefaultForWhatIsMissingOrNullAndFo
     std::vector<std::pair<std::string, HotKeySpec>> all(std::begin(rows), std::end(rows));
     for (const std::string& text : unusable) all.emplace_back(text, HotKeySpec::defaultSpec());
     for (const auto& [text, expected] : all) {
-        std::ofstream(file, std::ios::binary) << text;
+        writeFileAtomically(file, text);
         EXPECT_EQ(storage.load(), expected) << text;
         EXPECT_EQ(readFile(file), text) << "the file is left as it is";
     }
@@ -112,7 +110,7 @@ TEST_F(JSONFileHotKeyStorageTest, DecodeKeepsTheWholeRangesAndOnlyThemAndDoesNot
 }
 
 TEST_F(JSONFileHotKeyStorageTest, SaveWritesCompactJSONOverWhateverWasThereOrReportsTheFailureAndWritesNothing) {
-    std::ofstream(file) << "\x01garbage";
+    writeFileAtomically(file, "\x01garbage");
     storage.save(HotKeySpec::defaultSpec());
     EXPECT_EQ(readFile(file), R"({"keyCode":2,"modifiers":6})");
     for (HotKeySpec spec : {HotKeySpec(49, Modifiers(9)), HotKeySpec(2, Modifiers(0x16)), HotKeySpec(122, Modifiers(255))}) {

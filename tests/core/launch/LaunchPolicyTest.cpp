@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 
 using namespace kestrine;
 namespace fs = std::filesystem;
@@ -21,7 +20,7 @@ TEST(JSONFileOnboardingStorageTest, OnlyATrueMemberReadsAsSeenMarkingWritesItAnd
         {R"({"hasSeenOnboarding":false})", false}, {R"({"hasSeenOnboarding":null})", false}, {R"({"hasSeenOnboarding":1})", false},
         {R"({"hasSeenOnboarding":"true"})", false}, {R"({"HasSeenOnboarding":true})", false}, {std::string("\xff\xfe{}", 4), false}};
     for (const auto& [text, seen] : rows) {
-        std::ofstream(storage.url, std::ios::binary) << text;
+        writeFileAtomically(storage.url, text);
         EXPECT_EQ(storage.hasSeenOnboarding(), seen) << text;
         EXPECT_EQ(readFile(storage.url), text);
     }

@@ -5,7 +5,7 @@
 
 #include <cmath>
 #include <cstring>
-#include <iomanip>
+
 
 using namespace kestrine::plist;
 

@@ -6,12 +6,10 @@
 #include "tests/core/support/TempFolder.h"
 #include "tests/core/support/Unprivileged.h"
 
-#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
 #include <regex>
-#include <set>
 
 using namespace kestrine;
 using namespace kestrine::testing;
