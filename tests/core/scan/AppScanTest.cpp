@@ -17,7 +17,6 @@
 #include <deque>
 #include <fstream>
 #include <future>
-#include <thread>
 
 using namespace kestrine;
 using Apps = std::vector<PresetApp>;
