@@ -1,13 +1,10 @@
 #include "core/launch/JSONFileOnboardingStorage.h"
 #include "core/launch/LaunchPolicy.h"
-
 #include "core/support/AtomicFile.h"
 #include "tests/core/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <stdexcept>
 
 using namespace kestrine;
 namespace fs = std::filesystem;
@@ -23,7 +20,7 @@ TEST(JSONFileOnboardingStorageTest, OnlyATrueMemberReadsAsSeenMarkingWritesItAnd
         {R"({"hasSeenOnboarding":false})", false}, {R"({"hasSeenOnboarding":null})", false}, {R"({"hasSeenOnboarding":1})", false},
         {R"({"hasSeenOnboarding":"true"})", false}, {R"({"HasSeenOnboarding":true})", false}, {std::string("\xff\xfe{}", 4), false}};
     for (const auto& [text, seen] : rows) {
-        std::ofstream(storage.url, std::ios::binary) << text;
+        writeFileAtomically(storage.url, text);
         EXPECT_EQ(storage.hasSeenOnboarding(), seen) << text;
         EXPECT_EQ(readFile(storage.url), text);
     }
@@ -38,10 +35,7 @@ struct FakeOnboardingStorage : OnboardingStorage {
     bool seen = false, failRead = false, failWrite = false;
     int marks = 0;
     bool hasSeenOnboarding() override { return failRead ? throw std::runtime_error("cannot read") : seen; }
-    void markOnboardingSeen() override {
-        ++marks;
-        seen = failWrite ? throw std::runtime_error("cannot write") : true;
-    }
+    void markOnboardingSeen() override { seen = (++marks, failWrite ? throw std::runtime_error("cannot write") : true); }
 };
 
 TEST(LaunchPolicyTest, SettingsAreHiddenOnlyForASeenLoginItemLaunchShowingThemRecordsThemAndStorageFailuresNeverHideThem) {

@@ -14,14 +14,9 @@
 #include <unicode/locid.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <deque>
 #include <fstream>
 #include <future>
-#include <limits>
-#include <sstream>
-#include <stdexcept>
-#include <thread>
 
 using namespace kestrine;
 using Apps = std::vector<PresetApp>;
@@ -36,8 +31,7 @@ struct ManualExecutor : BackgroundExecutor {
     bool refuse = false, atOnce = false;
     std::stop_source run(Job job) override {
         if (refuse) throw std::runtime_error("no thread available");
-        pending.push_back({std::move(job), std::stop_source()});
-        auto source = pending.back().second;
+        auto source = pending.emplace_back(std::move(job), std::stop_source()).second;
         if (atOnce) runJob(pending.size() - 1);
         return source;
     }
@@ -48,6 +42,12 @@ struct ManualExecutor : BackgroundExecutor {
         job(source.get_token());
         return source.get_token();
     }
+};
+
+// Puts back, when it goes, what a test changed for the whole process.
+struct Restore {
+    std::function<void()> undo;
+    ~Restore() { undo(); }
 };
 
 PresetApp app(const std::string& name) { return PresetApp("id." + name, "/Applications/" + name + ".app", name); }
@@ -120,10 +120,7 @@ TEST_F(AppScanSessionTest, AThrowingScanEndsWithNoAppsAndAnExecutorThatCannotSta
 
 TEST_F(AppScanSessionTest, OnChangeMayReleaseTheSessionItIsTold) {
     results = {{app("Books")}};
-    session->onChange = [this] {
-        ++changes;
-        if (!session->isScanning() && !session->apps().empty()) session->release();
-    };
+    session->onChange = [this] { ++changes, !session->isScanning() && !session->apps().empty() ? session->release() : void(); };
     steps({{"start run0 drain", "idle changes=3 jobs=0 posted=0 ran=-"}, {"start", "scanning changes=4 jobs=1 posted=0 ran=-"}});
 }
 
@@ -178,11 +175,9 @@ struct InstalledAppScannerTest : ::testing::Test {
     void bundles(std::initializer_list<std::pair<std::string, const char*>> rows) {
         for (auto [relative, id] : rows) bundle(relative, id ? std::optional(xml(identified(id))) : std::nullopt);
     }
-    static std::vector<PresetApp> scan(std::vector<fs::path> roots, std::stop_token stop = {}) {
-        return InstalledAppScanner(std::move(roots), &InstalledAppScanner::defaultDisplayName).scan(stop);
-    }
+    static Apps scan(std::vector<fs::path> roots, std::stop_token stop = {}) { return InstalledAppScanner(roots, nullptr).scan(stop); }
     // The apps' names and paths below the test's folder, in order.
-    std::string listing(const std::vector<PresetApp>& apps) const {
+    std::string listing(const Apps& apps) const {
         std::string out;
         for (const auto& app : apps) out += (out.empty() ? "" : " ") + app.name + "=" + fs::path(app.path).lexically_relative(base).string();
         return out;
@@ -218,8 +213,10 @@ TEST_F(InstalledAppScannerTest, FindsReadableVisibleBundlesOnTwoLevelsIdentified
         {"Sealed.app", id("id.sealed"), url},         // an information file that cannot be read counts as empty
         {"Locked/Inside.app", id("id.inside"), none}, // in a folder that cannot be read
         {"Plain.app", file, url}};                    // a file: the extension alone decides
+    std::vector<PresetApp> expected;
     for (const auto& [relative, info, listed] : rows) {
         const fs::path path = base / "root" / relative, plist = path / "Contents/Info.plist";
+        if (listed) expected.push_back(PresetApp(*listed == url ? "url:" + directoryFileURLString(path.string()) : *listed, path, fs::path(relative).stem()));
         if (info == file) std::ofstream(path) << "a file named like a bundle";
         else bundle("root/" + relative, info == huge ? id("id.huge") : info == pipe || info == folderInfo ? none : info);
         if (info == huge) fs::resize_file(plist, InstalledAppScanner::maxInfoPlistBytes + 1);
@@ -229,11 +226,6 @@ TEST_F(InstalledAppScannerTest, FindsReadableVisibleBundlesOnTwoLevelsIdentified
     bundle("locked-root/Hidden.app", id("id.locked-root"));
     for (const char* locked : {"root/Locked", "locked-root", "root/Sealed.app/Contents/Info.plist"})
         fs::permissions(base / locked, fs::perms::none);
-    std::vector<PresetApp> expected;
-    for (const auto& [relative, info, listed] : rows) {
-        const std::string path = (base / "root" / relative).string();
-        if (listed) expected.push_back(PresetApp(*listed == url ? "url:" + directoryFileURLString(path) : *listed, path, fs::path(relative).stem().string()));
-    }
     kestrine::testing::asOrdinaryUser(base, [&] {
         // A missing root contributes nothing.
         EXPECT_THAT(scan({base / "missing", base / "root", base / "locked-root"}), ::testing::UnorderedElementsAreArray(expected));
@@ -269,7 +261,8 @@ TEST_F(InstalledAppScannerTest, SymbolicLinksAreFollowedWithoutLooping) {
 
 TEST_F(InstalledAppScannerTest, SortsLikeAFileBrowserWithTiesByIdentity) {
     UErrorCode status = U_ZERO_ERROR;
-    icu::Locale::setDefault(icu::Locale("en_US"), status); // each test runs in a process of its own
+    const Restore restore{[was = icu::Locale::getDefault(), &status] { icu::Locale::setDefault(was, status); }};
+    icu::Locale::setDefault(icu::Locale("en_US"), status);
     for (std::string name : {"App 10", "App 2", "app 1", "Zebra", "Éclair", "banana", "カレンダー", "写真", "メモ"})
         bundle("r/" + name + ".app", xml(identified("id." + name)));
     bundles({{"o/NOTES.app", "id.notes.b"}, {"r/notes.app", "id.notes.a"}});
@@ -296,7 +289,6 @@ TEST_F(InstalledAppScannerTest, CancellationReturnsNothingNotAPartialListAndAFai
         EXPECT_EQ(listing(scanner.scan(source.get_token())), stopAfter ? "" : "A=first/A.app C=second/C.app");
         EXPECT_EQ(described, stopAfter ? stopAfter : 3) << "the scan goes on after a stop request";
     }
-    EXPECT_EQ(InstalledAppScanner(roots, nullptr).scan().size(), 3u) << "no naming function: the default one";
 }
 
 TEST(InstalledAppScannerInfo, KeepsOnlyTheEntriesTheScanReadsOfATopLevelDictionary) {
@@ -328,7 +320,9 @@ TEST(InstalledAppScannerNames, DefaultDisplayNameStripsTheExtensionThenFallsBack
 }
 
 TEST(InstalledAppScannerRoots, DefaultRootsAreTheFourFoldersWithTheUsersHome) {
-    ::setenv("HOME", "/srv/other", 1); // each test runs in a process of its own
+    const char* was = std::getenv("HOME");
+    const Restore restore{[was = was ? std::optional<std::string>(was) : std::nullopt] { was ? ::setenv("HOME", was->c_str(), 1) : ::unsetenv("HOME"); }};
+    ::setenv("HOME", "/srv/other", 1);
     EXPECT_EQ(InstalledAppScanner::defaultRoots(), (std::vector<fs::path>{"/Applications", "/srv/other/Applications",
                                                                            "/System/Applications", "/System/Applications/Utilities"}));
 }

@@ -6,12 +6,10 @@
 #include "tests/core/support/TempFolder.h"
 #include "tests/core/support/Unprivileged.h"
 
-#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
 #include <regex>
-#include <set>
 
 using namespace kestrine;
 using namespace kestrine::testing;
@@ -24,8 +22,7 @@ TEST(AtomicFile, WritesReplacesAndReadsBackExactBytesCreatingMissingFolders) {
     const auto file = folder / "f.bin";
     for (const std::string& bytes : {std::string("a\0b\xFF\n", 5), std::string("shorter"), std::string()}) {
         writeFileAtomically(file, bytes);
-        EXPECT_EQ(readFile(file), bytes);
-        EXPECT_EQ(readFileIfExists(file), bytes);
+        EXPECT_EQ(std::pair(readFile(file), readFileIfExists(file)), std::pair(bytes, std::optional(bytes)));
     }
     EXPECT_EQ(entries(folder.path()), 1u); // no temporary file left behind
     writeFileAtomically(folder / "a/b/state.json", "{}");
@@ -72,21 +69,14 @@ TEST(AtomicFile, WritesThroughSymbolicLinksAndKeepsTheReplacedFilesPermissions) 
         writeFileAtomically(file, "new");
         EXPECT_EQ(readFile(target), "new");
         EXPECT_EQ(fs::is_symlink(file), *link != 0) << "a link stays a link";
-        if (mode != fs::perms::none) {
-            EXPECT_EQ(fs::status(target).permissions(), mode);
-        }
+        EXPECT_EQ(mode == fs::perms::none ? mode : fs::status(target).permissions(), mode);
         EXPECT_EQ(entries(folder / "settings") * 10 + entries(folder / "dotfiles"), 10 + inDotfiles);
     }
 }
 
 TEST(JsonFile, RefusesWhatIsNotASmallRegularFileWithoutBlocking) {
-    auto sized = [](std::uintmax_t size) {
-        return [size](const fs::path& p) { // sparse: no disk is spent
-            writeFileAtomically(p, "{}");
-            fs::resize_file(p, size);
-        };
-    };
     using Make = std::function<void(const fs::path&)>;
+    auto sized = [](std::uintmax_t size) { return Make([size](const fs::path& p) { writeFileAtomically(p, "{}"), fs::resize_file(p, size); }); };
     const std::tuple<const char*, Make, std::size_t, ChildOutcome> rows[] = {
         {"missing", [](const fs::path&) {}, maxJSONFileBytes, ChildOutcome::returned},
         {"regular", sized(2), maxJSONFileBytes, ChildOutcome::returned},
@@ -117,10 +107,9 @@ TEST(FileURL, EncodingEscapesWhatAURLPathCannotHoldAndDecodingInvertsItOrRejects
 }
 
 TEST(FileURL, DirectoryURLStringIsAbsoluteAndEndsWithOneSlash) {
-    EXPECT_EQ(directoryFileURLString("/Applications/Foo.app/"), "file:///Applications/Foo.app/");
-    EXPECT_EQ(directoryFileURLString("/Apps/50% off.app"), "file:///Apps/50%25%20off.app/");
-    EXPECT_EQ(directoryFileURLString("/"), "file:///");
     const std::string cwd = std::filesystem::current_path().string();
+    EXPECT_EQ(directoryFileURLString("/Applications/Foo.app/") + " " + directoryFileURLString("/Apps/50% off.app") + " " + directoryFileURLString("/"),
+              "file:///Applications/Foo.app/ file:///Apps/50%25%20off.app/ file:///");
     EXPECT_EQ(directoryFileURLString("rel.app"), "file://" + percentEncodePath(cwd + (cwd == "/" ? "" : "/") + "rel.app/"));
 }
 
@@ -161,9 +150,7 @@ TEST(Unicode, NameCollatorSortsNumericallyIgnoringCaseEvenInThePOSIXLocale) {
     // The POSIX locale (no LANG) would sort in ASCII order; names still sort as in a file browser.
     // Other locales are checked by the scanner's sorting.
     NameCollator posix("en_US_POSIX");
-    EXPECT_LT(posix.compare("apple", "Banana"), 0);
-    EXPECT_LT(posix.compare("App 9", "app 10"), 0);
-    EXPECT_EQ(posix.compare("safari", "Safari"), 0);
+    EXPECT_EQ(std::tuple(posix.compare("apple", "Banana") < 0, posix.compare("App 9", "app 10") < 0, posix.compare("safari", "Safari")), std::tuple(true, true, 0));
 }
 
 TEST(UUID, CanonicalUpperCaseVersion4AndDistinct) {

@@ -24,11 +24,7 @@ inline ChildOutcome runInChild(const std::function<void()>& body, unsigned safet
     if (child == 0) {
         ::alarm(safetySeconds);
         int code = 0;
-        try {
-            body();
-        } catch (...) {
-            code = 1;
-        }
+        try { body(); } catch (...) { code = 1; }
         std::fflush(nullptr);
         ::_exit(code); // no destructors: the caller's folders belong to the caller
     }
