@@ -56,14 +56,12 @@ TEST_F(PresetEditorTest, DetailsShowOnlyNameAndEmojiNeedNoScanAcceptTheirOwnName
     ASSERT_TRUE(ensureModel().createPreset("Music", std::string("\U0001F680"), {"com.a"}));
     ASSERT_TRUE(model->createPreset("Plain", std::string(), {"com.a"}));
     auto& sheet = open(PresetEditorMode::details(*presetNamed("Music")));
-    EXPECT_EQ(child("picker"), nullptr);
-    EXPECT_EQ(nameField()->text(), QStringLiteral("Music"));
-    EXPECT_TRUE(sheet.picked());
-    EXPECT_EQ(sheet.emoji(), "\U0001F680");  // picked, not the name's default headphones
+    // The emoji is the picked one, not the name's default headphones.
+    EXPECT_EQ(std::tuple(child("picker"), nameField()->text(), sheet.picked().has_value(), sheet.emoji()), std::tuple(nullptr, QStringLiteral("Music"), true, "\U0001F680"));
     // The height is the content's: the save key's visible bottom sits on the bottom padding.
     KeyButton* save = button("saveButton");
-    EXPECT_EQ(sheet.height() - (save->geometry().bottom() + 1 - save->room().bottom()), PresetEditor::padding);
-    EXPECT_TRUE(executors.background->jobs.empty()) << "no scan";
+    EXPECT_EQ(std::pair(sheet.height() - (save->geometry().bottom() + 1 - save->room().bottom()), executors.background->jobs.size()),
+              std::pair(PresetEditor::padding, 0ul)) << "no scan";
     // Its own name is fine, another preset's is not.
     const std::pair<QString, bool> names[] = {{" Music ", true}, {QString::fromStdString(model->presets()[0].name), false}, {"Evening music", true}};
     for (const auto& [name, free] : names) {
@@ -71,14 +69,11 @@ TEST_F(PresetEditorTest, DetailsShowOnlyNameAndEmojiNeedNoScanAcceptTheirOwnName
         EXPECT_EQ(std::pair(save->isEnabled(), note()->isHidden()), std::pair(free, free)) << name.toStdString();
     }
     save->click();
-    EXPECT_EQ(sheet.result(), QDialog::Accepted);
-    ASSERT_NE(presetNamed("Evening music"), nullptr);
+    ASSERT_TRUE(sheet.result() == QDialog::Accepted && presetNamed("Evening music") && !presetNamed("Music"));
     EXPECT_EQ(presetNamed("Evening music")->emoji, std::optional<std::string>("\U0001F680"));
-    EXPECT_EQ(presetNamed("Music"), nullptr);
     // A preset without an emoji starts with nothing picked and shows its name's default.
     auto& plain = open(PresetEditorMode::details(*presetNamed("Plain")));
-    EXPECT_FALSE(plain.picked());
-    EXPECT_EQ(plain.emoji(), PresetStyle::defaultEmoji("Plain"));
+    EXPECT_EQ(std::pair(plain.picked().has_value(), plain.emoji()), std::pair(false, PresetStyle::defaultEmoji("Plain")));
 }
 
 // Creating starts empty with the name focused; adding starts with the active preset's apps ticked.
@@ -88,23 +83,20 @@ TEST_F(PresetEditorTest, PickingModesStartTheScanTickTheActiveAppsWhenAddingAndL
         SCOPED_TRACE(adding);
         editor.reset();
         auto& sheet = open(adding ? PresetEditorMode::addApps() : PresetEditorMode::create());
-        EXPECT_TRUE(model->scanningApps());
-        EXPECT_EQ(executors.background->jobs.size(), 1u);
-        EXPECT_EQ(sheet.selection(), (adding ? Selection{"com.a", "com.b", "com.c"} : Selection{}));
+        EXPECT_EQ(std::tuple(model->scanningApps(), executors.background->jobs.size(), sheet.selection()),
+                  std::tuple(true, 1ul, adding ? Selection{"com.a", "com.b", "com.c"} : Selection{}));
         QWidget* focus = adding ? child("searchField") : nameField();
-        EXPECT_EQ(std::tuple(nameField() != nullptr, child("emojiKey") != nullptr, sheet.focusWidget() == focus), std::tuple(!adding, !adding, !adding));
-        EXPECT_EQ(button("saveButton")->isEnabled(), adding);
+        EXPECT_EQ(std::tuple(nameField() != nullptr, child("emojiKey") != nullptr, sheet.focusWidget() == focus, button("saveButton")->isEnabled()),
+                  std::tuple(!adding, !adding, !adding, adding));
         executors.drain();
-        EXPECT_FALSE(model->scanningApps());
-        EXPECT_EQ(shownTileIDs(), (Ids{"com.a", "com.b", "com.c", "org.mozilla.firefox", "com.apple.Notes", "com.apple.Safari"}));
-        EXPECT_EQ(std::pair(ticked("com.b"), ticked("com.apple.Notes")), std::pair(adding, false));
+        EXPECT_EQ(std::tuple(model->scanningApps(), shownTileIDs(), ticked("com.b"), ticked("com.apple.Notes")),
+                  std::tuple(false, Ids{"com.a", "com.b", "com.c", "org.mozilla.firefox", "com.apple.Notes", "com.apple.Safari"}, adding, false));
     }
     tick("com.b");
     tick("com.apple.Notes");
     EXPECT_EQ(child<PaletteLabel>("selectedCount")->text(), Localization::format("editor.selected", 3));
     button("saveButton")->click();
-    EXPECT_EQ(editor->result(), QDialog::Accepted);
-    EXPECT_EQ(appIDs(model->activePreset()->apps), (Ids{"com.a", "com.c", "com.apple.Notes"}));
+    EXPECT_EQ(std::pair(editor->result(), appIDs(model->activePreset()->apps)), std::pair(int(QDialog::Accepted), Ids{"com.a", "com.c", "com.apple.Notes"}));
 }
 
 TEST_F(PresetEditorTest, AddAppsFollowsAPresetActivatedWhileTheSheetIsOpen) {
@@ -114,11 +106,9 @@ TEST_F(PresetEditorTest, AddAppsFollowsAPresetActivatedWhileTheSheetIsOpen) {
     tick("com.apple.Notes");
     // The key panel switches back to the default preset; Save must not give it Solo's apps.
     model->activate(model->presets()[0]);
-    EXPECT_EQ(sheet.selection(), (Selection{"com.a", "com.b", "com.c"}));
-    EXPECT_EQ(std::pair(ticked("com.a"), ticked("com.apple.Notes")), std::pair(true, false));
+    EXPECT_EQ(std::tuple(sheet.selection(), ticked("com.a"), ticked("com.apple.Notes")), std::tuple(Selection{"com.a", "com.b", "com.c"}, true, false));
     button("saveButton")->click();
-    EXPECT_EQ(appIDs(model->presets()[0].apps), (Ids{"com.a", "com.b", "com.c"}));
-    EXPECT_EQ(appIDs(presetNamed("Solo")->apps), Ids{"com.c"});
+    EXPECT_EQ(std::pair(appIDs(model->presets()[0].apps), appIDs(presetNamed("Solo")->apps)), std::pair(Ids{"com.a", "com.b", "com.c"}, Ids{"com.c"}));
 }
 
 // With applications ticked, only the name decides; a taken one is explained.
@@ -127,16 +117,12 @@ TEST_F(PresetEditorTest, SaveNeedsANonBlankUnusedNameAndExplainsATakenOne) {
     button("fromDockButton")->click();
     const std::string taken = model->presets()[0].name;
     const std::tuple<QString, std::string, bool, const char*> rows[] = {
-        {"", "", false, "editor.create.note"},
-        {"   ", "", false, "editor.create.note"},
-        {QString::fromStdString(taken), taken, false, "editor.nameTaken"},
-        {"  Evening  ", "Evening", true, "editor.create.note"},
-    };
+        {"", "", false, "editor.create.note"}, {"   ", "", false, "editor.create.note"},
+        {QString::fromStdString(taken), taken, false, "editor.nameTaken"}, {"  Evening  ", "Evening", true, "editor.create.note"}};
     for (const auto& [typed, trimmed, saves, text] : rows) {
         typeName(typed);
-        EXPECT_EQ(sheet.trimmedName(), trimmed);
-        EXPECT_EQ(button("saveButton")->isEnabled(), saves) << trimmed;
-        EXPECT_EQ(note()->isHidden() ? QString() : note()->text(), Localization::tr(text));
+        EXPECT_EQ(std::tuple(sheet.trimmedName(), button("saveButton")->isEnabled(), note()->isHidden() ? QString() : note()->text()),
+                  std::tuple(trimmed, saves, Localization::tr(text)));
     }
 }
 
@@ -153,13 +139,10 @@ TEST_F(PresetEditorTest, CreateNeedsATickedAppAndReturnStoresThePresetWithTheSho
     tick("com.b");
     nameField()->setFocus();
     QTest::keyClick(nameField(), Qt::Key_Return);
-    EXPECT_EQ(sheet.result(), QDialog::Accepted);
-    EXPECT_FALSE(sheet.isVisible());
     const Preset* created = presetNamed("Work stuff");
-    ASSERT_NE(created, nullptr);
-    EXPECT_EQ(created->emoji, std::optional<std::string>("\U0001F4BC"));
-    EXPECT_EQ(appIDs(created->apps), (Ids{"com.b", "com.apple.Safari"}));
-    EXPECT_EQ(model->activeID(), created->id);
+    ASSERT_TRUE(sheet.result() == QDialog::Accepted && !sheet.isVisible() && created);
+    EXPECT_EQ(std::tuple(created->emoji, appIDs(created->apps), model->activeID()),
+              std::tuple(std::optional<std::string>("\U0001F4BC"), Ids{"com.b", "com.apple.Safari"}, created->id));
 }
 
 TEST_F(PresetEditorTest, AFailedSaveLeavesTheSheetOpenWithItsContents) {
@@ -168,16 +151,13 @@ TEST_F(PresetEditorTest, AFailedSaveLeavesTheSheetOpenWithItsContents) {
     tick("com.a");
     system->log.failOn("save");
     button("saveButton")->click();
-    EXPECT_TRUE(sheet.isVisible());
-    EXPECT_TRUE(model->errorMessage().has_value());
-    EXPECT_EQ(nameField()->text(), QStringLiteral("Night"));
-    EXPECT_EQ(sheet.selection(), Selection{"com.a"});
+    EXPECT_EQ(std::tuple(sheet.isVisible(), model->errorMessage().has_value(), nameField()->text(), sheet.selection()),
+              std::tuple(true, true, QStringLiteral("Night"), Selection{"com.a"}));
     system->log.clearFailures();
     // The failed attempt may have kept the preset in memory; a different name then saves.
     if (sheet.nameTaken()) typeName("Night 2");
     button("saveButton")->click();
-    EXPECT_FALSE(sheet.isVisible());
-    EXPECT_EQ(sheet.result(), QDialog::Accepted);
+    EXPECT_EQ(std::pair(sheet.isVisible(), sheet.result()), std::pair(false, int(QDialog::Accepted)));
 }
 
 TEST_F(PresetEditorTest, TheDefaultEmojisChipIsHighlightedAndFollowsTheNameUntilOneIsPicked) {
@@ -199,8 +179,7 @@ TEST_F(PresetEditorTest, TheDefaultEmojisChipIsHighlightedAndFollowsTheNameUntil
             if (pick && chip->emoji() == rocket) chip->click();
         for (auto* chip : chips)
             if (chip->isHighlighted()) highlighted << chip->emoji();
-        EXPECT_EQ(highlighted, QStringList{expected}) << name.toStdString();
-        EXPECT_EQ(sheet.emoji(), expected.toStdString());
+        EXPECT_EQ(std::pair(highlighted, sheet.emoji()), std::pair(QStringList{expected}, expected.toStdString())) << name.toStdString();
     }
 }
 
@@ -211,24 +190,17 @@ TEST_F(PresetEditorTest, SearchMatchesPartOfTheIdOrNameIgnoringCaseAndSurroundin
     auto* clearSearch = child<QAbstractButton>("searchClear");
     const Ids all = shownTileIDs();
     const std::pair<QString, Ids> rows[] = {
-        {" MOZILLA ", {"org.mozilla.firefox"}},
-        {"not", {"com.apple.Notes"}},
-        {"com.apple.", {"com.apple.Notes", "com.apple.Safari"}},
-        {"   ", all},
-        {"zzz", {}},
-    };
+        {" MOZILLA ", {"org.mozilla.firefox"}}, {"not", {"com.apple.Notes"}}, {"com.apple.", {"com.apple.Notes", "com.apple.Safari"}}, {"   ", all}, {"zzz", {}}};
     for (const auto& [query, expected] : rows) {
         child<QLineEdit>("searchField")->setText(query);
-        EXPECT_EQ(shownTileIDs(), expected) << query.toStdString();
-        EXPECT_EQ(sheet.filtered().size(), expected.size());
-        EXPECT_EQ(child("noResults")->isHidden(), !expected.empty()) << "no match says so";
+        // No match says so.
+        EXPECT_EQ(std::tuple(shownTileIDs(), sheet.filtered().size(), child("noResults")->isHidden()), std::tuple(expected, expected.size(), !expected.empty()))
+            << query.toStdString();
     }
     // The clear button empties the search and brings back the very same tiles.
     clearSearch->click();
     EXPECT_TRUE(child<QLineEdit>("searchField")->text().isEmpty() && clearSearch->isHidden() && child("noResults")->isHidden());
-    EXPECT_EQ(shownTileIDs(), all);
-    EXPECT_EQ(sheet.tileFor("com.apple.Safari"), safari);
-    EXPECT_EQ(sheet.findChildren<AppPickTile*>().size(), tileCount);
+    EXPECT_EQ(std::tuple(shownTileIDs(), sheet.tileFor("com.apple.Safari"), sheet.findChildren<AppPickTile*>().size()), std::tuple(all, safari, tileCount));
 }
 
 TEST_F(PresetEditorTest, FromDockSelectsExactlyTheDockAppsClearEmptiesAndTilesTellTheirState) {
@@ -239,11 +211,9 @@ TEST_F(PresetEditorTest, FromDockSelectsExactlyTheDockAppsClearEmptiesAndTilesTe
     tick("com.b");
     EXPECT_TRUE(clear->isEnabled());
     button("fromDockButton")->click();
-    EXPECT_EQ(sheet.selection(), (Selection{"com.a", "com.b", "com.c"}));
-    EXPECT_EQ(std::pair(ticked("com.apple.Safari"), ticked("com.c")), std::pair(false, true));
+    EXPECT_EQ(std::tuple(sheet.selection(), ticked("com.apple.Safari"), ticked("com.c")), std::tuple(Selection{"com.a", "com.b", "com.c"}, false, true));
     clear->click();
-    EXPECT_TRUE(sheet.selection().empty());
-    EXPECT_FALSE(clear->isEnabled() || ticked("com.a"));
+    EXPECT_FALSE(!sheet.selection().empty() || clear->isEnabled() || ticked("com.a"));
     // Tiles mark the Dock's apps.
     EXPECT_EQ(std::pair(sheet.tileFor("com.a")->isInDock(), sheet.tileFor("com.apple.Notes")->isInDock()), std::pair(true, false));
 }
@@ -256,12 +226,7 @@ TEST_F(PresetEditorTest, TheScanningIndicatorsAndTheNoResultsTextShowByWhatThere
         return std::tuple(shownTileIDs().size(), child("pickerProgress")->isVisible(), child("pickerCornerProgress")->isVisible(),
                           child("noResults")->isVisible());
     };
-    const struct {
-        const char* name;
-        bool dock;
-        std::size_t installed, before, after;
-        bool progress, corner;
-    } rows[] = {{"nothing yet", false, 1, 0, 1, true, false}, {"nothing at all", false, 0, 0, 0, true, false}, {"Dock apps", true, 3, 3, 6, false, true}};
+    const struct { const char* name; bool dock; std::size_t installed, before, after; bool progress, corner; } rows[] = {{"nothing yet", false, 1, 0, 1, true, false}, {"nothing at all", false, 0, 0, 0, true, false}, {"Dock apps", true, 3, 3, 6, false, true}};
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
         editor.reset(), model.reset();
@@ -295,11 +260,9 @@ TEST_F(PresetEditorTest, EscapeCancelAndClosingStoreNothingAndReleaseTheScan) {
         close();
         if (editor) { EXPECT_EQ(std::pair(editor->result(), editor->isVisible()), std::pair(int(QDialog::Rejected), false)); }
         executors.drain();
-        EXPECT_TRUE(model->installedApps().empty());
-        EXPECT_FALSE(model->scanningApps());
+        EXPECT_FALSE(!model->installedApps().empty() || model->scanningApps());
     }
-    EXPECT_EQ(model->presets(), presets);
-    EXPECT_EQ(system->saves, saves);
+    EXPECT_EQ(std::pair(model->presets(), system->saves), std::pair(presets, saves));
 }
 
 TEST_F(PresetEditorTest, TabVisitsTheTilesInGridOrderBetweenTheSelectionKeysAndTheFooter) {
@@ -313,8 +276,7 @@ TEST_F(PresetEditorTest, TabVisitsTheTilesInGridOrderBetweenTheSelectionKeysAndT
         else if (w->focusPolicy() & Qt::TabFocus) break;
     }
     EXPECT_EQ(visited, shownTileIDs());
-    EXPECT_EQ(w, button("cancelButton"));
-    EXPECT_EQ(w->nextInFocusChain(), button("saveButton"));
+    EXPECT_EQ(std::pair(w, w->nextInFocusChain()), std::pair((QWidget*)button("cancelButton"), (QWidget*)button("saveButton")));
 }
 
 // Light and dark, in each mode and state: the canvas inside its edge, its parts inside the padding
@@ -331,8 +293,7 @@ TEST_F(PresetEditorTest, TheEditorKeepsItsPartsInsideThePaddingAndApartInEverySt
         {"add-search", PresetEditorMode::addApps(), [&] { executors.drain(), child<QLineEdit>("searchField")->setText("1"); }},
         {"add-no-results", PresetEditorMode::addApps(), [&] { executors.drain(), child<QLineEdit>("searchField")->setText("zz"); }},
         {"details", details, [] {}},
-        {"details-taken", details, [&] { nameField()->setText(QString::fromStdString(model->presets()[0].name)); }},
-    };
+        {"details-taken", details, [&] { nameField()->setText(QString::fromStdString(model->presets()[0].name)); }}};
     auto expectApart = [](const std::vector<QRect>& rects) {
         for (size_t i = 0; i < rects.size(); ++i)
             for (size_t j = i + 1; j < rects.size(); ++j) EXPECT_FALSE(rects[i].intersects(rects[j])) << i << " " << j;
@@ -363,13 +324,6 @@ TEST_F(PresetEditorTest, TheEditorKeepsItsPartsInsideThePaddingAndApartInEverySt
 }
 
 // MARK: - The tile and the chip on their own
-
-QImage render(QWidget& widget) {
-    widget.resize(widget.sizeHint());
-    QImage image = blankImage(widget.size());
-    widget.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-    return image;
-}
 
 // How many opaque pixels inside `area` are close to `color`.
 int pixelsNear(const QImage& image, const QRectF& area, const QColor& color, int tolerance = 24) {
@@ -411,8 +365,8 @@ TEST_F(AppPickTileTest, NamesTakeAtMostTwoLinesAndLongOnesEndInAnEllipsis) {
 TEST_F(AppPickTileTest, FetchesItsIconOnceWhenFirstPaintedAndAgainOnlyForANewPath) {
     AppPickTile tile(PresetApp("com.x", "/Applications/X.app", "X"), source());
     EXPECT_EQ(iconCalls, 0);
-    const QImage first = render(tile);
-    render(tile);
+    const QImage first = renderWidget(tile);
+    renderWidget(tile);
     EXPECT_EQ(iconCalls, 1);
     // The icon is drawn 36 × 36 in the middle of the key.
     const QPointF centre = tile.keyRect().center();
@@ -420,7 +374,7 @@ TEST_F(AppPickTileTest, FetchesItsIconOnceWhenFirstPaintedAndAgainOnlyForANewPat
     EXPECT_EQ(pixelsNear(first, QRectF(centre - QPointF(20, 20), QSizeF(40, 40)), green), 36 * 36);
     for (const auto& [path, calls] : {std::pair("/Applications/X.app", 1), std::pair("/Applications/Other/X.app", 2)}) {
         tile.setApp(PresetApp("com.x", path, "X renamed"));
-        render(tile);
+        renderWidget(tile);
         EXPECT_EQ(iconCalls, calls) << path;
     }
     EXPECT_EQ(tile.accessibleName(), QStringLiteral("X renamed"));
@@ -433,17 +387,16 @@ TEST_F(AppPickTileTest, SelectionRingsAndBadgesTheKeyAndTheInDockLabelShowsOnlyF
     const QRectF key = tile.keyRect();
     const QRectF badge(key.right() + 5 - 18, key.top() - 5, 18, 18);
     const QSize size = tile.sizeHint();
-    EXPECT_EQ(pixelsNear(render(tile), badge | tile.inDockRect(), Palette::accent()), 0);
+    EXPECT_EQ(pixelsNear(renderWidget(tile), badge | tile.inDockRect(), Palette::accent()), 0);
     // Only the key takes clicks, and a click asks: it does not tick the tile by itself.
     QTest::mouseClick(&tile, Qt::LeftButton, {}, tile.nameRect().center().toPoint());
     QTest::mouseClick(&tile, Qt::LeftButton, {}, key.center().toPoint());
-    EXPECT_EQ(toggles, 1);
-    EXPECT_FALSE(tile.isSelected());
+    EXPECT_EQ(std::pair(toggles, tile.isSelected()), std::pair(1, false));
     tile.setSelected(true);
     tile.setInDock(true);
-    EXPECT_TRUE(tile.isChecked());
-    EXPECT_EQ(tile.sizeHint(), size) << "the label keeps its place";
-    const QImage selected = render(tile);
+    // The in-Dock label keeps its place.
+    EXPECT_EQ(std::pair(tile.isChecked(), tile.sizeHint()), std::pair(true, size));
+    const QImage selected = renderWidget(tile);
     EXPECT_GT(pixelsNear(selected, badge, Palette::accent()), 150);  // most of an 18-point disc
     EXPECT_GT(pixelsNear(selected, badge.adjusted(5, 5, -5, -5), Palette::onAccent()), 3);  // the check mark
     // The ring runs along the key's left edge.
@@ -456,9 +409,9 @@ TEST(EmojiChipTest, HighlightFillsAndOutlinesTheFrameInAccentAndOnlyTheOwnerSets
     EmojiChip chip(QStringLiteral("\U0001F680"));
     const QRectF frame = chip.frameRect();
     const QRectF edge(frame.left(), frame.center().y() - 6, 1, 12);
-    EXPECT_EQ(pixelsNear(render(chip), edge, Palette::accent(), 40), 0);
+    EXPECT_EQ(pixelsNear(renderWidget(chip), edge, Palette::accent(), 40), 0);
     chip.setHighlighted(true);
-    const QImage lit = render(chip);
+    const QImage lit = renderWidget(chip);
     // The 1.5-point outline at the left edge; the 18 % fill just inside it.
     EXPECT_GT(pixelsNear(lit, edge, Palette::accent(), 40), 8);
     EXPECT_NEAR(QColor::fromRgba(lit.pixel(int(frame.left()) + 4, int(frame.top()) + 4)).alphaF(), 0.18, 0.02);

@@ -34,8 +34,7 @@ protected:
         buildModel(loadFails);
         loginItem = makeLoginItem(installed);
         view = std::make_unique<SettingsView>(*model, *loginItem, *center, *recorder);
-        view->resize(760, 820);
-        view->show();
+        view->resize(760, 820), view->show();
     }
     // The window as the application shows it, counting the login items it asks for.
     void openWindow() {
@@ -88,8 +87,7 @@ TEST_F(SettingsViewTest, WithoutAnActivePresetTheShelfSectionIsAbsentAndTheBanne
                            {"footer", view->footer()}}),
                   "header dock cards footer");
         ErrorBanner* banner = view->errorBanner();
-        ASSERT_NE(banner, nullptr);
-        EXPECT_EQ(banner->message(), *model->errorMessage());
+        ASSERT_TRUE(banner && banner->message() == *model->errorMessage());
         const QImage image = shoot(view.get(), QStringLiteral("settings-banner"));
         EXPECT_EQ(std::pair(colorAt(image, QPoint(2, 2)).rgb(), colorAt(image, QPoint(10, 300)).rgb()), std::pair(Palette::canvas().rgb(), Palette::canvas().rgb()));
         const QRect card = banner->cardRect();
@@ -102,15 +100,14 @@ TEST_F(SettingsViewTest, WithoutAnActivePresetTheShelfSectionIsAbsentAndTheBanne
 // does not fit; the footer stays at the bottom and nothing is wider than the visible area.
 TEST_F(SettingsViewTest, TheContentScrollsOnlyByWhatDoesNotFit) {
     open();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
     QScrollArea* scroll = view->scrollArea();
     for (QSize size : {QSize(760, 2000), QSize(760, 500), QSize(680, 660)}) {
         view->resize(size);
         QCoreApplication::processEvents();
         const int needed = view->content()->heightForWidth(scroll->viewport()->width());
-        EXPECT_EQ(needed, visibleRect(view->presetCards()).bottom() + 1 + SettingsView::contentPadding().bottom());
-        EXPECT_EQ(scroll->verticalScrollBar()->maximum(), std::max(0, needed - scroll->viewport()->height())) << size.height();
-        EXPECT_EQ(view->footer()->geometry().bottom(), view->height() - 1);
+        EXPECT_EQ(std::tuple(needed, scroll->verticalScrollBar()->maximum(), view->footer()->geometry().bottom()),
+                  std::tuple(visibleRect(view->presetCards()).bottom() + 1 + SettingsView::contentPadding().bottom(),
+                             std::max(0, needed - scroll->viewport()->height()), view->height() - 1)) << size.height();
         EXPECT_LE(view->content()->width(), scroll->viewport()->width());
     }
 }
@@ -129,12 +126,10 @@ TEST_F(SettingsViewTest, EveryRoadOpensOneEditorSheetAtATimeWhichClearsWhenItClo
         ASSERT_TRUE(sheet && view->editor());
         // Asking again by any road while the sheet is open changes nothing.
         for (const auto& other : roads) other.second();
-        EXPECT_EQ(view->editorSheet(), sheet.data());
-        EXPECT_EQ(view->editor()->identifier(), QString::fromLatin1(identifier));
+        EXPECT_EQ(std::pair(view->editorSheet(), view->editor()->identifier()), std::pair(sheet.data(), QString::fromLatin1(identifier)));
         sheet->reject();
-        EXPECT_FALSE(view->editor() || view->editorSheet()) << identifier;
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_TRUE(sheet.isNull());
+        EXPECT_FALSE(view->editor() || view->editorSheet() || sheet) << identifier;
     }
 }
 
@@ -167,8 +162,7 @@ TEST_F(SettingsViewTest, TabFollowsTheLayoutFromTopToBottom) {
         ranks.push_back(int(std::ranges::find_if(sections, [&](const QWidget* s) { return s->isAncestorOf(now); }) - std::begin(sections)));
         if (ranks.back() == 2) shelfStops.push_back(now->mapTo(view->shelf(), QPoint()));
     }
-    EXPECT_EQ(std::pair(ranks.front(), ranks.back()), std::pair(1, 4));
-    EXPECT_TRUE(std::ranges::is_sorted(ranks)) << ::testing::PrintToString(ranks);
+    EXPECT_TRUE(ranks.front() == 1 && ranks.back() == 4 && std::ranges::is_sorted(ranks)) << ::testing::PrintToString(ranks);
     ASSERT_GE(shelfStops.size(), view->shelf()->tiles().size());
     for (std::size_t i = 1; i < shelfStops.size(); ++i)
         EXPECT_TRUE(shelfStops[i].x() > shelfStops[i - 1].x() || shelfStops[i].y() > shelfStops[i - 1].y()) << i;
@@ -201,36 +195,26 @@ TEST_F(SettingsViewTest, TheShortcutRowShowsTheKeysRecordingResetAndWhyTheShortc
         action();
         EXPECT_EQ(rowShows(), shows);
     }
-    EXPECT_EQ(center->spec(), HotKeySpec::defaultSpec());
-    EXPECT_EQ(hotKeys.stored, HotKeySpec::defaultSpec()) << "reset stores the default";
+    EXPECT_EQ(std::pair(center->spec(), hotKeys.stored), std::pair(HotKeySpec::defaultSpec(), std::optional(HotKeySpec::defaultSpec()))) << "reset stores the default";
 }
 
-// A Wayland session (either variable says so) gets a note under the row that copies the command
-// the desktop's keyboard settings must run.
+// In a Wayland session the row shows a note, in place of its own 'unavailable' line, that copies
+// the command the desktop's keyboard settings must run; outside one, no note.
 TEST_F(SettingsViewTest, OnlyAWaylandSessionExplainsWhereToSetTheShortcutAndCopiesTheCommand) {
-    const struct { std::optional<std::string> type, display; bool wayland; } rows[] = {
-        {"x11", {}, false}, {{}, {}, false}, {"wayland", {}, true}, {"tty", "wayland-0", true}, {{}, "", false}};
-    for (const auto& r : rows)
-        EXPECT_EQ(WaylandShortcutNote::isWaylandSession([&](const std::string& name) { return name == "WAYLAND_DISPLAY" ? r.display : r.type; }),
-                  r.wayland) << r.type.value_or("-") << "/" << r.display.value_or("-");
-    std::map<std::string, std::optional<std::string>> saved;
-    for (const char* name : {"XDG_SESSION_TYPE", "WAYLAND_DISPLAY"})
-        saved[name] = std::getenv(name) ? std::optional<std::string>(std::getenv(name)) : std::nullopt;
     for (bool wayland : {false, true}) {
-        ::setenv("XDG_SESSION_TYPE", wayland ? "wayland" : "x11", 1);
+        if (wayland) ::setenv("WAYLAND_DISPLAY", "wayland-0", 1);
+        open();
         ::unsetenv("WAYLAND_DISPLAY");
-        auto center = hotKeys.makeCenter();
-        ShortcutRecorder recorder(*center);
-        ShortcutRow row(*center, recorder);
-        for (const auto& [name, value] : saved) value ? ::setenv(name.c_str(), value->c_str(), 1) : ::unsetenv(name.c_str());
-        auto* note = row.findChild<WaylandShortcutNote*>();
-        ASSERT_EQ(note != nullptr, wayland);
-        if (!note) continue;
-        const QString command = WaylandShortcutNote::panelCommand();
-        EXPECT_TRUE(note->body()->text().contains(command) && command.endsWith(QStringLiteral(" panel")));
-        QGuiApplication::clipboard()->clear();
-        note->copyButton()->click();
-        EXPECT_EQ(QGuiApplication::clipboard()->text(), command);
+        // As the real centre in that session says; the note then stands in for the row's own line.
+        if (wayland) center->setAvailability(HotKey::Availability::unavailableOnWayland);
+        auto* note = row().findChild<WaylandShortcutNote*>();
+        EXPECT_EQ(std::pair(note != nullptr, rowShows()), std::pair(wayland, std::string(wayland ? " Ctrl+Alt+D" : "label Ctrl+Alt+D"))) << wayland;
+        if (note) {
+            QGuiApplication::clipboard()->clear();
+            note->copyButton()->click();
+            EXPECT_TRUE(note->body()->text().contains(QGuiApplication::clipboard()->text()) && QGuiApplication::clipboard()->text().endsWith(" panel"));
+        }
+        TearDown();
     }
 }
 
@@ -245,15 +229,12 @@ TEST_F(SettingsViewTest, TheLoginSwitchRegistersAndTheFooterShowsRefusalsApprova
         EXPECT_EQ(footerShows(), installed ? "" : "status " + Localization::tr("footer.login.unavailable").toStdString());
         for (bool on : {true, false}) {
             clickSwitch(footer().loginSwitch());
-            EXPECT_EQ(footer().loginSwitch()->isChecked(), on && installed);
-            EXPECT_EQ(loginItems->status, on && installed ? LoginItemService::Status::enabled : LoginItemService::Status::notRegistered);
+            EXPECT_EQ(std::pair(footer().loginSwitch()->isChecked(), loginItems->status == LoginItemService::Status::enabled), std::pair(on && installed, on && installed));
         }
         loginItems->refuse = true;
         clickSwitch(footer().loginSwitch());
-        ASSERT_TRUE(loginItem->errorMessage());
-        EXPECT_EQ(footerShows(), "status !" + loginItem->errorMessage()->toStdString());
-        TearDown();
-        *loginItems = {};
+        EXPECT_EQ(footerShows(), "status !" + loginItem->errorMessage().value_or("(none)").toStdString());
+        TearDown(), *loginItems = {};
     }
     EXPECT_EQ(loginItems->registrations, 0) << "nothing registers outside an installation";
     // Approval needed shows the approval row even with an error, and counts as on.
@@ -263,8 +244,7 @@ TEST_F(SettingsViewTest, TheLoginSwitchRegistersAndTheFooterShowsRefusalsApprova
     loginItems->status = LoginItemService::Status::requiresApproval;
     loginItem->refresh();
     ASSERT_TRUE(loginItem->errorMessage());
-    EXPECT_EQ(footerShows(), "approval");
-    EXPECT_TRUE(footer().loginSwitch()->isChecked());
+    EXPECT_EQ(std::pair(footerShows(), footer().loginSwitch()->isChecked()), std::pair(std::string("approval"), true));
 }
 
 // MARK: - Error banner
@@ -289,18 +269,15 @@ TEST_F(SettingsViewTest, TheBannerShowsTheModelsErrorAndSlidesInAndOutUnlessMoti
         presence->setCurrentTime(presence->duration());
         EXPECT_EQ(std::pair(banner->cardRect().translated(banner->pos()).top(), fade->opacity()), std::pair(SettingsView::bannerTop, 1.0));
         model->setErrorMessage(QStringLiteral("Second problem"));
-        EXPECT_EQ(view->errorBanner(), banner.data());
-        EXPECT_EQ(banner->message(), QStringLiteral("Second problem"));
+        EXPECT_EQ(std::pair(view->errorBanner(), banner->message()), std::pair(banner.data(), QStringLiteral("Second problem")));
         clickIcon(banner->dismissButton());
         EXPECT_FALSE(model->errorMessage() || view->errorBanner());
-        ASSERT_TRUE(banner);
-        ASSERT_EQ(presence->state(), QAbstractAnimation::Running);
+        ASSERT_TRUE(banner && presence->state() == QAbstractAnimation::Running);
         presence->setCurrentTime(presence->duration());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_TRUE(banner.isNull());
         model->setErrorMessage(QStringLiteral("Third"));
-        ASSERT_NE(view->errorBanner(), nullptr);
-        EXPECT_EQ(view->errorBanner()->message(), QStringLiteral("Third"));
+        EXPECT_TRUE(view->errorBanner() && view->errorBanner()->message() == QStringLiteral("Third"));
         TearDown();
     }
 }
@@ -312,9 +289,8 @@ TEST_F(SettingsViewTest, TheBannerShowsTheModelsErrorAndSlidesInAndOutUnlessMoti
 TEST_F(SettingsViewTest, TheGearTogglesTheMorePopoverWithItsRecentsSwitchAndQuitSection) {
     open();
     clickIcon(footer().moreButton());
-    ASSERT_TRUE(footer().isMoreShown());
     MorePopover* popover = footer().morePopover();
-    EXPECT_TRUE(popover->isVisible());
+    ASSERT_TRUE(footer().isMoreShown() && popover->isVisible());
     EXPECT_EQ(popover->quitBody()->text(), Localization::format("more.quit.body", QStringLiteral("Ctrl+Alt+D")));
     center->update(controlOptionK);
     EXPECT_EQ(popover->quitBody()->text(), Localization::format("more.quit.body", QStringLiteral("Ctrl+Alt+K")));
@@ -324,10 +300,9 @@ TEST_F(SettingsViewTest, TheGearTogglesTheMorePopoverWithItsRecentsSwitchAndQuit
         EXPECT_EQ(std::pair(*system->dock["show-recents"].boolean(), popover->recentsSwitch()->isChecked()), std::pair(!hidden, hidden));
     }
     QTest::keyClick(popover, Qt::Key_Escape);
-    EXPECT_FALSE(footer().isMoreShown());
-    for (bool more : {true, false}) {
-        clickIcon(footer().moreButton());
+    for (bool more : {false, true, false}) {
         EXPECT_EQ(footer().isMoreShown(), more);
+        clickIcon(footer().moreButton());
     }
 }
 
@@ -337,9 +312,8 @@ TEST_F(SettingsViewTest, RestoringAsksAfterAMomentAndOnlyConfirmingPutsBackTheOr
     std::vector<std::function<void()>> deferred;
     footer().defer = [&](std::chrono::milliseconds, std::function<void()> action) { deferred.push_back(action); };
     // One write makes the original backup; the Dock now lacks com.a.
-    model->removeApp("com.a");
-    model->flushPending();
-    const std::vector<std::string> changed{"com.b", "com.c"};
+    model->removeApp("com.a"), model->flushPending();
+    const Ids changed{"com.b", "com.c"};
     ASSERT_EQ(tileIDs(system->dockTiles()), changed);
     for (bool confirm : {false, true}) {
         footer().setMoreShown(true);
@@ -350,13 +324,11 @@ TEST_F(SettingsViewTest, RestoringAsksAfterAMomentAndOnlyConfirmingPutsBackTheOr
         QMessageBox* alert = footer().restoreAlert();
         QPushButton* yes = footer().restoreConfirmButton();
         ASSERT_TRUE(alert && yes);
-        EXPECT_EQ(alert->buttonRole(yes), QMessageBox::DestructiveRole);
-        EXPECT_NE(alert->defaultButton(), yes);
+        EXPECT_TRUE(alert->buttonRole(yes) == QMessageBox::DestructiveRole && alert->defaultButton() != yes);
         if (confirm) QTest::mouseClick(yes, Qt::LeftButton);
         else QTest::keyClick(alert, Qt::Key_Escape);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_FALSE(footer().isRestoreAlertShown());
-        EXPECT_EQ(tileIDs(system->dockTiles()), (confirm ? std::vector<std::string>{"com.a", "com.b", "com.c"} : changed)) << confirm;
+        EXPECT_EQ(std::pair(footer().isRestoreAlertShown(), tileIDs(system->dockTiles())), std::pair(false, confirm ? Ids{"com.a", "com.b", "com.c"} : changed)) << confirm;
     }
 }
 
@@ -407,9 +379,8 @@ TEST_F(SettingsViewTest, TheWindowIsBuiltOnceRereadsWhenActivatedAndClosingWrite
     EXPECT_TRUE(hotKeys.live.empty()) << "the shortcut is off while recording";
     window->close();
     EXPECT_EQ(std::tuple(hotKeys.live.size(), center->isRegistered(), center->spec()), std::tuple(1u, true, HotKeySpec::defaultSpec()));
-    EXPECT_EQ(dockWrites(), 1) << "written without waiting for the debounce";
-    EXPECT_EQ(tileIDs(system->dockTiles()), (std::vector<std::string>{"com.a", "com.c"}));
-    EXPECT_FALSE(scheduler->isScheduled());
+    EXPECT_EQ(std::tuple(dockWrites(), tileIDs(system->dockTiles()), scheduler->isScheduled()), std::tuple(1, Ids{"com.a", "com.c"}, false))
+        << "written without waiting for the debounce";
     EXPECT_EQ(state(), std::tuple(0, std::vector<std::string>{}, LoginItemService::Status::notFound, 1));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(window.isNull() && loginItem.isNull() && windowRecorder.isNull());
@@ -417,7 +388,6 @@ TEST_F(SettingsViewTest, TheWindowIsBuiltOnceRereadsWhenActivatedAndClosingWrite
     system->setDock({appTile("com.a", 1), appTile("com.z", 9)});
     loginItems->status = LoginItemService::Status::enabled;
     controller->show();
-    ASSERT_TRUE(controller->recorder());
     EXPECT_EQ(state(), std::tuple(3, std::vector<std::string>{"com.a", "com.z"}, LoginItemService::Status::enabled, 2));
     window = controller->window();
     EXPECT_TRUE(std::ranges::any_of(window->actions(), [](QAction* a) { return a->shortcut() == QKeySequence(Qt::CTRL | Qt::Key_Q); }));
