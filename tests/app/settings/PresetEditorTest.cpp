@@ -340,7 +340,7 @@ protected:
     void TearDown() override { Palette::setDarkOverride(std::nullopt); }
     AppPickTile::IconSource source() {
         return [this](const PresetApp&) {
-            QImage image = blankImage(QSize(44, 44), 2);
+            QImage image = renderWith(QSize(44, 44), [](QPainter&) {}, 2);
             image.fill(green);
             return ++iconCalls, image;
         };
