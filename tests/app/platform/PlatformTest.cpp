@@ -3,50 +3,30 @@
 // pressed with xdotool); the dock a run manages and the model over it; and what the program asks
 // of the Linux desktop session: one running instance, an autostart entry that a real launcher
 // starts, and the icons of desktop entries.
-#include <QGuiApplication>
 #include <QIcon>
-#include <QImage>
-#include <QKeyEvent>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QProcess>
 #include <QSignalSpy>
-#include <QTest>
-#include <QWidget>
-#include <QWindow>
 
 #include <xcb/xcb.h>
 
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <unistd.h>
 
 #include <fstream>
 #include <future>
 #include <map>
-#include <set>
 
-#include "app/AppModel.h"
 #include "app/AppWiring.h"
 #include "app/DockSelection.h"
-#include "app/HotKeyCenter.h"
-#include "app/IconStore.h"
-#include "app/LaunchAtLogin.h"
-#include "app/Localization.h"
-#include "app/ShortcutRecorder.h"
 #include "app/platform/linux/DockDetection.h"
 #include "app/platform/linux/KeyCodeMap.h"
 #include "app/platform/linux/SingleInstance.h"
-#include "app/platform/linux/X11Desktop.h"
 #include "app/platform/linux/X11HotKey.h"
 #include "app/platform/linux/XdgAutostartService.h"
-#include "app/settings/MorePopover.h"
-#include "core/support/AtomicFile.h"
 #include "core/system/DockPreferencesError.h"
 #include "tests/app/settings/SettingsViewTestSupport.h"
-#include "tests/app/support/ModelFixture.h"
-#include "tests/core/support/TempFolder.h"
 
 using namespace kestrine;
 using namespace kestrine::testing;
@@ -55,13 +35,9 @@ using Role = SingleInstance::Role;
 using Status = LoginItemService::Status;
 namespace fs = std::filesystem;
 
-namespace {
-
 using Environment = std::map<std::string, std::string>;
 /// A lookup of environment variables in `env`.
-auto lookupIn(const Environment& env) {
-    return [env](const std::string& name) { return env.contains(name) ? std::optional(env.at(name)) : std::nullopt; };
-}
+auto lookupIn(const Environment& env) { return [env](const std::string& n) { return env.contains(n) ? std::optional(env.at(n)) : std::nullopt; }; }
 
 // The global shortcut.
 using Combo = std::pair<std::uint32_t, std::uint8_t>;
@@ -144,8 +120,7 @@ TEST_F(CenterTest, UpdateTakesOnlyAValidFreeShortcutAndKeepsTheOldOneWorkingOthe
         {"held elsewhere", ctrlOptK, Localization::format("hotkey.error.inUse", QString("Ctrl+Alt+K")), false, true},
         {"free", ctrlOptK, no, true}, {"free, the save fails: logged, still active", ctrlOptK, no, true, false, true},
         // Not an error: the session has no global shortcuts, none is registered, the choice is kept.
-        {"no global shortcuts", ctrlOptK, no, true, false, false, true},
-    };
+        {"no global shortcuts", ctrlOptK, no, true, false, false, true}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         stored.reset();
@@ -175,8 +150,7 @@ TEST_F(CenterTest, TheRecorderEndsOnlyWithEscapeDeleteOrAValidCombination) {
         {"Shift+Delete is validated", ctrlOptK, {{Qt::Key_Backspace, Qt::ShiftModifier}}, needsModifier, ctrlOptK, true},
         {"Delete alone restores the default", ctrlOptK, {{Qt::Key_Backspace, none}}, no, defaultSpec, false},
         {"an unsupported key", defaultSpec, {{Qt::Key_VolumeUp, ctrl}}, Localization::tr("hotkey.error.unsupported"), defaultSpec, true},
-        {"the button stops, the hint goes", defaultSpec, {{Qt::Key_VolumeUp, ctrl}, {button, none}}, no, defaultSpec, false},
-    };
+        {"the button stops, the hint goes", defaultSpec, {{Qt::Key_VolumeUp, ctrl}, {button, none}}, no, defaultSpec, false}};
     QWidget target;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -241,10 +215,8 @@ TEST(KeyCodeMap, QtAndXKeysMapToShortcutCodesAndBack) {
 TEST(HotKeyAvailability, AWaylandSessionHasNoGlobalShortcut) {
     const std::pair<Environment, bool> rows[] = {
         {{{"XDG_SESSION_TYPE", "x11"}}, true}, {{{"XDG_SESSION_TYPE", "wayland"}}, false},
-        {{{"XDG_SESSION_TYPE", "x11"}, {"WAYLAND_DISPLAY", "wayland-0"}}, false}, {{{"WAYLAND_DISPLAY", ""}}, true},
-    };
-    for (const auto& [env, available] : rows)
-        EXPECT_EQ(HotKey::availability(lookupIn(env)) == HotKey::Availability::available, available) << env.size();
+        {{{"XDG_SESSION_TYPE", "x11"}, {"WAYLAND_DISPLAY", "wayland-0"}}, false}, {{{"WAYLAND_DISPLAY", ""}}, true}};
+    for (const auto& [env, available] : rows) EXPECT_EQ(HotKey::availability(lookupIn(env)) == HotKey::Availability::available, available) << env.size();
 }
 
 // The center over the real grab: a press triggers once, also with NumLock on; a second grab of
@@ -289,17 +261,13 @@ TEST(DockSelectionTest, TheCommandLineWinsOverTheEnvironmentAndLeavesTheOtherArg
         {{"--login-item", "--dock=file"}, "gnome", DockChoice::file(), {"--login-item"}},
         {{"--dock=file", "--dock=gnome"}, none, DockChoice::gnome(), {}}, {{"list", "--dockx"}, none, none, {"list", "--dockx"}},
         {{"--dock=kde"}, none, none, {}, "\"kde\""}, {{"--login-item", "--dock", "plank:a/b"}, none, none, {}, "\"plank:a/b\""},
-        {{"--dock"}, none, none, {}, "--dock"}, {{}, "weston", none, {}, "\"weston\""},
-    };
+        {{"--dock"}, none, none, {}, "--dock"}, {{}, "weston", none, {}, "\"weston\""}};
     for (const Row& row : rows) {
         SCOPED_TRACE(::testing::PrintToString(row.arguments) + " " + row.variable.value_or("(unset)"));
         auto environment = [&](const std::string& name) { return name == DockSelection::variable ? row.variable : none; };
         auto read = [&] { return DockSelection::read(row.arguments, environment); };
-        if (row.error) {
-            EXPECT_THAT(read, ::testing::ThrowsMessage<std::invalid_argument>(::testing::HasSubstr(row.error)));
-        } else {
-            EXPECT_EQ(std::pair(read().dock, read().remaining), std::pair(row.dock, row.remaining));
-        }
+        if (row.error) { EXPECT_THAT(read, ::testing::ThrowsMessage<std::invalid_argument>(::testing::HasSubstr(row.error))); }
+        else { EXPECT_EQ(std::pair(read().dock, read().remaining), std::pair(row.dock, row.remaining)); }
     }
 }
 
@@ -309,8 +277,7 @@ TEST(DockDetectionTest, PlankFirstThenGnomeWithItsSchemaElseTheFile) {
         {{none, "ubuntu:GNOME", true}, DockChoice::gnome()}, {{none, "gnome", true}, DockChoice::gnome()},
         {{none, "GNOME", false}, DockChoice::file()}, {{none, "KDE", true}, DockChoice::file()},
         {{none, "X-GNOME:Budgie", true}, DockChoice::file()}, {{none, "GNOME-Flashback:GNOME:", true}, DockChoice::gnome()},
-        {{"dock1", "GNOME", true}, DockChoice::plank()}, {{"side", "XFCE", false}, DockChoice::plank("side")},
-    };
+        {{"dock1", "GNOME", true}, DockChoice::plank()}, {{"side", "XFCE", false}, DockChoice::plank("side")}};
     for (const auto& [facts, expected] : rows) EXPECT_EQ(DockDetection::choose(facts), expected) << facts.currentDesktop;
 }
 
@@ -322,14 +289,12 @@ TEST(DockDetectionTest, FindsTheUsersRunningPlankAndTheDockItWasStartedFor) {
         {"plank", {"plank", "--name=work"}, "work"}, {"plank", {"plank", "-nwork"}, "work"},
         {"plank", {"plank", "--verbose", "-n"}, "dock1"}, {"plank", {"plank", "-n", "../x"}, "dock1"}, // no name; not a name of ours
         {"plank", {"plank"}, none, ::getuid() + 1},       // another user's
-        {"plankton", {"plankton"}, none}, {"bash", {"bash", "-c", "plank"}, none},
-    };
+        {"plankton", {"plankton"}, none}, {"bash", {"bash", "-c", "plank"}, none}};
     for (const auto& row : rows) {
         TempFolder proc;
         fs::create_directories(proc / "self"); // not a process
         for (const auto& [pid, comm, argv] : {std::tuple{"1", std::string("systemd"), Args{"/sbin/init"}}, {"4242", row.comm, row.argv}}) {
-            fs::create_directories(proc / pid);
-            std::ofstream(proc / pid / "comm") << comm << "\n";
+            writeFileAtomically(proc / pid / "comm", comm + "\n");
             std::ofstream cmdline(proc / pid / "cmdline", std::ios::binary);
             for (const auto& argument : argv) cmdline << argument << '\0';
         }
@@ -352,10 +317,7 @@ TEST(DockWiringTest, FilesAndErrorsOfTheDock) {
 // menu has no recents switch; out of reach, it stays inert, says why and reads nothing (a first
 // start would otherwise save an empty default preset).
 TEST(DockWiringTest, ADockWithoutRecentsOrOutOfReachShowsSoInTheModel) {
-    struct NoRecents final : FakePreferences {
-        using FakePreferences::FakePreferences;
-        bool supportsRecents() const override { return false; }
-    };
+    struct NoRecents final : FakePreferences { using FakePreferences::FakePreferences; bool supportsRecents() const override { return false; } };
     const std::string reason = "the GSettings schema org.gnome.shell is not installed (install gnome-shell-common)";
     for (const std::optional<std::string>& unavailable : {std::optional(reason), std::optional<std::string>()}) {
         ModelFixture fixture;
@@ -373,18 +335,14 @@ TEST(DockWiringTest, ADockWithoutRecentsOrOutOfReachShowsSoInTheModel) {
     }
 }
 
-
 // The desktop session.
 /// Waits, serving the socket meanwhile, for a start run on another thread as a second process would.
-template <typename Result>
-Result answer(std::future<Result> start) {
+template <typename Result> Result answer(std::future<Result> start) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return start.wait_for(0s) == std::future_status::ready; }, 30000)) << "never finished";
     return start.get();
 }
 
-struct SingleInstanceTest : ::testing::Test {
-    TempFolder root;
-};
+struct SingleInstanceTest : ::testing::Test { TempFolder root; };
 
 // A crashed run left its socket file behind; the lock holder replaces it once it listens, and
 // answers the one message that asks it to reopen.
@@ -441,13 +399,9 @@ TEST_F(SingleInstanceTest, AStartWhileTheRunningOneQuitsTakesOverOnceItHasEnded)
 // is made, and an unusable one leaves the program unguarded.
 TEST_F(SingleInstanceTest, TheLockFolderIsTheRuntimeOrSupportFolderAndAnUnusableOneLeavesTheProgramUnguarded) {
     const fs::path support = root / "support";
-    const std::pair<std::optional<std::string>, fs::path> rows[] = {
-        {root.path().string(), root.path()}, {std::nullopt, support}, {"", support}, {"relative/run", support}, {(root / "missing").string(), support},
-    };
-    for (const auto& row : rows) {
-        auto environment = [&](const std::string& name) { return name == "XDG_RUNTIME_DIR" ? row.first : std::nullopt; };
-        EXPECT_EQ(SingleInstance::defaultDirectory(environment, support), row.second) << row.first.value_or("(unset)");
-    }
+    const std::pair<Environment, fs::path> rows[] = {{{{"XDG_RUNTIME_DIR", root.path().string()}}, root.path()}, {{}, support},
+        {{{"XDG_RUNTIME_DIR", ""}}, support}, {{{"XDG_RUNTIME_DIR", "relative/run"}}, support}, {{{"XDG_RUNTIME_DIR", (root / "missing").string()}}, support}};
+    for (const auto& [env, folder] : rows) EXPECT_EQ(SingleInstance::defaultDirectory(lookupIn(env), support), folder) << ::testing::PrintToString(env);
     EXPECT_EQ(SingleInstance(root / "new" / "run").claim(), Role::primary);
     std::ofstream(root / "not-a-folder") << "";
     SingleInstance instance(root / "not-a-folder" / "run");
@@ -460,8 +414,7 @@ TEST_F(SingleInstanceTest, TheLockFolderIsTheRuntimeOrSupportFolderAndAnUnusable
 TEST(XdgAutostart, AWrittenEntryStartsTheProgramWhereverItLives) {
     // GLib's launcher checks that the program exists before expanding "%%", so it cannot start a
     // program under such a folder at all; the format asks for the doubled sign.
-    const std::string text = XdgAutostartService::entryText("/opt/100%/bin/kestrine");
-    EXPECT_NE(text.find("Exec=/opt/100%%/bin/kestrine --login-item\n"), std::string::npos) << text;
+    EXPECT_THAT(XdgAutostartService::entryText("/opt/100%/bin/kestrine"), ::testing::HasSubstr("Exec=/opt/100%%/bin/kestrine --login-item\n"));
     if (QProcess::execute("gio", {"version"}) != 0) GTEST_SKIP() << "needs gio";
     for (const std::string folder : {"plain", "a b", "d$x `q` \"t\" it's", "back\\$lash \\\\ ;&(x)|<y>", "line\nbreak"}) {
         SCOPED_TRACE(folder);
@@ -486,8 +439,7 @@ TEST(XdgAutostart, AnEntryTurnedOffByTheUserOrTheDesktopCountsAsOff) {
     const std::pair<const char*, bool> rows[] = {
         {"\nExec=kestrine\n", true}, {"\r\nHidden = true\r\n", false}, {"\nHidden=false\n", true},
         {"\nX-GNOME-Autostart-enabled = false\n", false}, {"\n# Hidden=true\nNotHidden=true\n", true},
-        {"\nExec=kestrine\n[Desktop Action quit]\nHidden=true\n", true},
-    };
+        {"\nExec=kestrine\n[Desktop Action quit]\nHidden=true\n", true}};
     for (const auto& [text, enabled] : rows) {
         TempFolder config;
         writeFileAtomically(config / "autostart/kestrine.desktop", std::string("[Desktop Entry]") + text);
@@ -501,8 +453,7 @@ TEST(XdgAutostart, TheConfigFolderComesFromXdgOrTheHomeAndOnlyAnInstalledProgram
     ASSERT_TRUE(home.is_absolute()) << "the user database names a home folder";
     const std::pair<Environment, fs::path> rows[] = {
         {{{"XDG_CONFIG_HOME", "/cfg"}, {"HOME", "/home/u"}}, "/cfg"}, {{{"XDG_CONFIG_HOME", "rel"}, {"HOME", "/home/u"}}, "/home/u/.config"},
-        {noHome, home / ".config"},
-    };
+        {noHome, home / ".config"}};
     for (const auto& [env, expected] : rows) EXPECT_EQ(XdgAutostartService::defaultConfigHome(lookupIn(env)), expected);
     // Only an installed program counts as an application.
     TempFolder prefix, bare;
@@ -524,10 +475,9 @@ TEST(LaunchAtLogin, TheSwitchWritesTheEntryOrSaysWhyNot) {
         login.setEnabled(true);
         const bool works = installed && !blocked;
         const QString error = login.errorMessage().value_or("");
-        EXPECT_EQ(std::tuple(fs::is_regular_file(config / "autostart/kestrine.desktop"), login.isEnabled(), error.isEmpty()),
-                  std::tuple(works, works, works));
-        EXPECT_EQ(error == Localization::tr("login.error.notBundle"), !installed);
-        EXPECT_EQ(error.contains(QString::fromStdString(config.path().string())), blocked);
+        EXPECT_EQ(std::tuple(fs::is_regular_file(config / "autostart/kestrine.desktop"), login.isEnabled(), error.isEmpty(),
+                             error == Localization::tr("login.error.notBundle"), error.contains(QString::fromStdString(config.path().string()))),
+                  std::tuple(works, works, works, !installed, blocked));
     }
 }
 
@@ -568,4 +518,3 @@ TEST(DesktopIconTest, TheEntrysIconComesFromItsPathOrTheThemeElseTheGenericIcon)
     }
 }
 
-} // namespace

@@ -5,13 +5,12 @@
 #include <gio/gio.h>
 
 #include <array>
-#include <cstdlib>
 
 #include "app/platform/linux/gnome/GnomeCustomShortcut.h"
+#include "core/support/AtomicFile.h"
 #include "tests/core/support/TempFolder.h"
 
 namespace kestrine {
-namespace {
 
 using Shortcut = GnomeCustomShortcut;
 using Paths = std::vector<std::string>;
@@ -26,11 +25,7 @@ TEST(GnomeCustomShortcutTest, AddingTwiceOrRemovingLeavesTheUsersOtherShortcutsA
         g_auto(GStrv) values = g_settings_get_strv(list, Shortcut::listKey);
         return Paths(values, values + g_strv_length(values));
     };
-    auto keyfile = [&folder] {
-        g_autofree gchar* text = nullptr;
-        g_file_get_contents((folder / "glib-2.0/settings/keyfile").c_str(), &text, nullptr, nullptr);
-        return std::string(text ? text : "");
-    };
+    auto keyfile = [&folder] { return readFile(folder / "glib-2.0/settings/keyfile"); };
     // The user's own shortcut, as GNOME's keyboard settings make one.
     const std::string mine = "/org/gnome/settings-daemon/plugins/media-keys/custom-keybindings/custom0/";
     g_settings_set_strv(list, Shortcut::listKey, std::array<const gchar*, 2>{mine.c_str(), nullptr}.data());
@@ -56,5 +51,4 @@ TEST(GnomeCustomShortcutTest, AddingTwiceOrRemovingLeavesTheUsersOtherShortcutsA
     EXPECT_EQ(std::pair(left.find("kestrine panel"), left.find("<Super>t") != std::string::npos), std::pair(std::string::npos, true)) << left;
 }
 
-} // namespace
 } // namespace kestrine

@@ -5,7 +5,8 @@
 // prepareDocksWorld() before GIO is first used, and every test starts from a state it writes.
 
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
+
+#include <ranges>
 
 #include "core/dock/DockTile.h"
 #include "core/model/PresetApp.h"
@@ -23,6 +24,11 @@ inline std::filesystem::path docksRoot;
 /// Sets the environment and writes the files of this executable's world (defined once in each).
 void prepareDocksWorld(const std::filesystem::path& root);
 
+/// Sets each variable, or unsets it when it has no value.
+inline void setEnvironment(std::initializer_list<std::pair<const char*, std::optional<std::string>>> variables) {
+    for (const auto& [name, value] : variables) value ? ::setenv(name, value->c_str(), 1) : ::unsetenv(name);
+}
+
 /// A desktop entry with the given extra lines.
 inline void writeDesktopEntry(const std::filesystem::path& file, const std::string& name, const std::string& extra = {}) {
     writeFileAtomically(file, "[Desktop Entry]\nType=Application\nName=" + name + "\nExec=/bin/true\n" + extra);
@@ -30,9 +36,8 @@ inline void writeDesktopEntry(const std::filesystem::path& file, const std::stri
 
 /// The identities of tiles, nothing for those without one.
 inline std::vector<std::optional<std::string>> identities(const std::vector<plist::Dictionary>& tiles) {
-    std::vector<std::optional<std::string>> result;
-    for (const auto& tile : tiles) result.push_back(DockTile(tile).identity());
-    return result;
+    auto view = tiles | std::views::transform([](const plist::Dictionary& tile) { return DockTile(tile).identity(); });
+    return std::vector<std::optional<std::string>>(view.begin(), view.end());
 }
 
 /// Matches a write that fails with a dock error of `code` that says what is wrong.
@@ -45,9 +50,8 @@ inline auto throwsDockError(DockPreferencesError::Code code) {
 inline std::vector<DockTile> asTiles(const std::vector<plist::Dictionary>& raw) { return {raw.begin(), raw.end()}; }
 
 inline std::vector<plist::Dictionary> asRaw(const std::vector<DockTile>& tiles) {
-    std::vector<plist::Dictionary> raw;
-    for (const auto& tile : tiles) raw.push_back(tile.raw());
-    return raw;
+    auto view = tiles | std::views::transform([](const DockTile& tile) { return tile.raw(); });
+    return std::vector<plist::Dictionary>(view.begin(), view.end());
 }
 
 } // namespace testing

@@ -1,6 +1,5 @@
 // The desktop-entry scan over generated entries in temporary XDG data folders that hold no
 // GSettings schemas, so the dock stores find theirs missing.
-#include <stop_token>
 
 #include "app/platform/linux/DesktopEntries.h"
 #include "app/platform/linux/gnome/GSettingsFavoritesStore.h"
@@ -10,13 +9,9 @@
 namespace kestrine::testing {
 
 void prepareDocksWorld(const std::filesystem::path& root) {
-    ::unsetenv("GSETTINGS_SCHEMA_DIR");
-    ::setenv("GSETTINGS_BACKEND", "keyfile", 1);
-    ::setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
-    ::setenv("XDG_DATA_HOME", (root / "home").c_str(), 1);
-    ::setenv("XDG_DATA_DIRS", ((root / "sys1").string() + ":" + (root / "sys2").string()).c_str(), 1);
-    ::setenv("XDG_CURRENT_DESKTOP", "Kestrine", 1);
-    ::setenv("LANGUAGE", "C", 1);
+    setEnvironment({{"GSETTINGS_SCHEMA_DIR", {}}, {"GSETTINGS_BACKEND", "keyfile"}, {"XDG_CONFIG_HOME", (root / "config").string()},
+                    {"XDG_DATA_HOME", (root / "home").string()}, {"XDG_DATA_DIRS", (root / "sys1").string() + ":" + (root / "sys2").string()},
+                    {"XDG_CURRENT_DESKTOP", "Kestrine"}, {"LANGUAGE", "C"}});
     const std::tuple<const char*, const char*, const char*> entries[] = { // under sys1/applications unless a folder is named
         {"plain", "plain 10", ""}, {"numbered", "Plain 9", ""}, {"nodisplay", "NoDisplay", "NoDisplay=true\n"},
         {"hidden", "Hidden", "Hidden=true\n"}, {"elsewhere", "Elsewhere", "OnlyShowIn=GNOME;\n"},
@@ -24,12 +19,9 @@ void prepareDocksWorld(const std::filesystem::path& root) {
         {"tryexec-missing", "Missing", "TryExec=/nonexistent/kestrine-tool\n"}, {"tryexec-found", "Found", "TryExec=/bin/sh\n"},
         {"kde/viewer", "Viewer", "Icon=/opt/viewer/viewer.png\n"}, {"shared", "Shared system", "Icon=shared-system\n"},
         {"twice", "Twice first", ""}, {"../../sys2/applications/twice", "Twice second", ""},
-        {"../../home/applications/shared", "Shared user", "Icon= shared-user \n"}, {"files", "Files", "Name[de]=Dateien\n"},
-    };
+        {"../../home/applications/shared", "Shared user", "Icon= shared-user \n"}, {"files", "Files", "Name[de]=Dateien\n"}};
     for (const auto& [file, name, extra] : entries) writeDesktopEntry(root / "sys1/applications" / (std::string(file) + ".desktop"), name, extra);
 }
-
-namespace {
 
 const std::string sys1 = "sys1/applications/";
 
@@ -53,8 +45,7 @@ TEST(DesktopEntries, LookupFindsInstalledEntriesInTheUsersLanguage) {
     const Row rows[] = {
         {"C", "files.desktop", "Files"}, {"de", "files.desktop", "Dateien"}, {"fr", "files.desktop", "Files"},
         {"C", "kde-viewer.desktop", "Viewer"}, {"C", "shared.desktop", "Shared user"}, {"C", "nodisplay.desktop", "NoDisplay"}, // not shown
-        {"C", "absent.desktop", std::nullopt}, {"C", "kde/viewer.desktop", std::nullopt},
-    };
+        {"C", "absent.desktop", std::nullopt}, {"C", "kde/viewer.desktop", std::nullopt}};
     for (const Row& row : rows) {
         SCOPED_TRACE(std::string(row.language) + " " + row.id);
         ::setenv("LANGUAGE", row.language, 1);
@@ -62,7 +53,6 @@ TEST(DesktopEntries, LookupFindsInstalledEntriesInTheUsersLanguage) {
         EXPECT_EQ(app ? std::optional(app->name) : std::nullopt, row.name);
         if (app) { EXPECT_EQ(std::pair(app->id, DesktopEntries::desktopIdForPath(app->path)), std::pair(std::string(row.id), std::optional<std::string>(row.id))); }
     }
-    ::setenv("LANGUAGE", "C", 1);
 }
 
 TEST(DesktopEntries, IconNamesAndDesktopIDsOfFiles) {
@@ -72,8 +62,7 @@ TEST(DesktopEntries, IconNamesAndDesktopIDsOfFiles) {
         {(docksRoot / "home/applications/shared.desktop").string(), "shared-user", "shared.desktop"},
         {apps + "shared.desktop", "shared-system", "shared.desktop"}, {apps + "plain.desktop", std::nullopt, "plain.desktop"},
         {apps + "./kde/../kde/gone.desktop", std::nullopt, "kde-gone.desktop"},
-        {"/opt/elsewhere/tool.desktop", std::nullopt, "tool.desktop"}, {"/opt/elsewhere/readme.txt", std::nullopt, std::nullopt},
-    };
+        {"/opt/elsewhere/tool.desktop", std::nullopt, "tool.desktop"}, {"/opt/elsewhere/readme.txt", std::nullopt, std::nullopt}};
     for (const auto& [path, icon, id] : rows)
         EXPECT_EQ(std::pair(DesktopEntries::iconName(path), DesktopEntries::desktopIdForPath(path)), std::pair(icon, id)) << path;
 }
@@ -85,20 +74,17 @@ TEST(DockStoresWithoutSchemas, SayWhatIsMissingAndWriteNothing) {
     PlankDockStore plank("dock1", docksRoot / "launchers");
     const std::tuple<DockPreferencesStore*, std::optional<std::string>, const char*> rows[] = {
         {&gnome, GSettingsFavoritesStore::unavailableReason(), "(install gnome-shell-common)"},
-        {&plank, PlankDockStore::unavailableReason(), "(install plank)"},
-    };
+        {&plank, PlankDockStore::unavailableReason(), "(install plank)"}};
     const std::vector tiles{DockTile::make(*DesktopEntries::lookup("plain.desktop")).raw()};
-    const auto unavailable = throwsDockError(DockPreferencesError::Code::unavailable);
     for (const auto& [store, reason, package] : rows) {
         EXPECT_THAT(reason.value_or(""), ::testing::HasSubstr(package));
         EXPECT_TRUE(store->persistentApps().empty());
-        EXPECT_THAT([&] { store->setPersistentApps(tiles); }, unavailable);
-        EXPECT_THAT([&] { store->snapshot(); }, unavailable);
+        EXPECT_THAT([&] { store->setPersistentApps(tiles); }, throwsDockError(DockPreferencesError::Code::unavailable));
+        EXPECT_THAT([&] { store->snapshot(); }, throwsDockError(DockPreferencesError::Code::unavailable));
         EXPECT_THAT([&] { store->restore({}); }, // the reason, for the user
                     ::testing::Throws<DockPreferencesError>(::testing::Property(&DockPreferencesError::detail, reason.value_or(""))));
     }
     EXPECT_FALSE(std::filesystem::exists(docksRoot / "launchers"));
 }
 
-} // namespace
 } // namespace kestrine::testing

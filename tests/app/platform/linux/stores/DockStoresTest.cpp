@@ -4,8 +4,6 @@
 #include <gio/gio.h>
 #include <gio/gsettingsbackend.h>
 
-#include <map>
-
 #include "app/platform/linux/DesktopEntries.h"
 #include "app/platform/linux/DesktopTiles.h"
 #include "app/platform/linux/gnome/GSettingsFavoritesStore.h"
@@ -16,19 +14,14 @@
 namespace kestrine::testing {
 
 void prepareDocksWorld(const std::filesystem::path& root) {
-    ::setenv("GSETTINGS_BACKEND", "keyfile", 1);
-    ::unsetenv("GSETTINGS_SCHEMA_DIR");
-    ::setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
-    ::setenv("XDG_DATA_HOME", (root / "home-data").c_str(), 1);
     // The schemas come from the system; the applications from our folder first.
-    ::setenv("XDG_DATA_DIRS", (root / "data").string().append(":/usr/local/share:/usr/share").c_str(), 1);
-    ::setenv("LANGUAGE", "C", 1);
+    setEnvironment({{"GSETTINGS_BACKEND", "keyfile"}, {"GSETTINGS_SCHEMA_DIR", {}}, {"XDG_CONFIG_HOME", (root / "config").string()},
+                    {"XDG_DATA_HOME", (root / "home-data").string()}, {"XDG_DATA_DIRS", (root / "data").string() + ":/usr/local/share:/usr/share"},
+                    {"LANGUAGE", "C"}});
     for (const auto& [file, name] : {std::pair{"org.example.Alpha", "Alpha"}, {"org.example.Beta", "Beta"}, {"org.example.Gamma", "Gamma"},
                                      {"example/delta", "Delta"}})
         writeDesktopEntry(root / "data/applications" / (std::string(file) + ".desktop"), name);
 }
-
-namespace {
 
 namespace fs = std::filesystem;
 using Ids = std::vector<std::optional<std::string>>;
@@ -43,13 +36,11 @@ const std::string plankSchema = "net.launchpad.plank.dock.settings", plankPath =
 /// Sets a string list directly through GSettings (default backend).
 void setList(const std::string& schema, const std::string& path, const char* key, const Names& values) {
     g_autoptr(GSettings) settings = path.empty() ? g_settings_new(schema.c_str()) : g_settings_new_with_path(schema.c_str(), path.c_str());
-    std::vector<const gchar*> strings;
-    for (const auto& value : values) strings.push_back(value.c_str());
-    strings.push_back(nullptr);
+    std::vector<const gchar*> strings(values.size() + 1);
+    std::ranges::transform(values, strings.begin(), &std::string::c_str);
     ASSERT_TRUE(g_settings_set_strv(settings, key, strings.data()));
     g_settings_sync();
 }
-void setFavorites(const Names& values) { setList("org.gnome.shell", "", "favorite-apps", values); }
 void setDockItems(const Names& values) { setList(plankSchema, plankPath, "dock-items", values); }
 
 /// What another process reads: `gsettings get` run with this process's environment.
@@ -61,7 +52,6 @@ Names outsideList(const std::string& schemaAndPath, const std::string& key) {
     g_autofree const gchar** strings = g_variant_get_strv(value, nullptr);
     return Names(strings, strings + g_strv_length(const_cast<gchar**>(strings)));
 }
-Names outsideFavorites() { return outsideList("org.gnome.shell", "favorite-apps"); }
 Names outsideDockItems() { return outsideList(plankSchema + ":" + plankPath, "dock-items"); }
 
 /// The presets' applications by desktop ID; those without an entry as the dock has them.
@@ -96,31 +86,28 @@ TEST(GSettingsFavoritesStore, ReadsWritesAndSwitchesKeepWhatIsNotAnApplicationIn
         {{alphaId, "gone.desktop", betaId}, {alphaId, "gone.desktop", betaId}, {"Alpha:" + alphaId, "gone.desktop:", "Beta:" + betaId},
          {betaId, "gone.desktop", alphaId}, {betaId, "gone.desktop", alphaId}},
         {{deltaId}, {deltaId}, {"Delta:example/delta.desktop"}, {gammaId, deltaId}, {gammaId, deltaId}}, // new from the scan
-        {{}, {}, {}, {}, {}},
-    };
+        {{}, {}, {}, {}, {}}};
     GSettingsFavoritesStore store;
     for (const Row& row : rows) {
         SCOPED_TRACE(::testing::PrintToString(row.stored));
-        setFavorites(row.stored);
+        setList("org.gnome.shell", "", "favorite-apps", row.stored);
         const auto tiles = store.persistentApps();
         const plist::Dictionary snapshot = store.snapshot();
         EXPECT_EQ(std::pair(identities(tiles), shown(tiles)), std::pair(row.ids, row.shown));
         for (const auto& write : std::initializer_list<std::function<void()>>{[&] { store.setPersistentApps(tiles); },
                                                                                [&] { store.restore(snapshot); }}) {
-            setFavorites({gammaId});
+            setList("org.gnome.shell", "", "favorite-apps", {gammaId});
             write();
-            EXPECT_EQ(outsideFavorites(), row.stored);
+            EXPECT_EQ(outsideList("org.gnome.shell", "favorite-apps"), row.stored);
         }
         const auto apps = presetOf(row.preset, asTiles(tiles));
         store.setPersistentApps(asRaw(DockPlanner::plan(asTiles(tiles), {}, apps).tiles));
-        EXPECT_EQ(outsideFavorites(), row.written);
+        EXPECT_EQ(outsideList("org.gnome.shell", "favorite-apps"), row.written);
         EXPECT_EQ(DockPlanner::plan(asTiles(store.persistentApps()), {}, apps).changed, !row.settled);
     }
 }
 
-std::string launcherItem(const std::string& uri, const std::string& extra = {}) {
-    return "[PlankDockItemPreferences]\nLauncher=" + uri + "\n" + extra;
-}
+std::string launcherItem(const std::string& uri, const std::string& extra = {}) { return "[PlankDockItemPreferences]\nLauncher=" + uri + "\n" + extra; }
 
 // A key the administrator locked: a clear error and nothing changed, on both docks.
 TEST(LockedDockSettings, RefuseWritesAndChangeNothing) {
@@ -141,8 +128,7 @@ TEST(LockedDockSettings, RefuseWritesAndChangeNothing) {
     const std::vector gamma{DockTile::make(*DesktopEntries::lookup(gammaId)).raw()};
     const std::pair<DockPreferencesStore*, std::function<void()>> writes[] = {
         {&gnome, [&] { gnome.setPersistentApps(gamma); }}, {&gnome, [&] { gnome.restore({}); }},
-        {&plank, [&] { plank.setPersistentApps(gamma); }}, {&plank, [&] { plank.restore({{"launchers", plist::Dictionary{}}}); }},
-    };
+        {&plank, [&] { plank.setPersistentApps(gamma); }}, {&plank, [&] { plank.restore({{"launchers", plist::Dictionary{}}}); }}};
     for (const auto& [store, write] : writes) {
         const auto before = store->snapshot();
         ASSERT_FALSE(before.empty());
@@ -164,11 +150,9 @@ struct PlankDock {
         // Not listed, and not Gamma: a new Gamma item must not take its name.
         {"org.example.Gamma.dockitem", launcherItem("docklet://trash")},
         // Not listed either, but Plank shows it: the dock's last application.
-        {"delta.dockitem", launcherItem("file://" + entryPath("example/delta.desktop"))},
-    };
+        {"delta.dockitem", launcherItem("file://" + entryPath("example/delta.desktop"))}};
     Names items{"alpha.dockitem", "clock.dockitem", "beta.dockitem", "folder.dockitem", "nolauncher.dockitem",
                 "unreadable.dockitem", "garbage.dockitem", "beta-again.dockitem", "ghost.dockitem"};
-    Names all; // with those not listed, in the order in which Plank shows them
 
     /// Without the repeat of Beta: once the first Beta item is taken out, the repeat is the
     /// dock's Beta and switches treat it so.
@@ -178,8 +162,6 @@ struct PlankDock {
         for (const auto& [name, bytes] : files) writeFileAtomically(launchers / name, bytes);
         fs::create_directories(launchers / "unreadable.dockitem"); // reading a folder fails
         setDockItems(items);
-        all = items;
-        all.insert(all.end(), {"delta.dockitem", "org.example.Gamma.dockitem"});
     }
     std::map<std::string, std::string> filesNow() const {
         std::map<std::string, std::string> now;
@@ -207,8 +189,7 @@ TEST(PlankDockStore, SwitchesWriteMissingItemsAndRemoveTheFilesOfApplicationsTak
         {{betaId, alphaId}, with({"beta.dockitem", "clock.dockitem", "alpha.dockitem"}), {gamma2}},
         {{}, with({"clock.dockitem"}), {"alpha.dockitem", "beta.dockitem"}},
         // Items that are not applications keep their index; stored tiles bring their files back.
-        {{alphaId, gammaId, betaId}, with({"clock.dockitem"}, {"alpha.dockitem", gamma2, "beta.dockitem"}), {}},
-    };
+        {{alphaId, gammaId, betaId}, with({"clock.dockitem"}, {"alpha.dockitem", gamma2, "beta.dockitem"}), {}}};
     std::vector<DockTile> stored;
     for (const Row& row : rows) {
         SCOPED_TRACE(::testing::PrintToString(row.preset));
@@ -229,17 +210,19 @@ TEST(PlankDockStore, WritingBackOrRestoringKeepsEveryItemAndLauncherFile) {
     PlankDockStore store("dock1", dock.launchers);
     const auto tiles = store.persistentApps();
     const plist::Dictionary snapshot = store.snapshot();
+    Names all = dock.items; // with those not listed, in the order in which Plank shows them
+    all.insert(all.end(), {"delta.dockitem", "org.example.Gamma.dockitem"});
     EXPECT_EQ(std::pair(identities(tiles), shown(tiles)[0]),
               std::pair(Ids{alphaId, none, betaId, none, none, none, none, none, none, deltaId, none}, "Alpha:" + alphaId));
     store.setPersistentApps(tiles);
-    EXPECT_EQ(std::pair(outsideDockItems(), dock.filesNow()), std::pair(dock.all, dock.files)) << "every item listed";
+    EXPECT_EQ(std::pair(outsideDockItems(), dock.filesNow()), std::pair(all, dock.files)) << "every item listed";
     store.setPersistentApps(asRaw(DockPlanner::plan(asTiles(tiles), {}, presetOf({deltaId})).tiles));
     fs::remove(dock.launchers / "clock.dockitem");
     writeFileAtomically(dock.launchers / "alpha.dockitem", "changed");
     store.restore(snapshot);
     EXPECT_EQ(std::pair(outsideDockItems(), dock.filesNow()), std::pair(dock.items, dock.files));
     // The files come back in another order than the dock's: a running Plank needs a restart.
-    EXPECT_EQ(store.orderToRestartFor(), dock.all);
+    EXPECT_EQ(store.orderToRestartFor(), all);
 }
 
 // A running Plank drops the items whose files go and appends those whose files appear, in
@@ -276,5 +259,4 @@ TEST(PlankDockStore, OnlyAnOrderPlankCannotReachByItselfWaitsForARestart) {
     }
 }
 
-} // namespace
 } // namespace kestrine::testing

@@ -7,17 +7,11 @@
 namespace kestrine::testing {
 
 void prepareDocksWorld(const std::filesystem::path& root) {
-    ::setenv("GSETTINGS_BACKEND", "dconf", 1);
-    ::unsetenv("GSETTINGS_SCHEMA_DIR");
-    ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
-    ::unsetenv("XDG_DATA_DIRS"); // the schemas of the system
-    ::unsetenv("DISPLAY"); // no bus started on the X server's behalf either
+    // The schemas of the system; no bus, not even one started on the X server's behalf.
+    setEnvironment({{"GSETTINGS_BACKEND", "dconf"}, {"GSETTINGS_SCHEMA_DIR", {}}, {"DBUS_SESSION_BUS_ADDRESS", {}}, {"XDG_DATA_DIRS", {}},
+                    {"DISPLAY", {}}, {"XDG_RUNTIME_DIR", (root / "runtime").string()}, {"XDG_CONFIG_HOME", (root / "config").string()}});
     std::filesystem::create_directories(root / "runtime");
-    ::setenv("XDG_RUNTIME_DIR", (root / "runtime").c_str(), 1);
-    ::setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
 }
-
-namespace {
 
 TEST(UnreachableSettingsBackend, WritesFailAsUnavailableAndLeaveTheLaunchersAlone) {
     GSettingsFavoritesStore gnome;
@@ -31,5 +25,4 @@ TEST(UnreachableSettingsBackend, WritesFailAsUnavailableAndLeaveTheLaunchersAlon
     EXPECT_FALSE(std::filesystem::exists(docksRoot / "launchers") && !std::filesystem::is_empty(docksRoot / "launchers"));
 }
 
-} // namespace
 } // namespace kestrine::testing
