@@ -143,6 +143,9 @@ void FloatingPanelController::teardown() {
     resignObserver_ = {};
     if (panel_) {
         KeyPanel* panel = panel_;
+        // The panel goes later, but from now on it must not follow the model: it reads this
+        // controller's selection, which may be gone by the time the model next changes.
+        if (view_) disconnect(&model_, nullptr, view_, nullptr);
         panel_ = nullptr;
         view_ = nullptr;
         panel->hide();
