@@ -36,11 +36,11 @@ AddAppsTile::AddAppsTile(QWidget* parent) : QAbstractButton(parent) {
 }
 
 QMargins AddAppsTile::room() {
-    return ShelfTile::overhang();
+    return ShelfTile::room();
 }
 
 QRect AddAppsTile::visibleRect() const {
-    const QMargins room = ShelfTile::overhang();
+    const QMargins room = ShelfTile::room();
     return QRect(QPoint(room.left(), room.top()), ShelfTile::visibleSize());
 }
 
@@ -51,7 +51,7 @@ QRectF AddAppsTile::squareRect() const {
 }
 
 QSize AddAppsTile::sizeHint() const {
-    const QMargins room = ShelfTile::overhang();
+    const QMargins room = ShelfTile::room();
     const QSize visible = ShelfTile::visibleSize();
     return QSize(visible.width() + room.left() + room.right(), visible.height() + room.top() + room.bottom());
 }

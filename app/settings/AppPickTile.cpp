@@ -67,7 +67,7 @@ qreal AppPickTile::visibleHeight() {
     return keySize + keyDepth + spacing + nameBoxHeight + spacing + inDockLineHeight();
 }
 
-QMarginsF AppPickTile::overhang() const {
+QMarginsF AppPickTile::plateMargins() const {
     const qreal side = (width - keySize) / 2;
     return QMarginsF(side, topRoom, side, visibleHeight() - keySize - keyDepth);
 }

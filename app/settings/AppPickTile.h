@@ -64,7 +64,7 @@ public:
     static QFont inDockFont();
 
 protected:
-    QMarginsF overhang() const override;
+    QMarginsF plateMargins() const override;
     void paintLabel(QPainter& painter, const QRectF& face) override;
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;

@@ -28,7 +28,7 @@ DockShelfView::DockShelfView(AppModel& model, QWidget* parent) : QWidget(parent)
     // their geometry. The column's margins give that room back, so that the visible tiles stand
     // `padding` from the well's edges, and the flow's spacing is the visible gap less the room
     // of the two tiles beside it.
-    const QMargins room = ShelfTile::overhang();
+    const QMargins room = ShelfTile::room();
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(padding - room.left(), padding - room.top(), padding - room.right(),
                                padding - room.bottom());

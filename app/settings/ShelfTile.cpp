@@ -119,7 +119,7 @@ int captionHeight() {
 
 }  // namespace
 
-QMargins ShelfTile::overhang() {
+QMargins ShelfTile::room() {
     const QMarginsF shadow = KeySurface::shadowMargins();
     const qreal keyInset = (tileWidth - keySide) / 2.0;
     const qreal ring = KeySurfaceButton::focusRingGap + KeySurfaceButton::focusRingWidth;
@@ -182,7 +182,7 @@ void ShelfTile::remove() {
 }
 
 QRect ShelfTile::visibleRect() const {
-    const QMargins room = overhang();
+    const QMargins room = ShelfTile::room();
     return QRect(QPoint(room.left(), room.top()), visibleSize());
 }
 
@@ -192,7 +192,7 @@ QRectF ShelfTile::keyRect() const {
 }
 
 QSize ShelfTile::sizeHint() const {
-    const QMargins room = overhang();
+    const QMargins room = ShelfTile::room();
     const QSize visible = visibleSize();
     return QSize(visible.width() + room.left() + room.right(), visible.height() + room.top() + room.bottom());
 }

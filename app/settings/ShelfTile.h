@@ -25,7 +25,7 @@ class DropBar;
 
 class ShelfTile : public QWidget {
     Q_OBJECT
-    // The room kept around the visible tile, inside the widget's geometry (overhang()).
+    // The room kept around the visible tile, inside the widget's geometry (room()).
     Q_PROPERTY(QMargins room READ room)
 public:
     // Shared by the shelf's tiles, the add tile and the drop bar.
@@ -41,8 +41,7 @@ public:
 
     // The room a tile keeps around its visible part: the drop bar on the left, the remove badge
     // above, the key's shadow at the right. The flow measures and places the visible part.
-    static QMargins overhang();
-    static QMargins room() { return overhang(); }
+    static QMargins room();
     // The visible part: the key and its depth, the spacing and one caption line.
     static QSize visibleSize();
 

@@ -35,7 +35,7 @@ void KeySurfaceButton::setHovered(bool hovered) {
     update();
 }
 
-QMarginsF KeySurfaceButton::overhang() const {
+QMarginsF KeySurfaceButton::plateMargins() const {
     const QMarginsF shadow = KeySurface::shadowMargins();
     const qreal ring = focusRingGap + focusRingWidth;
     return QMarginsF(std::max(shadow.left(), ring), std::max(shadow.top(), ring), std::max(shadow.right(), ring),
@@ -43,7 +43,7 @@ QMarginsF KeySurfaceButton::overhang() const {
 }
 
 QMargins KeySurfaceButton::room() const {
-    const QMarginsF room = overhang();
+    const QMarginsF room = plateMargins();
     return QMargins(int(std::ceil(room.left())), int(std::ceil(room.top())), int(std::ceil(room.right())),
                     int(std::ceil(room.bottom())));
 }
@@ -54,7 +54,7 @@ void KeySurfaceButton::surfaceGeometryChanged() {
 }
 
 QRectF KeySurfaceButton::restingFaceRect() const {
-    const QMarginsF room = overhang();
+    const QMarginsF room = plateMargins();
     return QRectF(QPointF(std::ceil(room.left()), std::ceil(room.top())), faceSize());
 }
 
@@ -65,7 +65,7 @@ QRectF KeySurfaceButton::currentFaceRect() const {
 }
 
 QSize KeySurfaceButton::sizeHint() const {
-    const QMarginsF room = overhang();
+    const QMarginsF room = plateMargins();
     const QSizeF face = faceSize();
     const qreal depth = surfaceParams().depth;
     return QSize(int(std::ceil(room.left()) + std::ceil(face.width() + room.right())),

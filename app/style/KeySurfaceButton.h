@@ -62,10 +62,11 @@ protected:
     virtual PressMotion pressMotion() const { return springPress(); }
     // Draws the label on the face, at its current place.
     virtual void paintLabel(QPainter& painter, const QRectF& face) = 0;
-    // Extra room around the plate for the shadow and focus ring.
-    virtual QMarginsF overhang() const;
+    // Room around the plate for the shadow and focus ring: where the face sits in the widget.
+    // room() is the part of it the user does not see as the button.
+    virtual QMarginsF plateMargins() const;
 
-    // Call when faceSize() or overhang() changes.
+    // Call when faceSize() or plateMargins() changes.
     void surfaceGeometryChanged();
 
     void paintEvent(QPaintEvent* event) override;

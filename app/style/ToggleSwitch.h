@@ -19,7 +19,7 @@ public:
     static constexpr qreal trackHeight = 18;
     static constexpr qreal knobInset = 1.5;
     static constexpr qreal labelGap = 8;
-    // Room around the visible switch for the focus ring (declared as the widget's overhang).
+    // Room around the visible switch for the focus ring (its room).
     static constexpr int focusRoom = 4;
     static QMargins room() { return QMargins(focusRoom, focusRoom, focusRoom, focusRoom); }
     static constexpr int slideMilliseconds = 150;
