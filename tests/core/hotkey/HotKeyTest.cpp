@@ -113,18 +113,11 @@ TEST_F(JSONFileHotKeyStorageTest, SaveWritesCompactJSONOverWhateverWasThereOrRep
     writeFileAtomically(file, "\x01garbage");
     storage.save(HotKeySpec::defaultSpec());
     EXPECT_EQ(readFile(file), R"({"keyCode":2,"modifiers":6})");
-    for (HotKeySpec spec : {HotKeySpec(49, Modifiers(9)), HotKeySpec(2, Modifiers(0x16)), HotKeySpec(122, Modifiers(255))}) {
-        storage.save(spec);
-        EXPECT_EQ(storage.load(), spec);
-    }
+    for (HotKeySpec spec : {HotKeySpec(49, Modifiers(9)), HotKeySpec(2, Modifiers(0x16)), HotKeySpec(122, Modifiers(255))})
+        EXPECT_EQ((storage.save(spec), storage.load()), spec);
     // Saved as given, even when not usable; loading then falls back to the default.
     storage.save(HotKeySpec(52, Modifiers::command));
     EXPECT_THROW(JSONFileHotKeyStorage(file / "hotkey.json").save(HotKeySpec::defaultSpec()), fs::filesystem_error);
     EXPECT_EQ(readFile(file), R"({"keyCode":52,"modifiers":1})");
     EXPECT_EQ(storage.load(), HotKeySpec::defaultSpec());
-    fs::remove(file);
-    fs::create_directory(file); // the file's place is taken by a folder
-    EXPECT_THROW(storage.save(HotKeySpec::defaultSpec()), fs::filesystem_error);
-    EXPECT_EQ(storage.load(), HotKeySpec::defaultSpec());
-    EXPECT_TRUE(fs::is_directory(file));
 }

@@ -1,5 +1,4 @@
 #include "core/model/AppPaths.h"
-#include "core/model/AppState.h"
 #include "core/model/JSONFileStateStorage.h"
 #include "core/model/PresetApps.h"
 #include "core/model/PresetExchange.h"
@@ -12,7 +11,6 @@
 
 
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 #include <unordered_set>
@@ -76,6 +74,11 @@ AppState goldenState() {
         .activePresetID = "default"};
 }
 
+Preset preset(std::string id, std::string name = "P", std::optional<std::string> emoji = {}, bool isDefault = false,
+              std::vector<PresetApp> apps = {}) {
+    return Preset{id, name, emoji, apps, isDefault, std::nullopt};
+}
+
 std::string base64(const std::string& bytes) { return plist::base64Encode(plist::Data(bytes.begin(), bytes.end())); }
 
 struct StorageTest : ::testing::Test {
@@ -108,13 +111,12 @@ TEST(PresetAppIdentity, BundleIdentifierOrDirectoryURLWithOneSlashAndEqualityUse
 }
 
 TEST(AppState, DefaultPresetsComeFirstInStoredOrderAndLookupFindsTheFirstWithExactlyThatID) {
-    auto preset = [](std::string id, bool isDefault, std::string name = "P") { return Preset{id, name, std::nullopt, {}, isDefault, std::nullopt}; };
     AppState state;
-    state.presets = {preset("a", false), preset("b", true), preset("c", false), preset("d", true)};
+    state.presets = {preset("a"), preset("b", "P", {}, true), preset("c"), preset("d", "P", {}, true)};
     const auto& p = state.presets;
     EXPECT_EQ(state.orderedPresets(), (std::vector<Preset>{p[1], p[3], p[0], p[2]}));
     EXPECT_EQ(state.defaultPreset() ? state.defaultPreset()->id : "none", "b");
-    state.presets = {preset("dup", false, "first"), preset("Dup", false, "other case"), preset("dup", false, "second")};
+    state.presets = {preset("dup", "first"), preset("Dup", "other case"), preset("dup", "second")};
     EXPECT_TRUE(state.orderedPresets() == state.presets && !state.defaultPreset());
     auto nameOf = [&](const std::string& id) { return state.preset(id) ? state.preset(id)->name : "none"; };
     EXPECT_EQ(nameOf("dup") + "|" + nameOf("Dup") + "|" + nameOf("du"), "first|other case|none");
@@ -167,22 +169,17 @@ TEST(PresetStyle, FallbackEmojiAndPaletteComeFromKeywordsElseFromTheFNV1aHashOfT
 }
 
 TEST(PresetDisplay, EmptyEmojiShowsTheAutomaticOneButIsNotAbsentAndThePaletteFollowsTheName) {
-    auto preset = [](std::optional<std::string> emoji, std::string name = "Work") { return Preset{"p", name, emoji, {}, false, std::nullopt}; };
-    const std::string shown = preset(std::string()).displayEmoji() + preset(std::nullopt).displayEmoji() + preset("\U0001F680").displayEmoji();
-    EXPECT_EQ(shown, briefcase + briefcase + "\U0001F680");
-    EXPECT_NE(preset(std::string()), preset(std::nullopt));
-    EXPECT_EQ(preset(std::nullopt, "mail").paletteIndex(), 4);
+    const Preset blank = preset("p", "Work", ""), automatic = preset("p", "Work");
+    EXPECT_EQ(blank.displayEmoji() + automatic.displayEmoji() + preset("p", "Work", "\U0001F680").displayEmoji(), briefcase + briefcase + "\U0001F680");
+    EXPECT_NE(blank, automatic);
+    EXPECT_EQ(preset("p", "mail").paletteIndex(), 4);
 }
 
 TEST(PresetExchange, EncodedPresetsDecodeToTheSameNamesEmojiAndAppsWithoutIDsOrDefaultsAndBadExportsAreRefused) {
-    const std::vector<Preset> sources{
-        Preset{"id-1", "Work", "💼", {PresetApp("com.example.mail", "/Applications/Mail.app", "Mail"), PresetApp("url:file:///opt/x.app/", "", "")},
-               true, std::nullopt},
-        Preset{"id-2", "Plain", std::nullopt, {}, false, std::nullopt},
-        Preset{"id-3", "Blank", std::string(), {}, false, std::nullopt}};
+    const std::vector<PresetApp> apps{PresetApp("com.example.mail", "/Applications/Mail.app", "Mail"), PresetApp("url:file:///opt/x.app/", "", "")};
+    const std::vector<Preset> sources{preset("id-1", "Work", "💼", true, apps), preset("id-2", "Plain"), preset("id-3", "Blank", "")};
     // Ids belong to one installation; an empty emoji means the automatic one.
-    std::vector<Preset> expected;
-    for (const auto& p : sources) expected.push_back(Preset{"", p.name, p.emoji == "" ? std::nullopt : p.emoji, p.apps, false, std::nullopt});
+    const std::vector<Preset> expected{preset("", "Work", "💼", false, apps), preset("", "Plain"), preset("", "Blank")};
     EXPECT_EQ(PresetExchange::decode(PresetExchange::encode(sources)), expected);
     const std::string head = R"({"format":"kestrine-presets","version":1,"presets":[)";
     for (const std::string& bad : {head + R"({"name":" ","apps":[]}]})", head + R"({"name":"W","apps":[{"id":""}]}]})",
@@ -335,8 +332,9 @@ TEST(AppPaths, DataHomeWinsWhenAbsoluteElseHomeLocalShareElseAnError) {
             try { return AppPaths::supportDirectory(in...).string(); } catch (const std::runtime_error&) { return std::string("error"); }
         };
         EXPECT_EQ(get(data, home), expected);
+        // The same through the environment, which has the user database behind it to stand in for a missing home.
         if (std::string(expected) != "error") {
-            EXPECT_EQ(get(lookup), expected) << "the same through the environment"; // which has the user database behind it
+            EXPECT_EQ(get(lookup), expected);
         }
     }
 }

@@ -123,10 +123,8 @@ TEST(Base64, EncodesRFC4648AndDecodesOnlyCanonicalTextReplacingABuffersContents)
     EXPECT_EQ(base64Decode(base64Encode(all)), all);
     Data buffer(100, 0xAA);
     for (const char* bad : {"Zg", "Zg=", "Z===", "====", "Zm9=", "Zm9v\n", "Zm 9v", "Zm9-", "Zh==", "ZE==", "=Zm9",
-                            "Zg==Zg==", "Zm=v", "Zm9v=Zm9"}) {
-        EXPECT_FALSE(base64Decode(bad).has_value()) << bad;
-        EXPECT_FALSE(base64Decode(bad, buffer)) << bad;
-    }
+                            "Zg==Zg==", "Zm=v", "Zm9v=Zm9"})
+        EXPECT_FALSE(base64Decode(bad) || base64Decode(bad, buffer)) << bad;
     EXPECT_TRUE(base64Decode("Zm9vYmE=", buffer) && buffer == (Data{'f', 'o', 'o', 'b', 'a'}));
     EXPECT_TRUE(base64Decode("", buffer) && buffer.empty());
 }

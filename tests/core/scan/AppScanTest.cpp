@@ -10,7 +10,6 @@
 #include <sys/stat.h>
 
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 #include <unicode/locid.h>
 
 #include <cmath>
@@ -273,13 +272,11 @@ TEST_F(InstalledAppScannerTest, SortsLikeAFileBrowserWithTiesByIdentity) {
 TEST_F(InstalledAppScannerTest, CancellationReturnsNothingNotAPartialListAndAFailingNameLeavesOutThatBundleOnly) {
     bundles({{"first/A.app", "id.a"}, {"first/B.app", "id.b"}, {"second/C.app", "id.c"}});
     const std::vector<fs::path> roots{base / "first", base / "second"};
-    std::stop_source before;
-    before.request_stop();
-    EXPECT_TRUE(scan(roots, before.get_token()).empty());
-    // A stop requested while a bundle is described empties the result at the next check,
-    // whether that is the next bundle or the next root.
-    for (int stopAfter : {0, 1, 2, 3}) {
+    // A stop requested before the scan, or while a bundle is described, empties the result
+    // at the next check, whether that is the next bundle or the next root.
+    for (int stopAfter : {-1, 0, 1, 2, 3}) {
         std::stop_source source;
+        if (stopAfter < 0) source.request_stop();
         int described = 0;
         InstalledAppScanner scanner(roots, [&](const fs::path& path, const plist::Dictionary& info) {
             if (++described == stopAfter) source.request_stop();
@@ -287,7 +284,7 @@ TEST_F(InstalledAppScannerTest, CancellationReturnsNothingNotAPartialListAndAFai
             return InstalledAppScanner::defaultDisplayName(path, info);
         });
         EXPECT_EQ(listing(scanner.scan(source.get_token())), stopAfter ? "" : "A=first/A.app C=second/C.app");
-        EXPECT_EQ(described, stopAfter ? stopAfter : 3) << "the scan goes on after a stop request";
+        EXPECT_EQ(described, stopAfter < 0 ? 0 : stopAfter ? stopAfter : 3) << "the scan goes on after a stop request";
     }
 }
 

@@ -19,14 +19,12 @@ static std::size_t entries(const fs::path& folder) { return static_cast<std::siz
 
 TEST(AtomicFile, WritesReplacesAndReadsBackExactBytesCreatingMissingFolders) {
     TempFolder folder;
-    const auto file = folder / "f.bin";
+    const auto file = folder / "a/b/f.bin"; // the folders are made on the first write
     for (const std::string& bytes : {std::string("a\0b\xFF\n", 5), std::string("shorter"), std::string()}) {
         writeFileAtomically(file, bytes);
         EXPECT_EQ(std::pair(readFile(file), readFileIfExists(file)), std::pair(bytes, std::optional(bytes)));
     }
-    EXPECT_EQ(entries(folder.path()), 1u); // no temporary file left behind
-    writeFileAtomically(folder / "a/b/state.json", "{}");
-    EXPECT_EQ(readFile(folder / "a/b/state.json"), "{}");
+    EXPECT_EQ(entries(folder / "a/b"), 1u); // no temporary file left behind
     EXPECT_FALSE(readFileIfExists(folder / "absent"));
 }
 
@@ -44,7 +42,6 @@ TEST(AtomicFile, FailuresThrowKeepWhatWasThereAndLeaveNoTemporaryFile) {
     asOrdinaryUser(folder.path(), [&] {
         fs::permissions(folder / "occupied", fs::perms::owner_write, fs::perm_options::remove);
         EXPECT_THROW(writeFileAtomically(folder / "occupied/inside", "new"), fs::filesystem_error);
-        fs::permissions(folder / "occupied", fs::perms::owner_write, fs::perm_options::add);
         EXPECT_EQ(readFile(folder / "occupied/inside"), "keep");
         EXPECT_EQ(entries(folder / "occupied"), 1u);
     });
@@ -97,10 +94,8 @@ TEST(FileURL, EncodingEscapesWhatAURLPathCannotHoldAndDecodingInvertsItOrRejects
     const std::pair<std::string, std::string> rows[] = {
         {"/A B/100%/#?", "/A%20B/100%25/%23%3F"}, {"/Café", "/Caf%C3%A9"}, {"/%41", "/%2541"},
         {"/a-._~!$&'()*+,;=:@b", "/a-._~!$&'()*+,;=:@b"}, {std::string("/nul\0x", 6), "/nul%00x"}};
-    for (const auto& [path, encoded] : rows) {
-        EXPECT_EQ(percentEncodePath(path), encoded);
-        EXPECT_EQ(percentDecode(encoded), path);
-    }
+    for (const auto& [path, encoded] : rows)
+        EXPECT_EQ(std::pair(percentEncodePath(path), percentDecode(encoded)), std::pair(encoded, std::optional(path)));
     EXPECT_EQ(percentDecode("%e9%C3"), "\xE9\xC3");
     for (std::string_view bad : {"%", "abc%4", "%G0", "%4G"}) EXPECT_FALSE(percentDecode(bad)) << bad;
     EXPECT_FALSE(percentDecode(std::string_view("abc%41", 5))) << "an escape cut off by the end of the text";
