@@ -79,19 +79,18 @@ TEST(PlistCoding, RefusesWhatIsNotAPropertyListWhatWouldCrashTheLibraryAndWhatIt
     // The library aborts on U+0000 in a string and overflows its stack on deep nesting:
     // such input must be refused before it gets there, and the process must survive.
     auto bytes = toBinary(sample());
+    auto patched = [](std::string bytes, std::size_t at, const std::string& with) { return bytes.replace(at, with.size(), with); };
     const std::string nulInString = std::string("<plist><dict><key>k</key><string>A") + '\0' + "B</string></dict></plist>";
     // "é" is stored as UTF-16 with a zero byte, which alone is no U+0000.
     const std::string utf16 = toBinary(Value(Dictionary{{"k", Value("é写")}}));
     auto marker = utf16.find('\x62', 8); // a UTF-16 string of two units
     ASSERT_NE(marker, std::string::npos);
-    std::string nulInUTF16 = utf16;
-    nulInUTF16[marker + 3] = nulInUTF16[marker + 4] = '\0'; // its second unit
+    const std::string nulInUTF16 = patched(utf16, marker + 3, std::string(2, '\0')); // its second unit
     std::string deepXML = "<plist>";
     for (int i = 0; i < 1000000; ++i) deepXML += "<array>";
-    std::string topOutOfRange = toBinary(Value(Array{}));
-    topOutOfRange[topOutOfRange.size() - 9] = 1; // top object 1 of a table of 1
-    std::string badASCII = toBinary(Value(Dictionary{{"key", Value("abc")}}));
-    badASCII[badASCII.find("abc") + 1] = static_cast<char>(0xE9); // one-byte string above 0x7F
+    const std::string empty = toBinary(Value(Array{})), abc = toBinary(Value(Dictionary{{"key", Value("abc")}}));
+    const std::string topOutOfRange = patched(empty, empty.size() - 9, "\x01"); // top object 1 of a table of 1
+    const std::string badASCII = patched(abc, abc.find("abc") + 1, "\xE9");    // one-byte string above 0x7F
 
     for (const std::string& bad : {std::string(), std::string("not a plist"), bytes.substr(0, bytes.size() / 2),
                                    std::string("bplist00"), nulInString, nulInUTF16, deepXML, deepBinary(100000),

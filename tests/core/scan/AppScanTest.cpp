@@ -56,12 +56,13 @@ struct AppScanSessionTest : ::testing::Test {
     std::size_t scans = 0;
     std::shared_ptr<ManualExecutor> executor = std::make_shared<ManualExecutor>();
     std::deque<std::function<void()>> posted; // the main thread's queue
+    bool postAtOnce = false;
     int changes = 0;
     std::string ran; // per job run: "s" when its stop was requested, else "-"
     // Each scan returns the next result; once they run out, it throws.
     std::unique_ptr<AppScanSession> session = std::make_unique<AppScanSession>(
         [this](std::stop_token) { return scans < results.size() ? results[scans++] : throw std::runtime_error("disk gone"); }, executor,
-        [this](std::function<void()> action) { posted.push_back(std::move(action)); });
+        [this](std::function<void()> action) { postAtOnce ? action() : posted.push_back(std::move(action)); });
 
     AppScanSessionTest() { session->onChange = [this] { ++changes; }; }
     // What the session shows, the changes it told of, the jobs waiting and the results posted.
@@ -125,10 +126,9 @@ TEST_F(AppScanSessionTest, OnChangeMayReleaseTheSessionItIsTold) {
 
 TEST_F(AppScanSessionTest, ActionsRunningAtOnceStillLeaveAConsistentSession) {
     // An executor and a poster that both run at once deliver before start() returns.
-    executor->atOnce = true;
+    executor->atOnce = postAtOnce = true;
+    results = {{app("Now")}};
     std::vector<std::string> seen;
-    session = std::make_unique<AppScanSession>([](std::stop_token) { return Apps{app("Now")}; }, executor,
-                                               [](std::function<void()> action) { action(); });
     session->onChange = [&] { seen.push_back(state()); };
     steps({{"start start", "idle Now changes=0 jobs=0 posted=0 ran="}});
     EXPECT_EQ(seen, std::vector<std::string>{"idle Now changes=0 jobs=0 posted=0 ran="});
@@ -144,16 +144,15 @@ TEST_F(AppScanSessionTest, ConstructionRejectsMissingParts) {
 TEST(ThreadBackgroundExecutorTest, RunsEachJobOnAThreadOfItsOwnAndOnDestructionStopsAndWaitsForThem) {
     std::promise<std::thread::id> ranOn;
     std::atomic<int> finished{0};
-    {
-        ThreadBackgroundExecutor executor;
-        executor.run([](std::stop_token) { throw std::runtime_error("a failing job stays in its thread"); });
-        executor.run([&](std::stop_token stop) {
-            ranOn.set_value(std::this_thread::get_id());
-            while (!stop.stop_requested()) std::this_thread::yield(); // ends only once a stop is requested
-            ++finished;
-        });
-        EXPECT_NE(ranOn.get_future().get(), std::this_thread::get_id());
-    }
+    auto executor = std::make_unique<ThreadBackgroundExecutor>();
+    executor->run([](std::stop_token) { throw std::runtime_error("a failing job stays in its thread"); });
+    executor->run([&](std::stop_token stop) {
+        ranOn.set_value(std::this_thread::get_id());
+        while (!stop.stop_requested()) std::this_thread::yield(); // ends only once a stop is requested
+        ++finished;
+    });
+    EXPECT_NE(ranOn.get_future().get(), std::this_thread::get_id());
+    executor.reset();
     EXPECT_EQ(finished.load(), 1);
 }
 
@@ -293,10 +292,9 @@ TEST(InstalledAppScannerInfo, KeepsOnlyTheEntriesTheScanReadsOfATopLevelDictiona
                                      {"CFBundleName", Value("写真")}, {"LSUIElement", Value(false)}, {"LSBackgroundOnly", Value(1)}}; // any types
     plist::Dictionary all = expected;
     all.insert({{"CFBundleVersion", Value("1.0")}, {"CFBundleDocumentTypes", Value(plist::Array{Value(plist::Dictionary{})})}});
-    const std::string head = "<?xml version=\"1.0\"?>\n<plist version=\"1.0\">\n";
     const std::pair<std::string, plist::Dictionary> rows[] = {
         {xml(all), expected}, {binary(all), expected},
-        {head + "<dict><key>CFBundleName</key><string>One</string><key>CFBundleName</key><string>Two</string>"
+        {"<?xml version=\"1.0\"?>\n<plist version=\"1.0\">\n<dict><key>CFBundleName</key><string>One</string><key>CFBundleName</key><string>Two</string>"
                 "<!-- note --><key>CFBundleIdentifier</key><string><![CDATA[A<B]]></string></dict></plist>",
          {{"CFBundleName", Value("Two")}, {"CFBundleIdentifier", Value("A<B")}}},
         {plist::toXML(Value(plist::Array{Value("CFBundleName")})), {}}, {binary(all).substr(0, 20), {}}};
