@@ -42,14 +42,11 @@ TEST(PlistCoding, RoundTripsEveryTypeWithUIDsAndNaNsThroughBinaryWholeSecondDate
     EXPECT_EQ(read.find("$top")->find("root")->type(), Value::Type::Uid);
     EXPECT_EQ(std::tuple(Value(Uid{1}) == Value(1), Value(std::nan("")) == Value(1.0), Value(std::uint64_t{7}) == Value(std::int64_t{7})),
               std::tuple(false, false, true));
-    // Dictionary keys in any order; a repeated key keeps the last value.
-    Value expected(Dictionary{{"a", Value(Data{})}, {"b", Value("last")},
-                              {"c", Value(Dictionary{{"y", Value("")}, {"z", Value(1)}})}});
-    EXPECT_EQ(parse(R"(<?xml version="1.0" encoding="UTF-8"?><plist version="1.0"><dict>
-<key>b</key><string>first</string><key>a</key><data></data>
-<key>c</key><dict><key>z</key><integer>1</integer><key>y</key><string></string></dict>
+    // Dictionary keys in any order, empty elements; a repeated key keeps the last value.
+    EXPECT_EQ(parse(R"(<?xml version="1.0" encoding="UTF-8"?><plist version="1.0"><dict><key>b</key><string>first</string>
+<key>a</key><data></data><key>c</key><dict><key>z</key><integer>1</integer><key>y</key><string></string></dict>
 <key>b</key><string>last</string></dict></plist>)"),
-              expected);
+              Value(Dictionary{{"a", Value(Data{})}, {"b", Value("last")}, {"c", Value(Dictionary{{"y", Value("")}, {"z", Value(1)}})}}));
 }
 
 TEST(PlistCoding, DatesKeepTheirFractionBefore2001AndFarDatesAreExactOrRefused) {

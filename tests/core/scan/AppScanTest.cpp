@@ -173,7 +173,7 @@ struct InstalledAppScannerTest : ::testing::Test {
     void bundles(std::initializer_list<std::pair<std::string, const char*>> rows) {
         for (auto [relative, id] : rows) bundle(relative, id ? std::optional(xml(identified(id))) : std::nullopt);
     }
-    static Apps scan(std::vector<fs::path> roots, std::stop_token stop = {}) { return InstalledAppScanner(roots, nullptr).scan(stop); }
+    static Apps scan(std::vector<fs::path> roots) { return InstalledAppScanner(roots, nullptr).scan({}); }
     // The apps' names and paths below the test's folder, in order.
     std::string listing(const Apps& apps) const {
         std::string out;
@@ -283,7 +283,7 @@ TEST_F(InstalledAppScannerTest, CancellationReturnsNothingNotAPartialListAndAFai
             return InstalledAppScanner::defaultDisplayName(path, info);
         });
         EXPECT_EQ(listing(scanner.scan(source.get_token())), stopAfter ? "" : "A=first/A.app C=second/C.app");
-        EXPECT_EQ(described, stopAfter < 0 ? 0 : stopAfter ? stopAfter : 3) << "the scan goes on after a stop request";
+        EXPECT_EQ(described, stopAfter < 0 ? 0 : stopAfter ? stopAfter : 3) << "no bundle is described after the stop is seen";
     }
 }
 
