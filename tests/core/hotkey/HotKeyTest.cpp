@@ -29,21 +29,17 @@ TEST(HotKeySpecTest, ModifiersBehaveAsABitSetThatKeepsUnknownBitsAndTheSpecCompa
 }
 
 TEST(HotKeySpecTest, ValidationTestsTheKeyBeforeTheModifiersAndDisplayFollowsAFixedModifierOrder) {
-    const std::tuple<std::uint32_t, Modifiers, Validation, std::string> rows[] = {
-        {52, Modifiers{}, Validation::unsupportedKey, "?"}, {52, Modifiers::command, Validation::unsupportedKey, "\u2318?"},
-        {10, Modifiers::required, Validation::unsupportedKey, "\u2303\u2325\u2318?"},
-        {0xFFFFFFFFu, Modifiers::command, Validation::unsupportedKey, "\u2318?"}, // beyond the last named key
-        {2, Modifiers{}, Validation::missingModifier, "D"}, {2, Modifiers::shift, Validation::missingModifier, "\u21E7D"},
-        {49, Modifiers(std::uint8_t{0xF0 & ~8}), Validation::missingModifier, "Space"},
-        {49, Modifiers::command, Validation::valid, "\u2318Space"},
-        {49, Modifiers::control | Modifiers::shift, Validation::valid, "\u2303\u21E7Space"},
-        {2, Modifiers(std::uint8_t{0x16}), Validation::valid, "\u2303\u2325D"}, // an extra bit shows nothing
-        {0, Modifiers{Modifiers::command, Modifiers::shift, Modifiers::option, Modifiers::control}, Validation::valid,
-         "\u2303\u2325\u21E7\u2318A"}};
-    for (const auto& [code, modifiers, expected, shown] : rows) {
-        const HotKeySpec spec(code, modifiers);
-        EXPECT_EQ(std::pair(spec.validation(), spec.displayString()), std::pair(expected, shown)) << code << "/" << int(modifiers.rawValue);
-    }
+    using M = Modifiers;
+    constexpr auto unsupported = Validation::unsupportedKey, missing = Validation::missingModifier, valid = Validation::valid;
+    // Key 0xFFFFFFFF is beyond the last named key; the extra bit of 0x16 shows nothing.
+    const std::tuple<HotKeySpec, Validation, std::string> rows[] = {
+        {{52, M{}}, unsupported, "?"}, {{52, M::command}, unsupported, "\u2318?"}, {{10, M::required}, unsupported, "\u2303\u2325\u2318?"},
+        {{0xFFFFFFFFu, M::command}, unsupported, "\u2318?"}, {{2, M{}}, missing, "D"}, {{2, M::shift}, missing, "\u21E7D"},
+        {{49, M(std::uint8_t{0xF0 & ~8})}, missing, "Space"}, {{49, M::command}, valid, "\u2318Space"},
+        {{49, M::control | M::shift}, valid, "\u2303\u21E7Space"}, {{2, M(std::uint8_t{0x16})}, valid, "\u2303\u2325D"},
+        {{0, M{M::command, M::shift, M::option, M::control}}, valid, "\u2303\u2325\u21E7\u2318A"}};
+    for (const auto& [spec, expected, shown] : rows)
+        EXPECT_EQ(std::pair(spec.validation(), spec.displayString()), std::pair(expected, shown)) << spec.keyCode << "/" << +spec.modifiers.rawValue;
     EXPECT_EQ(HotKeySpec::defaultSpec().displayParts(), (std::vector<std::string>{"\u2303", "\u2325", "D"}));
 }
 
@@ -91,9 +87,9 @@ TEST_F(JSONFileHotKeyStorageTest, LoadTakesTheDefaultForWhatIsMissingOrNullAndFo
         EXPECT_EQ(std::pair(storage.load(), readFile(file)), std::pair(expected, text)) << "the file is left as it is";
     }
     // Like the onboarding file, read with the same helper: a FIFO in its place gives the default at once.
-    fs::remove(file);
-    ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
-    auto readBoth = [&] { return storage.load() == HotKeySpec::defaultSpec() && !JSONFileOnboardingStorage(file).hasSeenOnboarding(); };
+    const fs::path fifo = temp / "fifo.json";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    auto readBoth = [&] { return JSONFileHotKeyStorage(fifo).load() == fallback && !JSONFileOnboardingStorage(fifo).hasSeenOnboarding(); };
     EXPECT_EQ(kestrine::testing::runInChild([&] { if (!readBoth()) throw 0; }), kestrine::testing::ChildOutcome::returned);
 }
 
@@ -105,8 +101,7 @@ TEST_F(JSONFileHotKeyStorageTest, DecodeKeepsTheWholeRangesAndOnlyThemAndDoesNot
     for (const auto& [text, expected] : rows) EXPECT_EQ(JSONFileHotKeyStorage::decode(text), expected) << text;
 }
 
-TEST_F(JSONFileHotKeyStorageTest, SaveWritesCompactJSONOverWhateverWasThereOrReportsTheFailureAndWritesNothing) {
-    writeFileAtomically(file, "\x01garbage");
+TEST_F(JSONFileHotKeyStorageTest, SaveWritesCompactJSONOrReportsTheFailureAndWritesNothing) {
     for (HotKeySpec spec : {HotKeySpec(49, Modifiers(9)), HotKeySpec(2, Modifiers(0x16)), HotKeySpec(122, Modifiers(255))})
         EXPECT_EQ((storage.save(spec), storage.load()), spec);
     // Saved as given, even when not usable; loading then falls back to the default.

@@ -28,10 +28,11 @@ TEST(JSONFileOnboardingStorageTest, OnlyATrueMemberReadsAsSeenMarkingWritesItAnd
 
 // Answers from a script and records what it was asked to do.
 struct FakeOnboardingStorage : OnboardingStorage {
-    bool seen = false, failRead = false, failWrite = false;
+    bool seen = false;
+    std::string failure; // "read", "write" or none
     int marks = 0;
-    bool hasSeenOnboarding() override { return failRead ? throw std::runtime_error("cannot read") : seen; }
-    void markOnboardingSeen() override { seen = (++marks, failWrite ? throw std::runtime_error("cannot write") : true); }
+    bool hasSeenOnboarding() override { return failure == "read" ? throw std::runtime_error("cannot read") : seen; }
+    void markOnboardingSeen() override { seen = (++marks, failure == "write" ? throw std::runtime_error("cannot write") : true); }
 };
 
 TEST(LaunchPolicyTest, SettingsAreHiddenOnlyForASeenLoginItemLaunchShowingThemRecordsThemAndStorageFailuresNeverHideThem) {
@@ -47,8 +48,7 @@ TEST(LaunchPolicyTest, SettingsAreHiddenOnlyForASeenLoginItemLaunchShowingThemRe
         {"", false, true, 5},                               // a launch by the user
         {"read", true, true, 6}};                           // a storage that cannot answer counts as not seen
     for (auto [failure, loginItem, shown, marks] : rows) {
-        storage->failWrite = std::string(failure) == "write";
-        storage->failRead = std::string(failure) == "read";
+        storage->failure = failure;
         EXPECT_EQ(std::pair(policy.shouldShowSettingsOnLaunch(loginItem), storage->marks), std::pair(shown, marks)) << failure << loginItem;
     }
     EXPECT_THROW(LaunchPolicy(nullptr), std::invalid_argument);

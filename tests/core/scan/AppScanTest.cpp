@@ -56,13 +56,12 @@ struct AppScanSessionTest : ::testing::Test {
     std::size_t scans = 0;
     std::shared_ptr<ManualExecutor> executor = std::make_shared<ManualExecutor>();
     std::deque<std::function<void()>> posted; // the main thread's queue
-    bool postAtOnce = false;
     int changes = 0;
     std::string ran; // per job run: "s" when its stop was requested, else "-"
     // Each scan returns the next result; once they run out, it throws.
     std::unique_ptr<AppScanSession> session = std::make_unique<AppScanSession>(
         [this](std::stop_token) { return scans < results.size() ? results[scans++] : throw std::runtime_error("disk gone"); }, executor,
-        [this](std::function<void()> action) { postAtOnce ? action() : posted.push_back(std::move(action)); });
+        [this](std::function<void()> action) { executor->atOnce ? action() : posted.push_back(std::move(action)); });
 
     AppScanSessionTest() { session->onChange = [this] { ++changes; }; }
     // What the session shows, the changes it told of, the jobs waiting and the results posted.
@@ -126,7 +125,7 @@ TEST_F(AppScanSessionTest, OnChangeMayReleaseTheSessionItIsTold) {
 
 TEST_F(AppScanSessionTest, ActionsRunningAtOnceStillLeaveAConsistentSession) {
     // An executor and a poster that both run at once deliver before start() returns.
-    executor->atOnce = postAtOnce = true;
+    executor->atOnce = true;
     results = {{app("Now")}};
     std::vector<std::string> seen;
     session->onChange = [&] { seen.push_back(state()); };
@@ -135,9 +134,8 @@ TEST_F(AppScanSessionTest, ActionsRunningAtOnceStillLeaveAConsistentSession) {
 }
 
 TEST_F(AppScanSessionTest, ConstructionRejectsMissingParts) {
-    auto post = [](std::function<void()>) {};
-    EXPECT_THROW(AppScanSession(nullptr, executor, post), std::invalid_argument);
-    EXPECT_THROW(AppScanSession(AppScanSession::installedApplications(), nullptr, post), std::invalid_argument);
+    EXPECT_THROW(AppScanSession(nullptr, executor, [](auto) {}), std::invalid_argument);
+    EXPECT_THROW(AppScanSession(AppScanSession::installedApplications(), nullptr, [](auto) {}), std::invalid_argument);
     EXPECT_THROW(AppScanSession(AppScanSession::installedApplications(), executor, nullptr), std::invalid_argument);
 }
 
