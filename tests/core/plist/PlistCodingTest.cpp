@@ -37,9 +37,7 @@ TEST(PlistCoding, RoundTripsEveryTypeWithUIDsAndNaNsThroughBinaryWholeSecondDate
     const Value archive(Dictionary{{"$top", Value(Dictionary{{"root", Value(Uid{1})}})},
                                    {"$objects", Value(Array{Value("$null"), Value(Uid{0xFFFFFFFFu})})},
                                    {"parent-mod-date", Value(std::nan(""))}});
-    const Value read = parse(toBinary(archive));
-    EXPECT_EQ(read, archive); // a NaN read from a file equals itself
-    EXPECT_EQ(read.find("$top")->find("root")->type(), Value::Type::Uid);
+    EXPECT_EQ(parse(toBinary(archive)), archive); // a NaN read from a file equals itself, and a UID is no integer (below)
     EXPECT_EQ(std::tuple(Value(Uid{1}) == Value(1), Value(std::nan("")) == Value(1.0), Value(std::uint64_t{7}) == Value(std::int64_t{7})),
               std::tuple(false, false, true));
     // Dictionary keys in any order, empty elements; a repeated key keeps the last value.
@@ -80,9 +78,8 @@ TEST(PlistCoding, RefusesWhatIsNotAPropertyListWhatWouldCrashTheLibraryAndWhatIt
     const std::string nulInString = std::string("<plist><dict><key>k</key><string>A") + '\0' + "B</string></dict></plist>";
     // "é" is stored as UTF-16 with a zero byte, which alone is no U+0000.
     const std::string utf16 = toBinary(Value(Dictionary{{"k", Value("é写")}}));
-    auto marker = utf16.find('\x62', 8); // a UTF-16 string of two units
-    ASSERT_NE(marker, std::string::npos);
-    const std::string nulInUTF16 = patched(utf16, marker + 3, std::string(2, '\0')); // its second unit
+    // 0x62 marks a UTF-16 string of two units; the NUL goes in its second.
+    const std::string nulInUTF16 = patched(utf16, utf16.find('\x62', 8) + 3, std::string(2, '\0'));
     std::string deepXML = "<plist>";
     for (int i = 0; i < 1000000; ++i) deepXML += "<array>";
     const std::string empty = toBinary(Value(Array{})), abc = toBinary(Value(Dictionary{{"key", Value("abc")}}));
@@ -96,7 +93,6 @@ TEST(PlistCoding, RefusesWhatIsNotAPropertyListWhatWouldCrashTheLibraryAndWhatIt
     // The same file without the NUL, and nesting within the library's reach, are read.
     EXPECT_EQ(*parse(utf16).dictionary()->at("k").string(), "é写");
     EXPECT_NO_THROW(parse(deepBinary(500)));
-    EXPECT_EQ(parse(toBinary(Value("café ✓ 日本"))), Value("café ✓ 日本"));
 
     // Unsigned above the signed range; strings cut short, overlong (two, three and four
     // bytes), a surrogate, beyond U+10FFFF.
