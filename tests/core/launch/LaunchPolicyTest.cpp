@@ -21,7 +21,7 @@ TEST(JSONFileOnboardingStorageTest, OnlyATrueMemberReadsAsSeenMarkingWritesItAnd
         {R"({"hasSeenOnboarding":"true"})", false}, {R"({"HasSeenOnboarding":true})", false}, {std::string("\xff\xfe{}", 4), false}};
     for (const auto& [text, seen] : rows) {
         writeFileAtomically(storage.url, text);
-        EXPECT_EQ(std::pair(storage.hasSeenOnboarding(), readFile(storage.url)), std::pair(seen, text)) << "the file is left as it is";
+        EXPECT_EQ(std::pair(storage.hasSeenOnboarding(), readFile(storage.url)), std::pair(seen, text));
     }
     EXPECT_THROW(JSONFileOnboardingStorage(storage.url / "onboarding.json").markOnboardingSeen(), fs::filesystem_error);
 }
@@ -31,22 +31,21 @@ struct FakeOnboardingStorage : OnboardingStorage {
     bool seen = false;
     std::string failure; // "read", "write" or none
     int marks = 0;
-    bool hasSeenOnboarding() override { return failure == "read" ? throw std::runtime_error("cannot read") : seen; }
-    void markOnboardingSeen() override { seen = (++marks, failure == "write" ? throw std::runtime_error("cannot write") : true); }
+    bool hasSeenOnboarding() override { return failure == "read" ? throw std::runtime_error("read") : seen; }
+    void markOnboardingSeen() override { seen = (++marks, failure == "write" ? throw std::runtime_error("write") : true); }
 };
 
 TEST(LaunchPolicyTest, SettingsAreHiddenOnlyForASeenLoginItemLaunchShowingThemRecordsThemAndStorageFailuresNeverHideThem) {
     auto storage = std::make_shared<FakeOnboardingStorage>();
     LaunchPolicy policy(storage);
     // Each row: a failure to set up, the launch (from the login item or by the user), then whether the
-    // settings show and how many times they were marked as seen so far.
+    // settings show and how many times they were marked as seen so far. In order: a launch by the user,
+    // never recorded; two from the login item, not recorded, so shown again; the first recorded one, from
+    // the login item; another, when nothing is written as the window stays closed; a launch by the user;
+    // and one with a storage that cannot answer, which counts as not seen.
     const std::tuple<const char*, bool, bool, int> rows[] = {
-        {"write", false, true, 1},                          // a launch by the user, never recorded
-        {"write", true, true, 2}, {"write", true, true, 3}, // not recorded, so shown again
-        {"", true, true, 4},                                // the first recorded launch, from the login item
-        {"", true, false, 4},                               // nothing is written when the window stays closed
-        {"", false, true, 5},                               // a launch by the user
-        {"read", true, true, 6}};                           // a storage that cannot answer counts as not seen
+        {"write", false, true, 1}, {"write", true, true, 2}, {"write", true, true, 3}, {"", true, true, 4},
+        {"", true, false, 4}, {"", false, true, 5}, {"read", true, true, 6}};
     for (auto [failure, loginItem, shown, marks] : rows) {
         storage->failure = failure;
         EXPECT_EQ(std::pair(policy.shouldShowSettingsOnLaunch(loginItem), storage->marks), std::pair(shown, marks)) << failure << loginItem;

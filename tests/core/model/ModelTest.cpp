@@ -167,15 +167,16 @@ TEST(PresetStyle, FallbackEmojiAndPaletteComeFromKeywordsElseFromTheFNV1aHashOfT
 }
 
 TEST(PresetDisplay, EmptyEmojiShowsTheAutomaticOneButIsNotAbsentAndThePaletteFollowsTheName) {
-    const Preset blank = preset("p", "Work", ""), automatic = preset("p", "Work");
-    EXPECT_EQ(blank.displayEmoji() + automatic.displayEmoji() + preset("p", "Work", "\U0001F680").displayEmoji(), briefcase + briefcase + "\U0001F680");
+    const Preset blank = preset("p", "Work", ""), automatic = preset("p", "Work"), rocket = preset("p", "Work", "\U0001F680");
+    EXPECT_EQ(blank.displayEmoji() + automatic.displayEmoji() + rocket.displayEmoji(), briefcase + briefcase + "\U0001F680");
     EXPECT_NE(blank, automatic);
     EXPECT_EQ(preset("p", "mail").paletteIndex(), 4);
 }
 
 TEST(PresetExchange, EncodedPresetsDecodeToTheSameNamesEmojiAndAppsWithoutIDsOrDefaultsAndBadExportsAreRefused) {
-    const std::vector<PresetApp> apps{PresetApp("com.example.mail", "/Applications/Mail.app", "Mail"), PresetApp("url:file:///opt/x.app/", "", "")};
-    const std::vector<Preset> sources{preset("id-1", "Work", "💼", true, apps), preset("id-2", "Plain"), preset("id-3", "Blank", "")};
+    const std::vector<PresetApp> apps{PresetApp("com.example.mail", "/Applications/Mail.app", "Mail"),
+                                      PresetApp("url:file:///opt/x.app/", "", "")};
+    const std::vector<Preset> sources{preset("1", "Work", "💼", true, apps), preset("2", "Plain"), preset("3", "Blank", "")};
     // Ids belong to one installation; an empty emoji means the automatic one.
     const std::vector<Preset> expected{preset("", "Work", "💼", false, apps), preset("", "Plain"), preset("", "Blank")};
     EXPECT_EQ(PresetExchange::decode(PresetExchange::encode(sources)), expected);
@@ -195,11 +196,13 @@ TEST(PresetExchange, FreeNameNumbersATakenNameFromTwo) {
 
 
 TEST_F(StorageTest, MissingFileLoadsAsTheEmptyStateOtherReadErrorsArePassedOnAndAFIFOIsRefusedAtOnce) {
-    EXPECT_EQ((std::pair{storage.load(), std::filesystem::exists(file)}), std::pair(AppState{}, false)); // loading creates nothing
+    // Loading creates nothing.
+    EXPECT_EQ((std::pair{storage.load(), std::filesystem::exists(file)}), std::pair(AppState{}, false));
     std::filesystem::create_directories(file);   // a folder where the file should be
     EXPECT_THROW(storage.load(), std::filesystem::filesystem_error);
-    ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0); // reading it would wait for a writer that never comes
-    EXPECT_EQ(kestrine::testing::runInChild([&] { JSONFileStateStorage(folder / "fifo").load(); }), kestrine::testing::ChildOutcome::threw);
+    std::filesystem::remove(file);
+    ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0); // reading it would wait for a writer that never comes
+    EXPECT_EQ(kestrine::testing::runInChild([&] { storage.load(); }), kestrine::testing::ChildOutcome::threw);
 }
 
 TEST_F(StorageTest, ReadsAnyKeyOrderUnknownKeysNullsAndTheOlderLayoutAndWritesThemBackCanonically) {

@@ -44,7 +44,8 @@ TEST(PlistCoding, RoundTripsEveryTypeWithUIDsAndNaNsThroughBinaryWholeSecondDate
     EXPECT_EQ(parse(R"(<?xml version="1.0" encoding="UTF-8"?><plist version="1.0"><dict><key>b</key><string>first</string>
 <key>a</key><data></data><key>c</key><dict><key>z</key><integer>1</integer><key>y</key><string></string></dict>
 <key>b</key><string>last</string></dict></plist>)"),
-              Value(Dictionary{{"a", Value(Data{})}, {"b", Value("last")}, {"c", Value(Dictionary{{"y", Value("")}, {"z", Value(1)}})}}));
+              Value(Dictionary{{"a", Value(Data{})}, {"b", Value("last")},
+                               {"c", Value(Dictionary{{"y", Value("")}, {"z", Value(1)}})}}));
 }
 
 TEST(PlistCoding, DatesKeepTheirFractionBefore2001AndFarDatesAreExactOrRefused) {
@@ -74,7 +75,7 @@ TEST(PlistCoding, RefusesWhatIsNotAPropertyListWhatWouldCrashTheLibraryAndWhatIt
     // The library aborts on U+0000 in a string and overflows its stack on deep nesting:
     // such input must be refused before it gets there, and the process must survive.
     auto bytes = toBinary(sample());
-    auto patched = [](std::string bytes, std::size_t at, const std::string& with) { return bytes.replace(at, with.size(), with); };
+    auto patched = [](std::string s, std::size_t at, const std::string& with) { return s.replace(at, with.size(), with); };
     const std::string nulInString = std::string("<plist><dict><key>k</key><string>A") + '\0' + "B</string></dict></plist>";
     // "é" is stored as UTF-16 with a zero byte, which alone is no U+0000.
     const std::string utf16 = toBinary(Value(Dictionary{{"k", Value("é写")}}));
@@ -106,13 +107,12 @@ TEST(PlistCoding, RefusesWhatIsNotAPropertyListWhatWouldCrashTheLibraryAndWhatIt
 TEST(Base64, EncodesRFC4648AndDecodesOnlyCanonicalTextReplacingABuffersContents) {
     for (auto [text, encoded] : {std::pair{"f", "Zg=="}, {"fo", "Zm8="}, {"foobar", "Zm9vYmFy"}, {"\xfb\xff", "+/8="}})
         EXPECT_EQ(base64Encode(Data(text, text + std::strlen(text))), encoded);
-    Data grown, all; // every length to 70 and every byte value
+    Data grown; // every length to 70; at the end, as 97 is odd, every byte value once
     for (int n = 0; n < 256; ++n) {
         EXPECT_TRUE(n > 70 || base64Decode(base64Encode(grown)) == grown) << n;
         grown.push_back(static_cast<std::uint8_t>(n * 97 + 13));
-        all.push_back(static_cast<std::uint8_t>(n));
     }
-    EXPECT_EQ(base64Decode(base64Encode(all)), all);
+    EXPECT_EQ(base64Decode(base64Encode(grown)), grown);
     Data buffer(100, 0xAA);
     for (const char* bad : {"Zg", "Zg=", "Z===", "====", "Zm9=", "Zm9v\n", "Zm 9v", "Zm9-", "Zh==", "ZE==", "=Zm9",
                             "Zg==Zg==", "Zm=v", "Zm9v=Zm9"})

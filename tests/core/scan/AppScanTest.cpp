@@ -281,7 +281,7 @@ TEST_F(InstalledAppScannerTest, CancellationReturnsNothingNotAPartialListAndAFai
             return InstalledAppScanner::defaultDisplayName(path, info);
         });
         EXPECT_EQ(listing(scanner.scan(source.get_token())), stopAfter ? "" : "A=first/A.app C=second/C.app");
-        EXPECT_EQ(described, stopAfter < 0 ? 0 : stopAfter ? stopAfter : 3) << "no bundle is described after the stop is seen";
+        EXPECT_EQ(described, stopAfter < 0 ? 0 : stopAfter ? stopAfter : 3) << "none described after the stop is seen";
     }
 }
 
@@ -290,9 +290,10 @@ TEST(InstalledAppScannerInfo, KeepsOnlyTheEntriesTheScanReadsOfATopLevelDictiona
                                      {"CFBundleName", Value("写真")}, {"LSUIElement", Value(false)}, {"LSBackgroundOnly", Value(1)}}; // any types
     plist::Dictionary all = expected;
     all.insert({{"CFBundleVersion", Value("1.0")}, {"CFBundleDocumentTypes", Value(plist::Array{Value(plist::Dictionary{})})}});
+    const std::string head = "<?xml version=\"1.0\"?>\n<plist version=\"1.0\">\n";
     const std::pair<std::string, plist::Dictionary> rows[] = {
         {xml(all), expected}, {binary(all), expected},
-        {"<?xml version=\"1.0\"?>\n<plist version=\"1.0\">\n<dict><key>CFBundleName</key><string>One</string><key>CFBundleName</key><string>Two</string>"
+        {head + "<dict><key>CFBundleName</key><string>One</string><key>CFBundleName</key><string>Two</string>"
                 "<!-- note --><key>CFBundleIdentifier</key><string><![CDATA[A<B]]></string></dict></plist>",
          {{"CFBundleName", Value("Two")}, {"CFBundleIdentifier", Value("A<B")}}},
         {plist::toXML(Value(plist::Array{Value("CFBundleName")})), {}}, {binary(all).substr(0, 20), {}}};
