@@ -75,7 +75,7 @@ TEST_F(JSONFileHotKeyStorageTest, LoadTakesTheDefaultForWhatIsMissingOrNullAndFo
         {R"({"keyCode":122,"modifiers":10,"label":"F1","extra":[1,{}]})", {122, M(10)}}, {"", fallback},
         {R"({"keyCode":3)", fallback}, {"[3, 6]", fallback},
         {R"("keyCode")", fallback}, {R"({"keyCode":3}{})", fallback}, {R"({"keyCode":3,"modifiers":6,})", fallback},
-        {R"({"keyCode":2.5,"modifiers":6})", fallback}, {R"({"keyCode":-1,"modifiers":6})", fallback},
+        {R"({"keyCode":3.5,"modifiers":6})", fallback}, {R"({"keyCode":-1,"modifiers":6})", fallback},
         {R"({"keyCode":3,"modifiers":-6})", fallback}, {R"({"keyCode":1e300,"modifiers":6})", fallback},
         {R"({"keyCode":"3","modifiers":6})", fallback}, {R"({"keyCode":3,"modifiers":true})", fallback},
         {R"({"keyCode":[3],"modifiers":6})", fallback}, {R"({"keyCode":3,"modifiers":{}})", fallback},
@@ -97,7 +97,7 @@ TEST_F(JSONFileHotKeyStorageTest, DecodeKeepsTheWholeRangesAndOnlyThemAndDoesNot
     const std::pair<const char*, std::optional<HotKeySpec>> rows[] = {
         {R"({"keyCode":4294967295,"modifiers":255})", HotKeySpec(4294967295u, M(std::uint8_t{255}))},
         {R"({"keyCode":52,"modifiers":0})", HotKeySpec(52, M{})}, {R"({"keyCode":-0})", HotKeySpec(0, M(6))},
-        {R"({"keyCode":4294967296})", std::nullopt}, {R"({"modifiers":255.5})", std::nullopt}, {R"({"modifiers":256})", std::nullopt}};
+        {R"({"keyCode":4294967296})", std::nullopt}, {R"({"modifiers":6.5})", std::nullopt}, {R"({"modifiers":256})", std::nullopt}};
     for (const auto& [text, expected] : rows) EXPECT_EQ(JSONFileHotKeyStorage::decode(text), expected) << text;
 }
 
