@@ -370,9 +370,8 @@ TEST_F(FileDockBackupStoreTest, FailuresArePassedOnAndKeepWhatWasWritten) {
 // MARK: - Under the controller
 
 TEST_F(DockControllerFilesTest, TemporaryFileOfAWriterKilledAtTheFileSizeLimitDoesNotStopTheNextSave) {
-    AppState first, second;
-    first.activePresetID = "first";
-    second.presets = {makePreset("default", "Home", apps({"a", "b", "c", "d", "e", "f", "g"}), true)};
+    const AppState first{{}, {}, {}, "first"};
+    const AppState second{{}, {}, {makePreset("default", "Home", apps({"a", "b", "c", "d", "e", "f", "g"}), true)}, std::nullopt};
     JSONFileStateStorage storage(stateFile);
     storage.save(first);
     // A forked child draws the same temporary names as this process: its first is this
@@ -389,8 +388,7 @@ TEST_F(DockControllerFilesTest, TemporaryFileOfAWriterKilledAtTheFileSizeLimitDo
         ::_exit(0);
     }
     int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) continue;
     ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ) << "status " << status;
     auto temporaries = [&] {
         std::size_t n = 0;
