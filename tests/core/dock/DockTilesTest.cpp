@@ -210,28 +210,24 @@ TEST(DockPlanner, AppsGivesOneAppPerIdentityWithDecodedPath) {
 }
 
 TEST(DockPlanner, FullListPutsHiddenEntriesBackByAnchorThenIndexInIndexOrder) {
-    auto entry = [](DockTile t, std::int64_t index, std::optional<std::string> previous = std::nullopt,
-                    std::optional<std::string> next = std::nullopt) {
-        return HiddenEntry{std::move(t), index, std::move(previous), std::move(next)};
-    };
     const std::vector<DockTile> five{tile("A"), tile("B"), tile("C"), tile("D"), spacer(5)};
     struct Row { const char* name; std::vector<DockTile> current; std::vector<HiddenEntry> hidden; const char* expected; };
     const Row rows[] = {
-        {"after its previous tile", five, {entry(tile("X"), 0, "guid:5")}, "A0,B0,C0,D0,_5,X0"},
-        {"before its next tile", five, {entry(tile("X"), 4, std::nullopt, "A")}, "X0,A0,B0,C0,D0,_5"},
-        {"previous wins over next", five, {entry(tile("X"), 0, "C", "A")}, "A0,B0,C0,X0,D0,_5"},
-        {"unknown previous: next", five, {entry(tile("X"), 0, "Q", "D")}, "A0,B0,C0,X0,D0,_5"},
-        {"no anchor: negative index", five, {entry(tile("X"), -3, "Q", "R")}, "X0,A0,B0,C0,D0,_5"},
-        {"no anchor: index past the end", five, {entry(tile("X"), 99)}, "A0,B0,C0,D0,_5,X0"},
-        {"no anchor: index", five, {entry(tile("X"), 2)}, "A0,B0,X0,C0,D0,_5"},
-        {"empty list", {}, {entry(tile("X"), 5, "A")}, "X0"},
+        {"after its previous tile", five, {{tile("X"), 0, "guid:5", {}}}, "A0,B0,C0,D0,_5,X0"},
+        {"before its next tile", five, {{tile("X"), 4, {}, "A"}}, "X0,A0,B0,C0,D0,_5"},
+        {"previous wins over next", five, {{tile("X"), 0, "C", "A"}}, "A0,B0,C0,X0,D0,_5"},
+        {"unknown previous: next", five, {{tile("X"), 0, "Q", "D"}}, "A0,B0,C0,X0,D0,_5"},
+        {"no anchor: negative index", five, {{tile("X"), -3, "Q", "R"}}, "X0,A0,B0,C0,D0,_5"},
+        {"no anchor: index past the end", five, {{tile("X"), 99, {}, {}}}, "A0,B0,C0,D0,_5,X0"},
+        {"no anchor: index", five, {{tile("X"), 2, {}, {}}}, "A0,B0,X0,C0,D0,_5"},
+        {"empty list", {}, {{tile("X"), 5, "A", {}}}, "X0"},
         {"index order, anchored to each other", {tile("A"), tile("D")},
-         {entry(tile("C"), 2, "B"), entry(tile("B"), 1, "A")}, "A0,B0,C0,D0"},
-        {"identity already listed", {tile("A"), tile("B")}, {entry(tile("B", 4), 0)}, "A0,B0"},
+         {{tile("C"), 2, "B", {}}, {tile("B"), 1, "A", {}}}, "A0,B0,C0,D0"},
+        {"identity already listed", {tile("A"), tile("B")}, {{tile("B", 4), 0, {}, {}}}, "A0,B0"},
         {"first entry of an identity", {tile("A"), tile("B")},
-         {entry(tile("X", 2), 3), entry(tile("X", 1), 1), entry(tile("X", 3), 1)}, "A0,X1,B0"},
-        {"identityless while none listed", {tile("A")}, {entry(spacer(1), 0), entry(spacer(2), 5)}, "_1,A0"},
-        {"identityless when one is listed", {spacer(9), tile("A")}, {entry(spacer(1), 0)}, "_9,A0"},
+         {{tile("X", 2), 3, {}, {}}, {tile("X", 1), 1, {}, {}}, {tile("X", 3), 1, {}, {}}}, "A0,X1,B0"},
+        {"identityless while none listed", {tile("A")}, {{spacer(1), 0, {}, {}}, {spacer(2), 5, {}, {}}}, "_1,A0"},
+        {"identityless when one is listed", {spacer(9), tile("A")}, {{spacer(1), 0, {}, {}}}, "_9,A0"},
     };
     for (const auto& r : rows) EXPECT_EQ(names(DockPlanner::fullList(r.current, r.hidden)), r.expected) << r.name;
 }

@@ -13,6 +13,7 @@
 using namespace kestrine;
 using namespace kestrine::testing;
 using plist::Value;
+using namespace std::string_literals;
 
 namespace {
 
@@ -58,6 +59,9 @@ TEST_F(DockControllerTest, EveryDockWriteRunsItsStepsInOrderAndAFailureStopsTheL
          {"persistentApps", "snapshot", "saveBackup", "setPersistentApps", "save", "restart"}, "setPersistentApps",
          {"d", "a", "?"}, {"b", "c"}, false},
         {"activate", [&](DockController& k) { return k.activate(small); },
+         {"save", "persistentApps", "snapshot", "saveBackup", "setPersistentApps", "save", "restart"},
+         "setPersistentApps", {"d", "a", "?"}, {"b", "c"}, true},
+        {"setApps", [](DockController& k) { return k.setApps("default", apps({"d", "a"})); },
          {"save", "persistentApps", "snapshot", "saveBackup", "setPersistentApps", "save", "restart"},
          "setPersistentApps", {"d", "a", "?"}, {"b", "c"}, true},
         {"recents", [](DockController& k) { return k.setRecentsVisible(false); },
@@ -124,12 +128,6 @@ TEST_F(DockControllerTest, OperationsWithNothingToWriteTouchOnlyWhatTheyMust) {
     }
     EXPECT_EQ(appIDs(system->savedState.preset(small)->apps), Calls{"b"});
     EXPECT_TRUE(system->backups.empty());
-
-    // The active preset's apps are saved first, then applied.
-    system->log.clear();
-    EXPECT_EQ(c->setApps("default", apps({"a", "b"})), (ApplyResult{true, true}));
-    EXPECT_EQ(system->log.calls.front(), "save");
-    EXPECT_EQ(tileIDs(system->dockTiles()), (Calls{"a", "b", "?"}));
 
     // No preset at all: nothing to apply, nothing read.
     system->savedState = AppState{};
@@ -316,21 +314,32 @@ TEST_F(DockControllerTest, PresetEditsCheckTrimmedUniqueNamesAndKeepAFailedSaveI
 
     system->log.failOn("save");
     EXPECT_THROW(c->updatePreset("default", "Office", std::nullopt), FakeFailure);
-    EXPECT_EQ(c->preset("default")->name, "Office");
-    EXPECT_EQ(system->savedState.preset("default")->name, "Home");
+    EXPECT_EQ(std::pair(c->preset("default")->name, system->savedState.preset("default")->name), std::pair("Office"s, "Home"s));
 }
 
 // MARK: - Start-up
 
-TEST_F(DockControllerTest, ExistingInstallationUsesTheOriginalBackupAndFindsTheActivePreset) {
+TEST_F(DockControllerTest, ExistingInstallationUsesTheOriginalBackupFindsTheActivePresetAndAFailureSavesNothing) {
     system->setDock({appTile("b", 2), appTile("x", 9)});
     system->original = {{"persistent-apps", Value(plist::Array{Value(appTile("a", 1)), Value(appTile("b", 2))})}};
     system->savedState.presets = {makePreset("w", "Work", apps({"x", "b"})), makePreset("u1", "home"),
                                   makePreset("u2", "Home 2")};
+    const AppState saved = system->savedState;
+    controller();
+    for (const char* failing : {"persistentApps", "loadOriginal", "save"}) {
+        SCOPED_TRACE(failing);
+        system->log.clearFailures();
+        system->log.failOn(failing);
+        EXPECT_THROW(c->bootstrap("Home", "🏠"), FakeFailure);
+        EXPECT_EQ(system->savedState, saved);
+    }
+    EXPECT_EQ(c->state().presets[0].id, "default") << "the reconciled state stays in memory";
+
+    system->log.clearFailures();
     controller().bootstrap("Home", "🏠");
-    EXPECT_EQ(appIDs(c->state().presets[0].apps), (Calls{"a", "b"}));
-    EXPECT_EQ(c->state().presets[0].name, "Home 3") << "the first free counter";
-    EXPECT_EQ(c->state().activePresetID, "w") << "the preset whose apps equal the Dock's, as a set";
+    // The original's apps under the first free counter; active: the preset whose apps equal the Dock's, as a set.
+    EXPECT_EQ(c->state().presets[0], makePreset("default", "Home 3", apps({"a", "b"}), true, "🏠"));
+    EXPECT_EQ(c->state().activePresetID, "w");
     EXPECT_EQ(system->log.calls, (Calls{"persistentApps", "loadOriginal", "save"}));
 }
 
@@ -386,17 +395,4 @@ TEST_F(DockControllerTest, OlderLayoutPresetsAndHiddenEntriesAreMigrated) {
     EXPECT_EQ(c->state(), (AppState{{}, {DockTile(appTile("s", 7)), DockTile(appTile("b", 2))}, presets, "legacy:Work"}));
     EXPECT_EQ(system->savedState, c->state());
     EXPECT_EQ(system->log.calls, (Calls{"persistentApps", "save"}));
-}
-
-TEST_F(DockControllerTest, BootstrapFailuresSaveNothing) {
-    system->savedState.presets = {makePreset("w", "Work")};
-    controller();
-    for (const char* failing : {"persistentApps", "loadOriginal", "save"}) {
-        SCOPED_TRACE(failing);
-        system->log.clearFailures();
-        system->log.failOn(failing);
-        EXPECT_THROW(c->bootstrap("Home", "🏠"), FakeFailure);
-        EXPECT_EQ(system->savedState.presets.size(), 1u);
-    }
-    EXPECT_EQ(c->state().presets[0].id, "default") << "the reconciled state stays in memory";
 }

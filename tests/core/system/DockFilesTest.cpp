@@ -4,8 +4,6 @@
 
 #include <signal.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <fstream>
@@ -376,32 +374,22 @@ TEST_F(DockControllerFilesTest, TemporaryFileOfAWriterKilledAtTheFileSizeLimitDo
     storage.save(first);
     // A forked child draws the same temporary names as this process: its first is this
     // process's next one. It is killed by SIGXFSZ in the middle of writing that file.
-    std::fflush(stdout);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
+    const ChildOutcome outcome = runInChild([&] {
         const rlimit noCore{0, 0}, small{16, 16};
         ::setrlimit(RLIMIT_CORE, &noCore);
         ::setrlimit(RLIMIT_FSIZE, &small);
         ::signal(SIGXFSZ, SIG_DFL);
         storage.save(second);
-        ::_exit(0);
-    }
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) continue;
-    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ) << "status " << status;
-    auto temporaries = [&] {
-        std::size_t n = 0;
-        for (auto& entry : fs::directory_iterator(stateFile.parent_path()))
-            n += entry.path().filename().string().rfind("state.json.tmp-", 0) == 0;
-        return n;
-    };
-    ASSERT_EQ(temporaries(), 1u);
+    });
+    ASSERT_EQ(outcome, ChildOutcome::hung) << "the child ends by the signal";
+    // The state file and the killed writer's temporary file.
+    auto entries = [&] { return std::distance(fs::directory_iterator(stateFile.parent_path()), fs::directory_iterator()); };
+    ASSERT_EQ(entries(), 2);
     EXPECT_EQ(storage.load(), first) << "the file holds the whole old state";
 
     storage.save(second);
     EXPECT_EQ(storage.load(), second);
-    EXPECT_EQ(temporaries(), 1u) << "the leftover is not touched";
+    EXPECT_EQ(entries(), 2) << "the leftover is not touched";
 }
 
 TEST_F(DockControllerFilesTest, DockEntryWhoseURLIsNotUTF8KeepsTheStateSavable) {
