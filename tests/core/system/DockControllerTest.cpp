@@ -83,8 +83,7 @@ TEST_F(DockControllerTest, EveryDockWriteRunsItsStepsInOrderAndAFailureStopsTheL
                 EXPECT_THROW(r.run(*c), FakeFailure);
             } else {
                 EXPECT_EQ(r.run(*c), (ApplyResult{true, true}));
-                EXPECT_EQ(tileIDs(system->dockTiles()), r.dock);
-                EXPECT_EQ(tileIDs(c->state().storedTiles), r.stored);
+                EXPECT_EQ(std::pair(tileIDs(system->dockTiles()), tileIDs(c->state().storedTiles)), std::pair(r.dock, r.stored));
             }
             EXPECT_EQ(system->log.calls, Calls(r.steps.begin(), r.steps.begin() + std::min(failing + 1, r.steps.size())));
             // backups, Dock changed, restarts, state unsaved (only by a failed save), restart owed
@@ -103,8 +102,7 @@ TEST_F(DockControllerTest, EveryDockWriteRunsItsStepsInOrderAndAFailureStopsTheL
             EXPECT_EQ(r.retryByFlush ? batcher.flush().value_or(ApplyResult{}) : c->apply(list), (ApplyResult{false, true}));
             EXPECT_EQ(r.retryByFlush ? batcher.flush() : c->apply(list), (r.retryByFlush ? std::optional<ApplyResult>()
                                                                                          : ApplyResult{false, false}));
-            EXPECT_EQ(system->restarts, 1);
-            EXPECT_EQ(system->savedState, c->state());
+            EXPECT_EQ(std::pair(system->restarts, system->savedState == c->state()), std::pair(1, true));
         }
     }
 }
@@ -154,7 +152,7 @@ TEST_F(DockControllerTest, StoredTilesStayUntilTheDockShowsThemAgainAndComeBackU
     EXPECT_EQ(tileIDs(c->state().storedTiles), (Calls{"b", "z", "label:Notes"})) << "an apply removing nothing";
 
     c->apply({app("a"), PresetApp("label:Notes", "", "Notes")});
-    EXPECT_EQ(system->dockTiles(), (std::vector<DockTile>{DockTile(appTile("a", 1)), DockTile(labelOnly), DockTile(spacerTile(3))}));
+    EXPECT_EQ(system->dockTiles(), (std::vector{DockTile(appTile("a", 1)), DockTile(labelOnly), DockTile(spacerTile(3))}));
     EXPECT_EQ(tileIDs(system->savedState.storedTiles), (Calls{"c", "d", "b", "z"}));
 }
 
@@ -176,8 +174,8 @@ TEST_F(DockControllerTest, RestoringPutsTheOriginalBackAndKeepsWhatItLacksAsStor
     EXPECT_EQ(system->savedState, c->state());
 
     c->activate(c->createPreset("Both", std::nullopt, {app("e"), PresetApp("label:Notes", "", "Notes"), app("a")}).id);
-    EXPECT_EQ(system->dockTiles(), (std::vector<DockTile>{DockTile(appTile("e", 77)), DockTile(labelOnly), DockTile(spacerTile(3)),
-                                                          DockTile(appTile("a", 1))})) << "the very tiles, not ones made afresh";
+    EXPECT_EQ(system->dockTiles(), (std::vector{DockTile(appTile("e", 77)), DockTile(labelOnly), DockTile(spacerTile(3)),
+                                                DockTile(appTile("a", 1))})) << "the very tiles, not ones made afresh";
 }
 
 // MARK: - Batched changes
@@ -206,8 +204,8 @@ TEST_F(DockControllerTest, BatcherSavesEachChangeAtOnceAndOnFlushAppliesOnlyWhat
     b.edit("default", apps({"b", "a"}));
     EXPECT_EQ(system->log.calls, Calls(5, "save")) << "the state is saved at once, the Dock is not touched";
     EXPECT_EQ(b.flush(), (ApplyResult{true, true}));
-    EXPECT_EQ(std::count(system->log.calls.begin(), system->log.calls.end(), "persistentApps"), 1);
-    EXPECT_EQ(system->restarts, 1);
+    EXPECT_EQ(std::pair(std::count(system->log.calls.begin(), system->log.calls.end(), "persistentApps"), system->restarts),
+              std::pair(std::ptrdiff_t{1}, 1)) << "the Dock read once, restarted once";
     EXPECT_EQ(tileIDs(system->dockTiles()), (Calls{"b", "a", "?"}));
     EXPECT_EQ(b.flush(), std::nullopt);
 }

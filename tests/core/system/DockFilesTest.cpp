@@ -56,7 +56,8 @@ std::vector<std::string> names(const std::vector<fs::path>& paths) {
 class DockFilesTest : public ::testing::Test {
 protected:
     TempFolder home;
-    fs::path file = home / "config/com.apple.dock.plist", backupFolder = home / "data/Backups", stateFile = home / "data/state.json";
+    fs::path file = home / "config/com.apple.dock.plist", stateFile = home / "data/state.json";
+    fs::path backupFolder = home / "data/Backups";
     ManualClock clock{sampleMoment()};
 
     std::vector<fs::path> unreadableCopies() {
