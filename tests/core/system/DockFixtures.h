@@ -1,8 +1,6 @@
 #pragma once
 
 #include <chrono>
-#include <cstdlib>
-#include <ctime>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -190,13 +188,9 @@ std::optional<E> thrown(F&& f) {
     return std::nullopt;
 }
 
-inline Preset makePreset(std::string id, std::string name, std::vector<PresetApp> list, bool isDefault = false) {
-    Preset p;
-    p.id = std::move(id);
-    p.name = std::move(name);
-    p.apps = std::move(list);
-    p.isDefault = isDefault;
-    return p;
+inline Preset makePreset(std::string id, std::string name, std::vector<PresetApp> list = {}, bool isDefault = false,
+                         std::optional<std::string> emoji = std::nullopt) {
+    return {std::move(id), std::move(name), std::move(emoji), std::move(list), isDefault, std::nullopt};
 }
 
 // MARK: - Real files and processes
@@ -215,8 +209,7 @@ inline std::chrono::system_clock::time_point sampleMoment() {
 
 inline plist::Dictionary readDictionary(const std::filesystem::path& file) {
     auto value = plist::parse(readFile(file));
-    if (!value.dictionary()) throw std::runtime_error("not a dictionary: " + file.string());
-    return *value.dictionary();
+    return value.dictionary() ? *value.dictionary() : plist::Dictionary{{"not a dictionary", value}};
 }
 
 inline void writeDictionary(const std::filesystem::path& file, const plist::Dictionary& dictionary) {
