@@ -1,6 +1,11 @@
 // The settings window, its root view and its furniture, driven through the real widgets over the
-// model's recording fakes: which parts show when, what their controls do, and the window's life.
+// model's recording fakes: which parts show when, what their controls do, and the window's life; and
+// the pieces under its layout: wrapping text, text sizes, and where the more popover goes.
+#include "app/style/Typography.h"
 #include "tests/app/settings/SettingsViewTestSupport.h"
+
+#include <QFontInfo>
+#include <QScreen>
 
 using namespace kestrine;
 using namespace kestrine::testing;
@@ -23,24 +28,36 @@ void clickKey(KeySurfaceButton* button) { clickAt(button, button->restingFaceRec
 void clickSwitch(ToggleSwitch* toggle) { clickAt(toggle, toggle->trackRect()); }
 void clickIcon(IconButton* button) { clickAt(button, button->frameRect()); }
 
-class SettingsViewTest : public ::testing::Test, public SettingsFixture {
+class SettingsViewTest : public ::testing::Test, public ModelFixture {
 protected:
+    MemoryHotKeys hotKeys;
+    std::shared_ptr<FakeLoginItems::Shared> loginItems = std::make_shared<FakeLoginItems::Shared>();
+    std::unique_ptr<HotKeyCenter> center;
+    std::unique_ptr<ShortcutRecorder> recorder;
+    std::unique_ptr<LaunchAtLogin> loginItem;
     std::unique_ptr<SettingsView> view;
     std::unique_ptr<SettingsWindowController> controller;
     int loginItemsMade = 0;
 
     void SetUp() override { Palette::setDarkOverride(false); }
-    void open(bool loadFails = false, bool installed = true) {
-        buildModel(loadFails);
-        loginItem = makeLoginItem(installed);
+    // The view over a Dock of three applications, or with `window` the window as the application shows it,
+    // counting the login items it asks for. `loadFails`: the state file cannot be read, so the model
+    // starts inert with no presets.
+    void open(bool loadFails = false, bool installed = true, bool window = false) {
+        system->setDock({appTile("com.a", 1), appTile("com.b", 2), appTile("com.c", 3)});
+        if (loadFails) system->log.failOn("load");
+        model = build(), model->reload();
+        center = hotKeys.makeCenter();
+        center->start();
+        recorder = std::make_unique<ShortcutRecorder>(*center);
+        auto make = [this, installed] { return std::make_unique<LaunchAtLogin>(std::make_unique<FakeLoginItems>(loginItems), installed); };
+        if (window) {
+            controller = std::make_unique<SettingsWindowController>(*model, *center, [this, make] { return ++loginItemsMade, make(); });
+            return controller->show();
+        }
+        loginItem = make();
         view = std::make_unique<SettingsView>(*model, *loginItem, *center, *recorder);
         view->resize(760, 820), view->show();
-    }
-    // The window as the application shows it, counting the login items it asks for.
-    void openWindow() {
-        buildModel();
-        controller = std::make_unique<SettingsWindowController>(*model, *center, [this] { return ++loginItemsMade, makeLoginItem(); });
-        controller->show();
     }
     // How many of the controller, the model and the window say it is shown; what the model reads of
     // the Dock; the login item's status; and how many login items were made.
@@ -51,7 +68,8 @@ protected:
     void TearDown() override {
         controller.reset(), view.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        tearDownShared();
+        if (recorder) recorder->stop();
+        recorder.reset(), loginItem.reset(), center.reset(), model.reset();
         ReduceMotion::setOverride(std::nullopt), Palette::setDarkOverride(std::nullopt);
     }
 
@@ -82,12 +100,10 @@ TEST_F(SettingsViewTest, WithoutAnActivePresetTheShelfSectionIsAbsentAndTheBanne
         SCOPED_TRACE(dark);
         Palette::setDarkOverride(dark), ReduceMotion::setOverride(false);
         open(/*loadFails=*/true);
-        ASSERT_FALSE(model->activePreset());
-        EXPECT_EQ(shownOf({{"header", view->header()}, {"dock", view->dockLine()}, {"shelf", view->shelfSection()}, {"cards", view->presetCards()},
-                           {"footer", view->footer()}}),
-                  "header dock cards footer");
         ErrorBanner* banner = view->errorBanner();
-        ASSERT_TRUE(banner && banner->message() == *model->errorMessage());
+        ASSERT_TRUE(!model->activePreset() && banner && banner->message() == *model->errorMessage());
+        EXPECT_EQ(shownOf({{"header", view->header()}, {"dock", view->dockLine()}, {"shelf", view->shelfSection()},
+                           {"cards", view->presetCards()}, {"footer", view->footer()}}), "header dock cards footer");
         const QImage image = shoot(view.get(), QStringLiteral("settings-banner"));
         EXPECT_EQ(std::pair(colorAt(image, QPoint(2, 2)).rgb(), colorAt(image, QPoint(10, 300)).rgb()), std::pair(Palette::canvas().rgb(), Palette::canvas().rgb()));
         const QRect card = banner->cardRect();
@@ -138,11 +154,10 @@ TEST_F(SettingsViewTest, EveryRoadOpensOneEditorSheetAtATimeWhichClearsWhenItClo
 // and cards rebuilt after the window was built would otherwise come last.
 TEST_F(SettingsViewTest, TabFollowsTheLayoutFromTopToBottom) {
     if (QProcess::execute("xdotool", {"version"}) != 0) GTEST_SKIP() << "needs xdotool";
-    openWindow();
+    open(false, true, true);
     // Two new presets, each made active: the second shares no application with the first, so
     // every tile on the shelf is new, and so are two cards.
-    ASSERT_TRUE(model->createPreset("Work", std::nullopt, {"com.a"}));
-    ASSERT_TRUE(model->createPreset("Play", std::nullopt, {"com.b", "com.c"}));
+    ASSERT_TRUE(model->createPreset("Work", std::nullopt, {"com.a"}) && model->createPreset("Play", std::nullopt, {"com.b", "com.c"}));
     SettingsView* view = controller->view();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(controller->window()));
     X11Desktop::takeFocus(controller->window());
@@ -164,8 +179,8 @@ TEST_F(SettingsViewTest, TabFollowsTheLayoutFromTopToBottom) {
     }
     EXPECT_TRUE(ranks.front() == 1 && ranks.back() == 4 && std::ranges::is_sorted(ranks)) << ::testing::PrintToString(ranks);
     ASSERT_GE(shelfStops.size(), view->shelf()->tiles().size());
-    for (std::size_t i = 1; i < shelfStops.size(); ++i)
-        EXPECT_TRUE(shelfStops[i].x() > shelfStops[i - 1].x() || shelfStops[i].y() > shelfStops[i - 1].y()) << i;
+    auto inReadingOrder = [](QPoint a, QPoint b) { return std::pair(a.y(), a.x()) < std::pair(b.y(), b.x()); };
+    EXPECT_TRUE(std::ranges::is_sorted(shelfStops, inReadingOrder) && std::ranges::adjacent_find(shelfStops) == shelfStops.end());
 }
 
 // MARK: - Shortcut row
@@ -229,14 +244,14 @@ TEST_F(SettingsViewTest, TheLoginSwitchRegistersAndTheFooterShowsRefusalsApprova
         EXPECT_EQ(footerShows(), installed ? "" : "status " + Localization::tr("footer.login.unavailable").toStdString());
         for (bool on : {true, false}) {
             clickSwitch(footer().loginSwitch());
-            EXPECT_EQ(std::pair(footer().loginSwitch()->isChecked(), loginItems->status == LoginItemService::Status::enabled), std::pair(on && installed, on && installed));
+            EXPECT_EQ(std::tuple(footer().loginSwitch()->isChecked(), loginItems->status == LoginItemService::Status::enabled, loginItems->registrations),
+                      std::tuple(on && installed, on && installed, int(installed))) << "nothing registers outside an installation";
         }
         loginItems->refuse = true;
         clickSwitch(footer().loginSwitch());
         EXPECT_EQ(footerShows(), "status !" + loginItem->errorMessage().value_or("(none)").toStdString());
         TearDown(), *loginItems = {};
     }
-    EXPECT_EQ(loginItems->registrations, 0) << "nothing registers outside an installation";
     // Approval needed shows the approval row even with an error, and counts as on.
     open();
     loginItems->refuse = true;
@@ -259,9 +274,8 @@ TEST_F(SettingsViewTest, TheBannerShowsTheModelsErrorAndSlidesInAndOutUnlessMoti
         EXPECT_EQ(view->errorBanner(), nullptr);
         model->setErrorMessage(QStringLiteral("Oops"));
         QPointer<ErrorBanner> banner = view->errorBanner();
-        ASSERT_TRUE(banner);
-        auto* presence = banner->findChild<QVariantAnimation*>();
-        auto* fade = qobject_cast<QGraphicsOpacityEffect*>(banner->graphicsEffect());
+        auto* presence = banner ? banner->findChild<QVariantAnimation*>() : nullptr;
+        auto* fade = banner ? qobject_cast<QGraphicsOpacityEffect*>(banner->graphicsEffect()) : nullptr;
         ASSERT_TRUE(presence && fade);
         const QRect card = banner->cardRect().translated(banner->pos());
         EXPECT_EQ(std::tuple(banner->message(), fade->opacity(), reduced ? card.top() == SettingsView::bannerTop : card.bottom() <= 0),
@@ -275,9 +289,8 @@ TEST_F(SettingsViewTest, TheBannerShowsTheModelsErrorAndSlidesInAndOutUnlessMoti
         ASSERT_TRUE(banner && presence->state() == QAbstractAnimation::Running);
         presence->setCurrentTime(presence->duration());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_TRUE(banner.isNull());
         model->setErrorMessage(QStringLiteral("Third"));
-        EXPECT_TRUE(view->errorBanner() && view->errorBanner()->message() == QStringLiteral("Third"));
+        EXPECT_TRUE(banner.isNull() && view->errorBanner() && view->errorBanner()->message() == QStringLiteral("Third"));
         TearDown();
     }
 }
@@ -323,8 +336,7 @@ TEST_F(SettingsViewTest, RestoringAsksAfterAMomentAndOnlyConfirmingPutsBackTheOr
         std::exchange(deferred, {})[0]();
         QMessageBox* alert = footer().restoreAlert();
         QPushButton* yes = footer().restoreConfirmButton();
-        ASSERT_TRUE(alert && yes);
-        EXPECT_TRUE(alert->buttonRole(yes) == QMessageBox::DestructiveRole && alert->defaultButton() != yes);
+        ASSERT_TRUE(alert && yes && alert->buttonRole(yes) == QMessageBox::DestructiveRole && alert->defaultButton() != yes);
         if (confirm) QTest::mouseClick(yes, Qt::LeftButton);
         else QTest::keyClick(alert, Qt::Key_Escape);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -337,19 +349,15 @@ TEST_F(SettingsViewTest, RestoringAsksAfterAMomentAndOnlyConfirmingPutsBackTheOr
 // Return and Space click each focusable control of the settings window that is not a key button
 // (those are the key buttons' own).
 TEST(SettingsControlKeys, ReturnAndSpaceClickTheTilesCardsAndChips) {
-    const std::pair<const char*, std::function<QAbstractButton*()>> rows[] = {
-        {"add tile", [] { return new AddAppsTile; }},
-        {"new preset card", [] { return new NewPresetCard; }},
-        {"emoji chip", [] { return new EmojiChip(QStringLiteral("\U0001F680")); }},
-        {"app tile", [] { return new AppPickTile(PresetApp("com.x", "", "X"), [](const PresetApp&) { return QImage(); }); }},
-    };
-    for (const auto& [name, make] : rows) {
-        std::unique_ptr<QAbstractButton> button(make());
+    std::unique_ptr<QAbstractButton> buttons[] = {
+        std::make_unique<AddAppsTile>(), std::make_unique<NewPresetCard>(), std::make_unique<EmojiChip>(QStringLiteral("\U0001F680")),
+        std::make_unique<AppPickTile>(PresetApp("com.x", "", "X"), [](const PresetApp&) { return QImage(); })};
+    for (const auto& button : buttons) {
         int clicks = 0;
         QObject::connect(button.get(), &QAbstractButton::clicked, [&] { ++clicks; });
         for (Qt::Key key : {Qt::Key_Return, Qt::Key_Space}) QTest::keyClick(button.get(), key);
         QTest::keyClick(button.get(), Qt::Key_Enter, Qt::KeypadModifier);
-        EXPECT_EQ(clicks, 3) << name;
+        EXPECT_EQ(clicks, 3) << button->metaObject()->className();
     }
 }
 
@@ -361,7 +369,7 @@ TEST(SettingsControlKeys, ReturnAndSpaceClickTheTilesCardsAndChips) {
 // and lets go of everything until the window is shown again, built anew. Control-W closes it,
 // Escape does not, and Control-Q quits.
 TEST_F(SettingsViewTest, TheWindowIsBuiltOnceRereadsWhenActivatedAndClosingWritesAndLetsGo) {
-    openWindow();
+    open(false, true, true);
     QPointer<QWidget> window = controller->window();
     controller->show();
     EXPECT_EQ(controller->window(), window);
@@ -396,6 +404,44 @@ TEST_F(SettingsViewTest, TheWindowIsBuiltOnceRereadsWhenActivatedAndClosingWrite
     EXPECT_EQ(controller->window(), window);
     QTest::keyClick(window, Qt::Key_W, Qt::ControlModifier);
     EXPECT_EQ(state(), std::tuple(0, std::vector<std::string>{}, LoginItemService::Status::notFound, 2));
+}
+
+// MARK: - Layout
+
+// Layouts give texts their room for shadows and rings as contents margins.
+TEST(PaletteLabel, ContentsMarginsCountInEveryMeasure) {
+    PaletteLabel label(QStringLiteral("Several words that wrap across lines"), Typography::font(TextStyle::caption),
+                       Palette::Swatch::inkSoft);
+    label.setWrapping(true);
+    const int bare = label.heightForWidth(80);
+    const QSize hint = label.sizeHint();
+    label.setContentsMargins(4, 6, 4, 2);
+    EXPECT_EQ(label.heightForWidth(88), bare + 8);
+    EXPECT_EQ(label.sizeHint(), hint + QSize(8, 8));
+    label.setWrapping(false);  // a single line whatever the width
+    EXPECT_EQ(label.heightForWidth(10), QFontMetrics(label.font()).height() + 8);
+}
+
+// Sizes are points: on the test screen they come out at size x DPI / 72 pixels.
+TEST(Typography, TextSizesArePointsThatTheScreensResolutionTurnsIntoPixels) {
+    const qreal dpi = QGuiApplication::primaryScreen()->logicalDotsPerInchY();
+    ASSERT_NE(dpi, 72) << "at 72 DPI points and pixels cannot be told apart";
+    for (const auto& [font, points] : {std::pair{Typography::font(TextStyle::caption), Typography::pointSize(TextStyle::caption)},
+                                       std::pair{Typography::systemFont(28, QFont::DemiBold), qreal(28)},
+                                       std::pair{Typography::monospacedFont(12), qreal(12)}})
+        EXPECT_NEAR(QFontInfo(font).pixelSize(), points * dpi / 72, 1) << points;
+}
+
+TEST(MorePopoverPlacement, BelowTheAnchorCentredAboveWhenNoRoomAndInsideTheScreen) {
+    const QRect screen(0, 0, 1280, 1000);
+    const QSize size(320, 300);
+    const int gap = MorePopover::anchorGap;
+    EXPECT_EQ(MorePopover::placement(QRect(600, 400, 36, 36), size, screen), QRect(QPoint(617 - 160, 436 + gap), size));
+    EXPECT_EQ(MorePopover::placement(QRect(600, 900, 36, 36), size, screen).bottom(), 900 - 1 - gap);
+    EXPECT_EQ(MorePopover::placement(QRect(1260, 400, 20, 20), size, screen).right(), screen.right());
+    EXPECT_EQ(MorePopover::placement(QRect(0, 400, 20, 20), size, screen).left(), 0);
+    // No room either way: it stays below rather than leave the screen at the top.
+    EXPECT_EQ(MorePopover::placement(QRect(600, 100, 36, 36), size, QRect(0, 0, 1280, 320)).top(), 136 + gap);
 }
 
 }  // namespace
