@@ -1,5 +1,5 @@
 // What the settings-window tests share: the headers of the window's parts, a login-item service
-// and hot keys kept in memory, pictures of a view, and the checks of a wrapping flow.
+// and hot keys kept in memory, pictures of a view, and the check that widgets lie apart.
 #pragma once
 
 #include "app/HotKeyCenter.h"
@@ -56,7 +56,10 @@ struct FakeLoginItems final : LoginItemService {
     Status status() const override { return shared->status; }
     void registerItem() override { ++shared->registrations, set(Status::enabled); }
     void unregisterItem() override { set(Status::notRegistered); }
-    void set(Status next) { shared->refuse ? throw std::runtime_error("The operation couldn't be completed.") : void(shared->status = next); }
+    void set(Status next) {
+        if (shared->refuse) throw std::runtime_error("The operation couldn't be completed.");
+        shared->status = next;
+    }
 };
 
 /// Hot keys that always register, and a shortcut file in memory.

@@ -640,19 +640,17 @@ TEST_F(ShelfAndCardsTest, ManyTilesAndCardsWrapWithoutOverlapping) {
     expectWraps(cards->flow(), cards->flow()->geometry().marginsRemoved(PresetCardsView::room()));
 }
 
-TEST(ShelfHeaderTest, ShowsThePresetAndALongNameIsCutNotTheBadge) {
+TEST(ShelfHeaderTest, ShowsThePresetsNameAndALongOneIsCutNotTheBadge) {
     ShelfHeader header;
     Preset preset;
-    preset.name = "Studio";
-    header.setPreset(preset);
-    EXPECT_EQ(header.nameLabel()->text(), QStringLiteral("Studio"));
     preset.name = std::string(200, 'W');
     header.setPreset(preset);
     header.resize(400, header.sizeHint().height());
     header.show();
     QCoreApplication::processEvents();
-    EXPECT_TRUE(header.badge()->geometry().right() == header.width() - 1 && header.editButton()->geometry().right() < header.badge()->geometry().left() &&
-                header.nameLabel()->shownText().endsWith(QStringLiteral("…")));
+    const QRect badge = header.badge()->geometry();
+    EXPECT_TRUE(header.nameLabel()->text() == QString(200, 'W') && header.nameLabel()->shownText().endsWith(QStringLiteral("…")) &&
+                badge.right() == header.width() - 1 && header.editButton()->geometry().right() < badge.left());
 }
 
 // Light and dark: at rest, then with a hovered tile and card and a tile dragged over another; the
@@ -1010,8 +1008,7 @@ TEST_F(PresetEditorTest, FromDockSelectsExactlyTheDockAppsClearEmptiesAndTilesTe
     auto& sheet = open(PresetEditorMode::create(), false, true);
     KeyButton* clear = button("clearButton");
     EXPECT_FALSE(clear->isEnabled());
-    tick("com.apple.Safari");
-    tick("com.b");
+    for (const char* id : {"com.apple.Safari", "com.b"}) tick(id);
     EXPECT_TRUE(clear->isEnabled());
     button("fromDockButton")->click();
     EXPECT_EQ(std::tuple(sheet.selection(), ticked("com.apple.Safari"), ticked("com.c")), std::tuple(Selection{"com.a", "com.b", "com.c"}, false, true));
