@@ -1,7 +1,5 @@
 // What the settings-window tests share: the headers of the window's parts, a login-item service
-// and hot keys kept in memory, a fixture that builds the model over the recording fakes with a
-// centre, a recorder and a login item around it, pictures of a view, and the checks of a wrapping
-// flow.
+// and hot keys kept in memory, pictures of a view, and the check that widgets lie apart.
 #pragma once
 
 #include "app/HotKeyCenter.h"
@@ -39,23 +37,8 @@
 #include "tests/app/support/ModelFixture.h"
 #include "tests/app/support/RenderSupport.h"
 
-#include <QAccessible>
-#include <QAccessibleActionInterface>
-#include <QApplication>
-#include <QClipboard>
-#include <QDragEnterEvent>
-#include <QEnterEvent>
-#include <QGraphicsOpacityEffect>
-#include <QLineEdit>
-#include <QMenu>
-#include <QMessageBox>
-#include <QMimeData>
-#include <QProcess>
-#include <QPushButton>
-#include <QScrollArea>
-#include <QScrollBar>
 #include <QTest>
-#include <QVariantAnimation>
+#include <QtWidgets>
 
 #include <gtest/gtest.h>
 
@@ -106,33 +89,6 @@ struct MemoryHotKeys {
 /// Control-Option-K, a shortcut other than the default.
 inline const HotKeySpec controlOptionK{40, HotKeySpec::Modifiers{HotKeySpec::Modifiers::control, HotKeySpec::Modifiers::option}};
 
-/// The model over a Dock of three applications, with everything a settings window needs.
-struct SettingsFixture : ModelFixture {
-    MemoryHotKeys hotKeys;
-    std::shared_ptr<FakeLoginItems::Shared> loginItems = std::make_shared<FakeLoginItems::Shared>();
-    std::unique_ptr<HotKeyCenter> center;
-    std::unique_ptr<ShortcutRecorder> recorder;
-    std::unique_ptr<LaunchAtLogin> loginItem;
-
-    /// `loadFails`: the state file cannot be read, so the model starts inert with no presets.
-    void buildModel(bool loadFails = false) {
-        system->setDock({appTile("com.a", 1), appTile("com.b", 2), appTile("com.c", 3)});
-        if (loadFails) system->log.failOn("load");
-        model = build(), model->reload();
-        center = hotKeys.makeCenter();
-        center->start();
-        recorder = std::make_unique<ShortcutRecorder>(*center);
-    }
-
-    std::unique_ptr<LaunchAtLogin> makeLoginItem(bool installed = true) {
-        return std::make_unique<LaunchAtLogin>(std::make_unique<FakeLoginItems>(loginItems), installed);
-    }
-    void tearDownShared() {
-        if (recorder) recorder->stop();
-        recorder.reset(), loginItem.reset(), center.reset(), model.reset();
-    }
-};
-
 /// The part of a widget the user sees: its geometry less the room it keeps for shadows and rings.
 inline QRect visibleRect(const QWidget* widget) {
     return widget->geometry().marginsRemoved(widget->property("room").value<QMargins>());
@@ -150,26 +106,23 @@ inline QImage shoot(QWidget* widget, const QString& name) {
 /// The colour at `p` in `w`'s coordinates, in a picture of `root`.
 inline QColor colorIn(const QImage& image, QWidget* root, QWidget* w, QPointF p) { return colorAt(image, w->mapTo(root, p.toPoint())); }
 
-/// Checks a flow that wraps onto several lines: the visible part of every shown child inside
-/// `bounds` (in the flow's parent's coordinates), none overlapping, the first at the top-left
-/// corner and every line flush with the left edge; and every child, with the room around it,
-/// inside the flow, where nothing cuts off its shadow. Returns the number of lines.
-inline std::size_t expectWrapsWithin(const QWidget* flow, const QRect& bounds) {
+/// Checks the shown ones of `widgets`, children of one parent that stands at `origin` in the
+/// coordinates of `bounds`: the visible part of each inside `bounds`, none overlapping, and each,
+/// with the room around it, inside the parent, where nothing cuts off its shadow. Returns the left
+/// edge of each line of them by its top.
+inline std::map<int, int> expectApart(const auto& widgets, const QRect& bounds, QPoint origin = {}) {
     std::vector<QRect> rects;
     std::map<int, int> lineStarts;
-    for (int i = 0; i < flow->layout()->count(); ++i) {
-        const QWidget* w = flow->layout()->itemAt(i)->widget();
-        if (!w || w->isHidden()) continue;
-        const QRect r = visibleRect(w).translated(flow->pos());
-        EXPECT_TRUE(flow->rect().contains(w->geometry()) && bounds.contains(r)) << i;
-        for (const QRect& other : rects) EXPECT_FALSE(other.intersects(r)) << i;
+    for (const QWidget* w : widgets) {
+        if (w->isHidden() || w->isWindow()) continue;
+        const QRect r = visibleRect(w).translated(origin);
+        EXPECT_TRUE(w->parentWidget()->rect().contains(w->geometry()) && bounds.contains(r)) << w->objectName().toStdString();
+        for (const QRect& other : rects) EXPECT_FALSE(other.intersects(r)) << w->objectName().toStdString();
         auto line = lineStarts.emplace(r.top(), r.left()).first;
         line->second = std::min(line->second, r.left());
         rects.push_back(r);
     }
-    EXPECT_EQ(rects.empty() ? QPoint(-9, -9) : rects[0].topLeft(), bounds.topLeft());
-    for (auto [top, left] : lineStarts) EXPECT_EQ(left, bounds.left()) << "line at " << top;
-    return lineStarts.size();
+    return lineStarts;
 }
 
 } // namespace kestrine::testing
