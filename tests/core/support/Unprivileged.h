@@ -14,9 +14,9 @@
 
 namespace kestrine::testing {
 
-/// How a body run in a forked child ended; `hung` when the safety alarm (far above what any
-/// non-blocking body needs, not a measure of speed) ended a body blocked for good.
-enum class ChildOutcome { returned, threw, hung };
+/// How a body run in a forked child ended; `killed` when a signal ended it, such as the safety
+/// alarm (far above what any non-blocking body needs, not a measure of speed) ending a body blocked for good.
+enum class ChildOutcome { returned, threw, killed };
 
 inline ChildOutcome runInChild(const std::function<void()>& body, unsigned safetySeconds = 60) {
     std::fflush(nullptr);
@@ -30,7 +30,7 @@ inline ChildOutcome runInChild(const std::function<void()>& body, unsigned safet
     }
     int status = 0;
     while (child > 0 && ::waitpid(child, &status, 0) < 0 && errno == EINTR) continue;
-    return child > 0 && WIFEXITED(status) ? (WEXITSTATUS(status) ? ChildOutcome::threw : ChildOutcome::returned) : ChildOutcome::hung;
+    return child > 0 && WIFEXITED(status) ? (WEXITSTATUS(status) ? ChildOutcome::threw : ChildOutcome::returned) : ChildOutcome::killed;
 }
 
 /// Runs `body` with the rights of an ordinary user, so that file permissions hold for it.

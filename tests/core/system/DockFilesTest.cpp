@@ -381,7 +381,7 @@ TEST_F(DockControllerFilesTest, TemporaryFileOfAWriterKilledAtTheFileSizeLimitDo
         ::signal(SIGXFSZ, SIG_DFL);
         storage.save(second);
     });
-    ASSERT_EQ(outcome, ChildOutcome::hung) << "the child ends by the signal";
+    ASSERT_EQ(outcome, ChildOutcome::killed) << "the child ends by the signal";
     // The state file and the killed writer's temporary file.
     auto entries = [&] { return std::distance(fs::directory_iterator(stateFile.parent_path()), fs::directory_iterator()); };
     ASSERT_EQ(entries(), 2);
