@@ -1,11 +1,13 @@
-// The dock stores against the real org.gnome.shell and Plank schemas, through GIO's keyfile
-// backend in a temporary XDG_CONFIG_HOME, with generated desktop entries.
+// The dock stores, and GNOME's custom shortcut, against the real schemas (org.gnome.shell, Plank,
+// gnome-settings-daemon-common), through GIO's keyfile backend in a temporary XDG_CONFIG_HOME,
+// with generated desktop entries.
 #define G_SETTINGS_ENABLE_BACKEND
 #include <gio/gio.h>
 #include <gio/gsettingsbackend.h>
 
 #include "app/platform/linux/DesktopEntries.h"
 #include "app/platform/linux/DesktopTiles.h"
+#include "app/platform/linux/gnome/GnomeCustomShortcut.h"
 #include "app/platform/linux/gnome/GSettingsFavoritesStore.h"
 #include "app/platform/linux/plank/PlankDockStore.h"
 #include "core/dock/DockPlanner.h"
@@ -257,6 +259,34 @@ TEST(PlankDockStore, OnlyAnOrderPlankCannotReachByItselfWaitsForARestart) {
         store.reassertOrder();
         EXPECT_EQ(std::pair(outsideDockItems(), store.orderToRestartFor()), std::pair(items, std::optional<Names>()));
     }
+}
+
+// GNOME's keyboard settings list the user's own custom shortcuts beside ours.
+TEST(GnomeCustomShortcutTest, AddingTwiceOrRemovingLeavesTheUsersOtherShortcutsAlone) {
+    using Shortcut = GnomeCustomShortcut;
+    if (!Shortcut::isAvailable()) GTEST_SKIP() << "needs gnome-settings-daemon-common";
+    auto listed = [] { return outsideList(Shortcut::listSchema, Shortcut::listKey); };
+    auto keyfile = [] { return readFile(docksRoot / "config/glib-2.0/settings/keyfile"); };
+    const std::string mine = "/org/gnome/settings-daemon/plugins/media-keys/custom-keybindings/custom0/";
+    g_autoptr(GSettings) other = g_settings_new_with_path(Shortcut::bindingSchema, mine.c_str());
+    g_settings_set_string(other, "binding", "<Super>t");
+    setList(Shortcut::listSchema, "", Shortcut::listKey, {mine});
+    EXPECT_EQ(Shortcut::current(), std::nullopt);
+    const Shortcut::Binding binding{"Kestrine key panel", "kestrine panel", "<Control><Alt>d"};
+    ASSERT_TRUE(Shortcut::add(binding));
+    EXPECT_EQ(std::pair(listed(), Shortcut::current()), std::pair(Names{mine, Shortcut::path}, std::optional(binding)));
+    const std::string written = keyfile();
+    EXPECT_NE(written.find("[org/gnome/settings-daemon/plugins/media-keys/custom-keybindings/kestrine]"), std::string::npos) << written;
+    ASSERT_TRUE(Shortcut::add(binding));
+    EXPECT_EQ(keyfile(), written) << "a second press changes nothing";
+    // A changed shortcut replaces the binding in place.
+    ASSERT_TRUE(Shortcut::add({binding.name, binding.command, "<Super>k"}));
+    EXPECT_EQ(std::pair(listed().size(), Shortcut::current()->binding), std::pair(std::size_t{2}, std::string("<Super>k")));
+    // Removed, its keys go too; the user's own shortcut stays.
+    ASSERT_TRUE(Shortcut::remove());
+    EXPECT_EQ(std::pair(listed(), Shortcut::current()), std::pair(Names{mine}, std::optional<Shortcut::Binding>()));
+    const std::string left = keyfile();
+    EXPECT_EQ(std::pair(left.find("kestrine panel"), left.find("<Super>t") != std::string::npos), std::pair(std::string::npos, true)) << left;
 }
 
 } // namespace kestrine::testing
