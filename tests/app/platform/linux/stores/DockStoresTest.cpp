@@ -276,7 +276,6 @@ TEST(GnomeCustomShortcutTest, AddingTwiceOrRemovingLeavesTheUsersOtherShortcutsA
     ASSERT_TRUE(Shortcut::add(binding));
     EXPECT_EQ(std::pair(listed(), Shortcut::current()), std::pair(Names{mine, Shortcut::path}, std::optional(binding)));
     const std::string written = keyfile();
-    EXPECT_NE(written.find("[org/gnome/settings-daemon/plugins/media-keys/custom-keybindings/kestrine]"), std::string::npos) << written;
     ASSERT_TRUE(Shortcut::add(binding));
     EXPECT_EQ(keyfile(), written) << "a second press changes nothing";
     // A changed shortcut replaces the binding in place.
