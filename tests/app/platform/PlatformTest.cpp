@@ -103,14 +103,13 @@ TEST_F(CenterTest, APressTriggersOnALaterTurnWhileRegisteredAndNeverAfterTheCent
     EXPECT_EQ(triggers, 1);
 }
 
-// Starting again, as the fixture does before every row of the update table, must replace the
-// center's own registration.
 TEST_F(CenterTest, ARefusedStartShowsTheShortcutAndLeavesNothingRegistered) {
     refuse = true;
     center->start();
     EXPECT_EQ(std::pair(center->isRegistered(), center->errorMessage().value_or("").contains("Ctrl+Alt+D")), std::pair(false, true));
 }
 
+// Starting again, as the fixture does before every row, must replace the center's own registration.
 TEST_F(CenterTest, UpdateTakesOnlyAValidFreeShortcutAndKeepsTheOldOneWorkingOtherwise) {
     using M = HotKeySpec::Modifiers;
     struct Row { const char* name; HotKeySpec to; Error error; bool takes, held = false, failSave = false, wayland = false; };
