@@ -359,8 +359,7 @@ TEST_F(SingleInstanceTest, TheLockHolderRunsAndLaterStartsAskItToReopenUntilItEn
         QLocalSocket client;
         client.connectToServer(QString::fromStdString(first->socketPath().string()));
         ASSERT_TRUE(client.waitForConnected(5000));
-        client.write(message);
-        client.flush();
+        client.write(message); // sent while waiting below
         EXPECT_TRUE(QTest::qWaitFor([&] { return client.state() == QLocalSocket::UnconnectedState; }, 10000));
     }
     EXPECT_EQ(reopened.count(), 1);
