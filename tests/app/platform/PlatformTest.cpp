@@ -103,14 +103,13 @@ TEST_F(CenterTest, APressTriggersOnALaterTurnWhileRegisteredAndNeverAfterTheCent
     EXPECT_EQ(triggers, 1);
 }
 
-// Starting again, as the fixture does before every row of the update table, must replace the
-// center's own registration.
 TEST_F(CenterTest, ARefusedStartShowsTheShortcutAndLeavesNothingRegistered) {
     refuse = true;
     center->start();
     EXPECT_EQ(std::pair(center->isRegistered(), center->errorMessage().value_or("").contains("Ctrl+Alt+D")), std::pair(false, true));
 }
 
+// Starting again, as the fixture does before every row, must replace the center's own registration.
 TEST_F(CenterTest, UpdateTakesOnlyAValidFreeShortcutAndKeepsTheOldOneWorkingOtherwise) {
     using M = HotKeySpec::Modifiers;
     struct Row { const char* name; HotKeySpec to; Error error; bool takes, held = false, failSave = false, wayland = false; };
@@ -184,17 +183,14 @@ TEST_F(CenterTest, TheRecorderEndsWhenOnlyTheKeyWindowLosesTheKeyboard) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&settings) && QTest::qWaitForWindowExposed(&other));
     ASSERT_TRUE(focus(nullptr));
     ShortcutRecorder recorder(*center);
-    // "Change" clicked in the inactive window, which becomes active as recording starts.
-    recorder.start();
-    ASSERT_TRUE(focus(&settings));
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(recorder.isRecording()) << "gaining the keyboard must not end the recording";
-    // The user goes to another application, or to another window of this one.
-    for (QWidget* next : {static_cast<QWidget*>(nullptr), &other}) {
-        ASSERT_TRUE(focus(&settings));
-        recorder.start();
-        ASSERT_TRUE(focus(next));
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !recorder.isRecording(); }, 10000));
+    // "Change" clicked in the inactive window, which becomes active as recording starts: it goes on.
+    // The user goes to another application, or (started in the active window) to another of ours.
+    struct Step { QWidget* to; bool start, recording; };
+    for (const Step& step : {Step{&settings, true, true}, {nullptr, false, false}, {&settings, false, false}, {&other, true, false}}) {
+        if (step.start) recorder.start();
+        ASSERT_TRUE(focus(step.to));
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return recorder.isRecording() == step.recording; }, 10000)) << step.to;
     }
 }
 
@@ -230,9 +226,7 @@ TEST_F(CenterTest, TheRealX11GrabFiresOncePerPressWhateverTheLockKeysAndIsExclus
     make(true);
     ASSERT_TRUE(center->isRegistered());
     EXPECT_FALSE(X11HotKey::grab(defaultSpec.keyCode, ctrlAlt, [] {})) << "held by the center";
-    xdotool("ctrl+alt+d");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return triggers == 1; }, 10000));
-    for (const char* keys : {"Num_Lock", "ctrl+alt+d", "Num_Lock"}) xdotool(keys);
+    for (const char* keys : {"ctrl+alt+d", "Num_Lock", "ctrl+alt+d", "Num_Lock"}) xdotool(keys);
     ASSERT_TRUE(QTest::qWaitFor([&] { return triggers == 2; }, 10000));
     // A second grab as a probe: once it has fired, every earlier press has been read.
     auto probeKey = X11HotKey::grab(38, ctrlAlt, [&] { ++probe; });
@@ -365,8 +359,7 @@ TEST_F(SingleInstanceTest, TheLockHolderRunsAndLaterStartsAskItToReopenUntilItEn
         QLocalSocket client;
         client.connectToServer(QString::fromStdString(first->socketPath().string()));
         ASSERT_TRUE(client.waitForConnected(5000));
-        client.write(message);
-        client.flush();
+        client.write(message); // sent while waiting below
         EXPECT_TRUE(QTest::qWaitFor([&] { return client.state() == QLocalSocket::UnconnectedState; }, 10000));
     }
     EXPECT_EQ(reopened.count(), 1);
@@ -459,36 +452,27 @@ TEST(XdgAutostart, TheConfigFolderComesFromXdgOrTheHomeAndOnlyAnInstalledProgram
     TempFolder prefix, bare;
     writeFileAtomically(prefix / "share/applications/kestrine.desktop", "[Desktop Entry]\n");
     const std::pair<fs::path, bool> installs[] = {
-        {prefix / "bin/kestrine", true}, {prefix / "build/kestrine", false}, {prefix / "bin/kestrine-dev", false}, {bare / "bin/kestrine", false},
-    };
+        {prefix / "bin/kestrine", true}, {prefix / "build/kestrine", false}, {prefix / "bin/kestrine-dev", false}, {bare / "bin/kestrine", false}};
     for (const auto& [program, installed] : installs) EXPECT_EQ(isInstalledApplication(program), installed) << program;
 }
 
-// Outside an installation the sentence says so; else the system's description names the place.
-TEST(LaunchAtLogin, TheSwitchWritesTheEntryOrSaysWhyNot) {
-    for (const auto& [blocked, installed] : {std::pair{false, true}, {true, true}, {false, false}}) { // blocked: a file where the folder belongs
-        SCOPED_TRACE(std::to_string(blocked) + std::to_string(installed));
-        TempFolder config;
-        if (blocked) writeFileAtomically(config / "autostart", "not a folder");
-        LaunchAtLogin login(std::make_unique<XdgAutostartService>(config.path(), "/p/bin/kestrine"), installed);
-        EXPECT_FALSE(login.isEnabled());
-        login.setEnabled(true);
-        const bool works = installed && !blocked;
-        const QString error = login.errorMessage().value_or("");
-        EXPECT_EQ(std::tuple(fs::is_regular_file(config / "autostart/kestrine.desktop"), login.isEnabled(), error.isEmpty(),
-                             error == Localization::tr("login.error.notBundle"), error.contains(QString::fromStdString(config.path().string()))),
-                  std::tuple(works, works, works, !installed, blocked));
-    }
+// The switch over the real entry (its logic over a stand-in is the settings window's): a file where
+// the autostart folder belongs leaves it off, and the sentence names the place.
+TEST(LaunchAtLogin, AnAutostartFolderThatCannotBeMadeLeavesTheSwitchOffAndSaysWhere) {
+    TempFolder config;
+    writeFileAtomically(config / "autostart", "not a folder");
+    LaunchAtLogin login(std::make_unique<XdgAutostartService>(config.path(), "/p/bin/kestrine"), true);
+    login.setEnabled(true);
+    const bool saysWhere = login.errorMessage().value_or("").contains(QString::fromStdString(config.path().string()));
+    EXPECT_EQ(std::pair(login.isEnabled(), saysWhere), std::pair(false, true));
 }
 
 TEST(DesktopIconTest, TheEntrysIconComesFromItsPathOrTheThemeElseTheGenericIcon) {
     TempFolder root;
     const fs::path icons = root / "icons", red = root / "images/red.png";
-    for (const auto& [theme, inherits] : {std::pair{"hicolor", ""}, {"kestrine-user", "\nInherits=hicolor"}}) {
-        fs::create_directories(icons / theme / "48x48/apps");
-        std::ofstream(icons / theme / "index.theme") << "[Icon Theme]\nName=" << theme << inherits
-                                                     << "\nDirectories=48x48/apps\n\n[48x48/apps]\nSize=48\nType=Fixed\n";
-    }
+    for (const std::string theme : {"hicolor", "kestrine-user\nInherits=hicolor"})
+        writeFileAtomically(icons / theme.substr(0, theme.find('\n')) / "index.theme",
+                            "[Icon Theme]\nName=" + theme + "\nDirectories=48x48/apps\n\n[48x48/apps]\nSize=48\nType=Fixed\n");
     for (const auto& [file, colour] : {std::pair{icons / "hicolor/48x48/apps/blue-app.png", Qt::blue}, {icons / "hicolor/48x48/apps/both-app.png", Qt::blue},
                                        {icons / "kestrine-user/48x48/apps/both-app.png", Qt::green}, {red, Qt::red}}) {
         fs::create_directories(file.parent_path());
@@ -498,23 +482,19 @@ TEST(DesktopIconTest, TheEntrysIconComesFromItsPathOrTheThemeElseTheGenericIcon)
     }
     QIcon::setThemeSearchPaths({QString::fromStdString(icons.string())});
     QIcon::setThemeName("kestrine-user");
-    const std::pair<std::optional<std::string>, QColor> rows[] = {
+    const std::pair<std::optional<std::string>, QColor> rows[] = { // the generic icon is none of the colours
         // blue-app is only in hicolor, found through the user theme's parent; "blue-app.png" is a file
         // name where a theme name belongs; both-app is taken from the user's theme before hicolor.
         {red.string(), Qt::red}, {"blue-app", Qt::blue}, {"blue-app.png", Qt::blue}, {"both-app", Qt::green},
-        {"no-such-icon", QColor()}, {(root / "images/missing.png").string(), QColor()}, {std::nullopt, QColor()}, // the generic icon
-    };
-    int index = 0;
-    for (const auto& [icon, expected] : rows) {
+        {"no-such-icon", QColor()}, {(root / "images/missing.png").string(), QColor()}, {std::nullopt, QColor()}};
+    for (int index = 0; const auto& [icon, expected] : rows) {
         SCOPED_TRACE(icon.value_or("(no Icon)"));
         const fs::path entry = root / ("app" + std::to_string(index++) + ".desktop");
         std::ofstream(entry) << "[Desktop Entry]\nType=Application\nName=App\nExec=true\n" << (icon ? "Icon=" + *icon + "\n" : "");
         const QImage image = IconStore::render(QString::fromStdString(entry.string()), 64);
-        const QRgb centre = image.pixelColor(32, 32).rgb();
-        EXPECT_FALSE(image.isNull());
-        for (QColor colour : {QColor(Qt::red), QColor(Qt::blue), QColor(Qt::green)}) {
-            EXPECT_EQ(centre == colour.rgb(), colour == expected) << colour.name().toStdString();
-        }
+        QColor centre = image.pixelColor(32, 32);
+        if (centre != QColor(Qt::red) && centre != QColor(Qt::blue) && centre != QColor(Qt::green)) centre = QColor();
+        EXPECT_EQ(std::pair(image.isNull(), centre.name().toStdString()), std::pair(false, expected.name().toStdString()));
     }
 }
 

@@ -1,11 +1,13 @@
-// The dock stores against the real org.gnome.shell and Plank schemas, through GIO's keyfile
-// backend in a temporary XDG_CONFIG_HOME, with generated desktop entries.
+// The dock stores, and GNOME's custom shortcut, against the real schemas (org.gnome.shell, Plank,
+// gnome-settings-daemon-common), through GIO's keyfile backend in a temporary XDG_CONFIG_HOME,
+// with generated desktop entries.
 #define G_SETTINGS_ENABLE_BACKEND
 #include <gio/gio.h>
 #include <gio/gsettingsbackend.h>
 
 #include "app/platform/linux/DesktopEntries.h"
 #include "app/platform/linux/DesktopTiles.h"
+#include "app/platform/linux/gnome/GnomeCustomShortcut.h"
 #include "app/platform/linux/gnome/GSettingsFavoritesStore.h"
 #include "app/platform/linux/plank/PlankDockStore.h"
 #include "core/dock/DockPlanner.h"
@@ -44,7 +46,7 @@ void setList(const std::string& schema, const std::string& path, const char* key
 void setDockItems(const Names& values) { setList(plankSchema, plankPath, "dock-items", values); }
 
 /// What another process reads: `gsettings get` run with this process's environment.
-Names outsideList(const std::string& schemaAndPath, const std::string& key) {
+Names outsideList(const std::string& key = "dock-items", std::string schemaAndPath = plankSchema + ":" + plankPath) {
     g_autofree gchar* text = nullptr;
     g_spawn_command_line_sync(("gsettings get " + schemaAndPath + " " + key).c_str(), &text, nullptr, nullptr, nullptr);
     g_autoptr(GVariant) value = g_variant_parse(G_VARIANT_TYPE_STRING_ARRAY, text ? text : "", nullptr, nullptr, nullptr);
@@ -52,7 +54,6 @@ Names outsideList(const std::string& schemaAndPath, const std::string& key) {
     g_autofree const gchar** strings = g_variant_get_strv(value, nullptr);
     return Names(strings, strings + g_strv_length(const_cast<gchar**>(strings)));
 }
-Names outsideDockItems() { return outsideList(plankSchema + ":" + plankPath, "dock-items"); }
 
 /// The presets' applications by desktop ID; those without an entry as the dock has them.
 std::vector<PresetApp> presetOf(const Names& ids, const std::vector<DockTile>& dock = {}) {
@@ -98,11 +99,11 @@ TEST(GSettingsFavoritesStore, ReadsWritesAndSwitchesKeepWhatIsNotAnApplicationIn
                                                                                [&] { store.restore(snapshot); }}) {
             setList("org.gnome.shell", "", "favorite-apps", {gammaId});
             write();
-            EXPECT_EQ(outsideList("org.gnome.shell", "favorite-apps"), row.stored);
+            EXPECT_EQ(outsideList("favorite-apps", "org.gnome.shell"), row.stored);
         }
         const auto apps = presetOf(row.preset, asTiles(tiles));
         store.setPersistentApps(asRaw(DockPlanner::plan(asTiles(tiles), {}, apps).tiles));
-        EXPECT_EQ(outsideList("org.gnome.shell", "favorite-apps"), row.written);
+        EXPECT_EQ(outsideList("favorite-apps", "org.gnome.shell"), row.written);
         EXPECT_EQ(DockPlanner::plan(asTiles(store.persistentApps()), {}, apps).changed, !row.settled);
     }
 }
@@ -196,7 +197,7 @@ TEST(PlankDockStore, SwitchesWriteMissingItemsAndRemoveTheFilesOfApplicationsTak
         auto plan = DockPlanner::plan(asTiles(store.persistentApps()), stored, presetOf(row.preset));
         store.setPersistentApps(asRaw(plan.tiles));
         stored = plan.stored;
-        EXPECT_EQ(outsideDockItems(), row.items);
+        EXPECT_EQ(outsideList(), row.items);
         auto now = dock.filesNow();
         for (const auto& name : row.absent) EXPECT_FALSE(now.contains(name)) << name;
         if (now.contains(gamma2)) { EXPECT_EQ(now.extract(gamma2).mapped(), launcherItem("file://" + entryPath(gammaId))); }
@@ -215,12 +216,12 @@ TEST(PlankDockStore, WritingBackOrRestoringKeepsEveryItemAndLauncherFile) {
     EXPECT_EQ(std::pair(identities(tiles), shown(tiles)[0]),
               std::pair(Ids{alphaId, none, betaId, none, none, none, none, none, none, deltaId, none}, "Alpha:" + alphaId));
     store.setPersistentApps(tiles);
-    EXPECT_EQ(std::pair(outsideDockItems(), dock.filesNow()), std::pair(all, dock.files)) << "every item listed";
+    EXPECT_EQ(std::pair(outsideList(), dock.filesNow()), std::pair(all, dock.files)) << "every item listed";
     store.setPersistentApps(asRaw(DockPlanner::plan(asTiles(tiles), {}, presetOf({deltaId})).tiles));
     fs::remove(dock.launchers / "clock.dockitem");
     writeFileAtomically(dock.launchers / "alpha.dockitem", "changed");
     store.restore(snapshot);
-    EXPECT_EQ(std::pair(outsideDockItems(), dock.filesNow()), std::pair(dock.items, dock.files));
+    EXPECT_EQ(std::pair(outsideList(), dock.filesNow()), std::pair(dock.items, dock.files));
     // The files come back in another order than the dock's: a running Plank needs a restart.
     EXPECT_EQ(store.orderToRestartFor(), all);
 }
@@ -249,14 +250,41 @@ TEST(PlankDockStore, OnlyAnOrderPlankCannotReachByItselfWaitsForARestart) {
         for (const char letter : letters) written.push_back(tiles.at(letter));
         for (const auto& tile : written) items.push_back(*DesktopTiles::stringValue(tile, PlankDockStore::itemFileKey));
         store.setPersistentApps(written);
-        ASSERT_EQ(outsideDockItems(), items);
+        ASSERT_EQ(outsideList(), items);
         EXPECT_EQ(store.orderToRestartFor(), restart ? std::optional(items) : std::nullopt);
         if (!restart) continue;
         // What a running Plank writes back meanwhile gives way to the order asked for.
         setDockItems({"clock.dockitem"});
         store.reassertOrder();
-        EXPECT_EQ(std::pair(outsideDockItems(), store.orderToRestartFor()), std::pair(items, std::optional<Names>()));
+        EXPECT_EQ(std::pair(outsideList(), store.orderToRestartFor()), std::pair(items, std::optional<Names>()));
     }
+}
+
+// GNOME's keyboard settings list the user's own custom shortcuts beside ours.
+TEST(GnomeCustomShortcutTest, AddingTwiceOrRemovingLeavesTheUsersOtherShortcutsAlone) {
+    using Shortcut = GnomeCustomShortcut;
+    if (!Shortcut::isAvailable()) GTEST_SKIP() << "needs gnome-settings-daemon-common";
+    auto listed = [] { return outsideList(Shortcut::listKey, Shortcut::listSchema); };
+    auto keyfile = [] { return readFile(docksRoot / "config/glib-2.0/settings/keyfile"); };
+    const std::string mine = "/org/gnome/settings-daemon/plugins/media-keys/custom-keybindings/custom0/";
+    g_autoptr(GSettings) other = g_settings_new_with_path(Shortcut::bindingSchema, mine.c_str());
+    g_settings_set_string(other, "binding", "<Super>t");
+    setList(Shortcut::listSchema, "", Shortcut::listKey, {mine});
+    EXPECT_EQ(Shortcut::current(), std::nullopt);
+    const Shortcut::Binding binding{"Kestrine key panel", "kestrine panel", "<Control><Alt>d"};
+    ASSERT_TRUE(Shortcut::add(binding));
+    EXPECT_EQ(std::pair(listed(), Shortcut::current()), std::pair(Names{mine, Shortcut::path}, std::optional(binding)));
+    const std::string written = keyfile();
+    ASSERT_TRUE(Shortcut::add(binding));
+    EXPECT_EQ(keyfile(), written) << "a second press changes nothing";
+    // A changed shortcut replaces the binding in place.
+    ASSERT_TRUE(Shortcut::add({binding.name, binding.command, "<Super>k"}));
+    EXPECT_EQ(std::pair(listed().size(), Shortcut::current()->binding), std::pair(std::size_t{2}, std::string("<Super>k")));
+    // Removed, its keys go too; the user's own shortcut stays.
+    ASSERT_TRUE(Shortcut::remove());
+    EXPECT_EQ(std::pair(listed(), Shortcut::current()), std::pair(Names{mine}, std::optional<Shortcut::Binding>()));
+    const std::string left = keyfile();
+    EXPECT_EQ(std::pair(left.find("kestrine panel"), left.find("<Super>t") != std::string::npos), std::pair(std::string::npos, true)) << left;
 }
 
 } // namespace kestrine::testing

@@ -9,8 +9,7 @@ namespace kestrine::testing {
 void prepareDocksWorld(const std::filesystem::path& root) {
     // The schemas of the system; no bus, not even one started on the X server's behalf.
     setEnvironment({{"GSETTINGS_BACKEND", "dconf"}, {"GSETTINGS_SCHEMA_DIR", {}}, {"DBUS_SESSION_BUS_ADDRESS", {}}, {"XDG_DATA_DIRS", {}},
-                    {"DISPLAY", {}}, {"XDG_RUNTIME_DIR", (root / "runtime").string()}, {"XDG_CONFIG_HOME", (root / "config").string()}});
-    std::filesystem::create_directories(root / "runtime");
+                    {"DISPLAY", {}}, {"XDG_RUNTIME_DIR", root.string()}, {"XDG_CONFIG_HOME", (root / "config").string()}});
 }
 
 TEST(UnreachableSettingsBackend, WritesFailAsUnavailableAndLeaveTheLaunchersAlone) {
