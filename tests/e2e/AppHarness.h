@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <set>
 #include <sstream>
 #include <thread>
 
@@ -173,19 +174,13 @@ public:
     /// platform plugin and the Dock preferences file as the dock (whatever desktop the tests
     /// run on); `overrides` ("NAME=value") replace variables of the same name.
     Names environment(const Names& overrides = {}) const {
-        std::map<std::string, std::string> values;
-        auto set = [&](const std::string& entry) {
-            const auto eq = entry.find('=');
-            values[entry.substr(0, eq)] = eq == std::string::npos ? std::string() : entry.substr(eq + 1);
-        };
-        for (char** e = environ; *e; ++e) set(*e);
-        for (const std::string& entry : Names{"HOME=" + home().string(), "XDG_DATA_HOME=" + dataHome().string(),
-                                              "XDG_CONFIG_HOME=" + configHome().string(), "XDG_RUNTIME_DIR=" + runtime().string(),
-                                              "KESTRINE_TRACE_STARTUP=1", "QT_QPA_PLATFORM=xcb", "KESTRINE_DOCK=file"})
-            set(entry);
-        for (const std::string& entry : overrides) set(entry);
-        Names env;
-        for (const auto& [name, value] : values) env.push_back(name + "=" + value);
+        Names env = overrides;
+        env.insert(env.end(), {"HOME=" + home().string(), "XDG_DATA_HOME=" + dataHome().string(), "XDG_CONFIG_HOME=" + configHome().string(),
+                               "XDG_RUNTIME_DIR=" + runtime().string(), "KESTRINE_TRACE_STARTUP=1", "QT_QPA_PLATFORM=xcb", "KESTRINE_DOCK=file"});
+        for (char** e = environ; *e; ++e) env.push_back(*e);
+        // The first entry of a name wins: overrides, then the sandbox's, then this process's.
+        std::set<std::string> names;
+        std::erase_if(env, [&](const std::string& entry) { return !names.insert(entry.substr(0, entry.find('='))).second; });
         return env;
     }
 
@@ -196,15 +191,11 @@ public:
         writeFileAtomically(configHome() / "com.apple.dock.plist", plist::toBinary(plist::Value(domain)));
     }
 
-    /// The Dock's persistent-apps as the file holds them now; empty when unreadable.
+    /// The Dock's persistent-apps as the file holds them now; a test fails on a file it cannot read.
     plist::Array dockApps() const {
-        try {
-            const plist::Value domain = plist::parse(readText(configHome() / "com.apple.dock.plist"));
-            const plist::Value* apps = domain.find("persistent-apps");
-            return apps && apps->array() ? *apps->array() : plist::Array{};
-        } catch (const std::exception&) {
-            return {};
-        }
+        const plist::Value domain = plist::parse(readText(configHome() / "com.apple.dock.plist"));
+        const plist::Value* apps = domain.find("persistent-apps");
+        return apps && apps->array() ? *apps->array() : throw std::runtime_error("the Dock file has no persistent-apps");
     }
 
     /// A state file in `folder` of the default preset "My Dock" and "Work" (id "work"), with
