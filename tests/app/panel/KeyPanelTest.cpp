@@ -5,7 +5,6 @@
 
 #include "app/Localization.h"
 #include "app/panel/PresetKey.h"
-#include "app/panel/SelectionState.h"
 
 using namespace kestrine;
 using namespace kestrine::testing;
@@ -128,22 +127,12 @@ TEST_F(PanelTest, ThePanelSitsAtTheBottomCentreOfItsScreenAndGrowsWithinSixteenP
     EXPECT_EQ(FloatingPanelController::trayGeometry(QRect(0, 25, 300, 600), 1), QRect(16, 25 + 600 - 16 - 141, 268, 141));
 }
 
-class MiniDockViewTest : public PanelTest {
-protected:
-    void makeView() {
-        view = std::make_unique<MiniDockView>(*model, selection, center, [](int) {});
-        view->resize(MiniDockView::panelSize(1408, int(model->presets().size())));
-        view->show();
-    }
-    SelectionState selection;
-    std::unique_ptr<MiniDockView> view;
-};
-
-TEST_F(MiniDockViewTest, KeysShowDigitEmojiAndNameAndFollowThePresets) {
+TEST_F(PanelTest, KeysShowDigitEmojiAndNameAndFollowThePresets) {
     havePresets(11);
     ASSERT_TRUE(model->createPreset("Music", std::string("🎧"), {"com.b"}));
     activateNow(1);
-    makeView();
+    showPanel();
+    const MiniDockView* view = controller->view();
     ASSERT_EQ(view->keys().size(), 12u);
     // Digits on the first nine keys; the name as tooltip and accessible name, which also says which preset is active.
     for (std::size_t i = 0; i < 12; ++i) {
@@ -165,9 +154,10 @@ TEST_F(MiniDockViewTest, KeysShowDigitEmojiAndNameAndFollowThePresets) {
 
 }
 
-TEST_F(MiniDockViewTest, HoverMovingFromOneKeyToTheNextNeverLeavesItEmpty) {
+TEST_F(PanelTest, HoverMovingFromOneKeyToTheNextNeverLeavesItEmpty) {
     havePresets(3);
-    makeView();
+    showPanel();
+    const MiniDockView* view = controller->view();
     PresetKey *a = view->keys()[0], *b = view->keys()[1];
     auto send = [](QWidget* to, bool enter) {
         QEnterEvent in(QPointF(10, 10), QPointF(10, 10), QPointF(10, 10));
@@ -184,36 +174,36 @@ TEST_F(MiniDockViewTest, HoverMovingFromOneKeyToTheNextNeverLeavesItEmpty) {
     EXPECT_EQ(hover(), std::tuple(std::string("none"), false, false));
 }
 
-TEST_F(MiniDockViewTest, TheSelectedKeyStartsInViewAndStaysCentredUntilTheEnds) {
+// A whole row never scrolls; a longer one shows the active preset's key at once and keeps the
+// selected key centred until the ends.
+TEST_F(PanelTest, TheSelectedKeyStartsInViewAndStaysCentredUntilTheEnds) {
+    havePresets(3);
+    showPanel();
+    for (int index : {0, 1, 2}) {
+        controller->selection().setIndex(index);
+        EXPECT_EQ(controller->view()->scrollTarget(), 0) << index;
+    }
     havePresets(20);
-    selection.setIndex(17);
-    makeView();
+    activateNow(17);
+    showPanel();
+    MiniDockView* view = controller->view();
     ASSERT_EQ(view->width(), 1408);
     EXPECT_FALSE(view->isScrolling()) << "the first selection is shown without animation";
     EXPECT_EQ(view->scrollOffset(), view->centringOffset(17));
     EXPECT_GT(view->scrollOffset(), 0);
     // The face of the key at `index` in the view, once the selection has scrolled to it.
     auto face = [&](int index) {
-        selection.setIndex(index);
+        controller->selection().setIndex(index);
         view->finishScrolling();
         EXPECT_EQ(view->scrollOffset(), view->centringOffset(index)) << index;
         const PresetKey* key = view->keys()[std::size_t(index)];
-        return key->restingFaceRect().translated(key->mapTo(view.get(), QPointF(0, 0)));
+        return key->restingFaceRect().translated(key->mapTo(view, QPointF(0, 0)));
     };
     EXPECT_NEAR(face(7).center().x(), view->width() / 2, 2);
     EXPECT_NEAR(face(12).center().x(), view->width() / 2, 2);
     // The ends clamp: the first key at the start, the last at the end.
     EXPECT_NEAR(face(0).left(), MiniDockView::trayPadding, 2);
     EXPECT_NEAR(face(19).right(), view->width() - MiniDockView::trayPadding, 2);
-}
-
-TEST_F(MiniDockViewTest, AWholeRowFitsWithoutScrolling) {
-    havePresets(3);
-    makeView();
-    for (int index : {0, 1, 2}) {
-        selection.setIndex(index);
-        EXPECT_EQ(view->scrollTarget(), 0) << index;
-    }
 }
 
 }  // namespace
