@@ -86,16 +86,6 @@ protected:
         return {std::istream_iterator<std::string>(ids), std::istream_iterator<std::string>()};
     }
 
-    // The default preset of alpha, beta and gamma and Work of gamma and alpha: bundles in the file
-    // dock's folder, or the sandbox's desktop entries in `folder`.
-    void writePresets(const std::optional<fs::path>& folder = std::nullopt) {
-        auto entry = [&](const std::string& name) {
-            return folder ? json{{"id", name + ".desktop"}, {"name", name}, {"path", desktopFile(name).string()}} : bundleApp(name);
-        };
-        box.writeTwoPresets(folder.value_or(box.support()), json::array({entry("alpha"), entry("beta"), entry("gamma")}),
-                            json::array({entry("gamma"), entry("alpha")}));
-    }
-
     std::optional<fs::path> xdotool = findExecutable("xdotool");
     // Variables that differ from the sandbox's environment (a session bus, another display).
     Names overrides;
@@ -108,7 +98,7 @@ TEST_F(EndToEnd, SwitchingFromThePanelRewritesTheDockAndSwitchingBackRestoresThe
     // A process named "Dock" (a copy of sleep) stands in for the Dock that killall ends.
     const fs::path dock = box.root / "Dock";
     fs::copy_file(fs::canonical(findExecutable("sleep").value()), dock);
-    writePresets();
+    box.writeTwoPresets(box.support(), {"alpha", "beta", "gamma"}, {"gamma", "alpha"});
     startApp({"--login-item"});
     ASSERT_TRUE(waitForTrace("launched")) << readText(log());
     EXPECT_TRUE(windows().empty()) << "a login-item start after onboarding shows no window";
@@ -145,7 +135,7 @@ TEST_F(EndToEnd, TheDisplayGoingAwayStillWritesPendingDockWork) {
     const auto xvfb = findExecutable("Xvfb"), import = findExecutable("import");
     const plist::Array original = box.dockApps();
     if (!import || !xvfb) GTEST_SKIP() << "needs Xvfb, and ImageMagick's import to find the card";
-    writePresets();
+    box.writeTwoPresets(box.support(), {"alpha", "beta", "gamma"}, {"gamma", "alpha"});
     for (int round = 0; round < 3; ++round) {
         SCOPED_TRACE(round);
         int number = 150;
@@ -224,7 +214,9 @@ TEST_F(EndToEnd, PlankShowsEachPresetInItsOrderAndGetsItsLaunchersBack) {
     const std::pair<Names, std::string> rows[] = {
         {{"gamma", "alpha"}, "['gamma.dockitem', 'alpha.dockitem', 'clock.dockitem']\n"}, {{"alpha", "beta", "gamma"}, original + "\n"}};
     const fs::path folder = box.support() / "docks" / "plank-dock1";
-    writePresets(folder);
+    box.writeTwoPresets(folder, {"alpha", "beta", "gamma"}, {"gamma", "alpha"}, [&](const std::string& name) {
+        return json{{"id", name + ".desktop"}, {"name", name}, {"path", desktopFile(name).string()}};
+    });
     startApp({"--dock=plank", "--login-item"});
     ASSERT_TRUE(waitForTrace("launched")) << readText(log());
     for (int round = 0; round < 2; ++round) {
@@ -246,7 +238,7 @@ protected:
     void SetUp() override {
         box.writeDock({appTile("com.example.alpha", 11, "/Applications/alpha.app"), appTile("com.example.beta", 12, "/Applications/beta.app")});
         both = box.dockApps();
-        box.writeTwoPresets(box.support(), json::array({bundleApp("alpha"), bundleApp("beta")}), json::array({bundleApp("beta")}));
+        box.writeTwoPresets(box.support(), {"alpha", "beta"}, {"beta"});
     }
     CommandResult kestrine(const Names& arguments, const Sandbox* in = nullptr) {
         const Sandbox& sandbox = in ? *in : box;
@@ -391,8 +383,6 @@ TEST_F(CommandLine, WithAnInstanceRunningItAnswersAndItsWindowsFollow) {
     // Written before the command ended: no waiting for the debounce.
     EXPECT_EQ(kestrine({"activate", "Work"}).code, 0);
     EXPECT_EQ(std::tuple(box.dockApps(), Sandbox::activePresetIn(box.support())), std::tuple(work(), "work"));
-    EXPECT_EQ(list()[1]["active"], true);
-    EXPECT_TRUE(has(kestrine({"activate", "Nope"}).error, "there are: 1 My Dock, 2 Work"));
     const json status = json::parse(kestrine({"status", "--json"}).output, nullptr, false);
     EXPECT_EQ((json{status["running"], status["shortcut"]["registered"]}), (json{true, true}));
 
