@@ -71,12 +71,11 @@ public:
     Process(const fs::path& program, Names arguments, Names environment, const std::optional<fs::path>& output = std::nullopt,
             const std::optional<fs::path>& errors = std::nullopt) {
         arguments.insert(arguments.begin(), program.string());
-        auto pointers = [](Names& strings) {
-            std::vector<char*> out(strings.size() + 1, nullptr);
-            std::transform(strings.begin(), strings.end(), out.begin(), [](std::string& s) { return s.data(); });
-            return out;
-        };
-        auto args = pointers(arguments), env = pointers(environment);
+        std::vector<char*> args, env;  // the strings' own characters, each list ending in a null pointer
+        for (auto [strings, pointers] : {std::pair(&arguments, &args), std::pair(&environment, &env)}) {
+            for (std::string& s : *strings) pointers->push_back(s.data());
+            pointers->push_back(nullptr);
+        }
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);

@@ -58,8 +58,7 @@ protected:
         app.reset();
         plank.reset();
         // A Plank that Kestrine started again is nobody's child here.
-        if (bus)
-            for (const auto& started : PlankRestarter::running("dock1", busAddress())) ::kill(started.pid, SIGTERM);
+        for (const auto& started : PlankRestarter::running("dock1", busAddress())) ::kill(started.pid, SIGTERM);
         bus.reset();
     }
 
@@ -105,10 +104,9 @@ TEST_F(EndToEnd, SwitchingFromThePanelRewritesTheDockAndSwitchingBackRestoresThe
     // The tiles that stay are the Dock's own dictionaries, GUID and book included; the spacer
     // keeps its place. Back to the first preset, the Dock holds exactly what it held before.
     const std::tuple<int, plist::Array, std::string> rows[] = {{2, {original[3], original[0], original[2]}, "work"}, {1, original, "default"}};
-    for (int i = 0; i < 2; ++i) {
-        const auto& [digit, tiles, active] = rows[i];
+    for (int shown = 1; const auto& [digit, tiles, active] : rows) {
         Process fakeDock(dock, {"1000"}, box.environment());
-        ASSERT_NO_FATAL_FAILURE(pressPreset(digit, i + 1));
+        ASSERT_NO_FATAL_FAILURE(pressPreset(digit, shown++));
         ASSERT_TRUE(waitUntil([&] { return !fakeDock.running(); })) << "the Dock was not restarted";
         EXPECT_EQ(box.dockApps(), tiles);
         EXPECT_EQ(Sandbox::activePresetIn(box.support()), active);
@@ -117,8 +115,7 @@ TEST_F(EndToEnd, SwitchingFromThePanelRewritesTheDockAndSwitchingBackRestoresThe
 
     // A second start ends at once and brings up the running instance's window.
     Process second(KESTRINE_EXECUTABLE, {}, box.environment());
-    ASSERT_TRUE(second.waitForExit());
-    EXPECT_TRUE(second.exitedWith(0)) << second.exitCode();
+    ASSERT_TRUE(second.waitForExit() && second.exitedWith(0)) << second.exitCode();
     EXPECT_TRUE(waitUntil([&] { return !windows().empty(); })) << "the running instance shows its window";
     EXPECT_EQ(countTraces(log(), "launched"), 1) << "only one instance started";
     EXPECT_TRUE(app->terminate()) << app->exitCode();
@@ -166,8 +163,7 @@ TEST_F(EndToEnd, TheDisplayGoingAwayStillWritesPendingDockWork) {
         const bool pending = box.dockApps() == before;
 
         server.signal(SIGTERM);
-        ASSERT_TRUE(server.waitForExit());
-        ASSERT_TRUE(app->waitForExit());
+        ASSERT_TRUE(server.waitForExit() && app->waitForExit());
         EXPECT_GE(app->exitCode(), 0) << "ended by a signal";
         EXPECT_EQ(box.dockApps(), (to == "work" ? plist::Array{original[3], original[0], original[2]} : original));
         if (pending && countTraces(log(), "exit-flush wrote") == 1) return;

@@ -37,44 +37,39 @@ TEST_F(PanelTest, OpeningWritesPendingWorkPreselectsTheActivePresetAndAClickAppl
 // the Dock as the panel closes, not after the debounce; keys sent to other windows are not the panel's.
 TEST_F(PanelTest, KeysMoveTheSelectionApplyItOrChooseByDigitAndOthersAreNotThePanels) {
     using K = std::tuple<Qt::Key, const char*, Qt::KeyboardModifiers>;  // a key, its text, its modifiers
-    // consumed: the last key; selection: while the panel is shown (else 0); toOther: keys sent to another window.
-    struct Row {
-        const char* name;
-        std::vector<K> keys;
-        bool consumed;
-        int selection, active;
-        bool shown, toOther = false;
-    };
+    // Each row: name, keys, consumed (by the last key), selection (while the panel is shown, else 0),
+    // active, shown, toOther (the keys are sent to another window).
+    using Row = std::tuple<const char*, std::vector<K>, bool, int, int, bool, bool>;
     const K right{Qt::Key_Right, "", {}};
     const Row rows[] = {
-        {"left stops at the first", {{Qt::Key_Left, "", {}}}, true, 0, 0, true},
-        {"right stops at the last", {right, right, right, right}, true, 2, 0, true},
-        {"a digit beyond the presets", {right, {Qt::Key_4, "4", {}}}, true, 1, 0, true},
-        {"up", {right, {Qt::Key_Up, "", {}}}, false, 1, 0, true},
-        {"zero", {{Qt::Key_0, "0", {}}}, false, 0, 0, true},
-        {"a letter", {{Qt::Key_A, "a", {}}}, false, 0, 0, true},
-        {"shift-1, '!' on a US keyboard", {{Qt::Key_Exclam, "!", Qt::ShiftModifier}}, false, 0, 0, true},
+        {"left stops at the first", {{Qt::Key_Left, "", {}}}, true, 0, 0, true, false},
+        {"right stops at the last", {right, right, right, right}, true, 2, 0, true, false},
+        {"a digit beyond the presets", {right, {Qt::Key_4, "4", {}}}, true, 1, 0, true, false},
+        {"up", {right, {Qt::Key_Up, "", {}}}, false, 1, 0, true, false},
+        {"zero", {{Qt::Key_0, "0", {}}}, false, 0, 0, true, false},
+        {"a letter", {{Qt::Key_A, "a", {}}}, false, 0, 0, true, false},
+        {"shift-1, '!' on a US keyboard", {{Qt::Key_Exclam, "!", Qt::ShiftModifier}}, false, 0, 0, true, false},
         {"a digit to another window", {{Qt::Key_2, "2", {}}}, false, 0, 0, true, true},
-        {"escape closes without applying", {right, {Qt::Key_Escape, "", {}}}, true, 0, 0, false},
-        {"a digit", {{Qt::Key_3, "3", {}}}, true, 0, 2, false},
-        {"a keypad digit", {{Qt::Key_2, "2", Qt::KeypadModifier}}, true, 0, 1, false},
+        {"escape closes without applying", {right, {Qt::Key_Escape, "", {}}}, true, 0, 0, false, false},
+        {"a digit", {{Qt::Key_3, "3", {}}}, true, 0, 2, false, false},
+        {"a keypad digit", {{Qt::Key_2, "2", Qt::KeypadModifier}}, true, 0, 1, false, false},
         // Some platforms send digits without text while Control is held.
-        {"a digit with Control", {{Qt::Key_3, "", Qt::ControlModifier}}, true, 0, 2, false},
-        {"return", {right, {Qt::Key_Return, "\r", {}}}, true, 0, 1, false},
-        {"space", {right, right, {Qt::Key_Space, " ", {}}}, true, 0, 2, false},
-        {"keypad enter", {right, {Qt::Key_Enter, "\r", Qt::KeypadModifier}}, true, 0, 1, false},
+        {"a digit with Control", {{Qt::Key_3, "", Qt::ControlModifier}}, true, 0, 2, false, false},
+        {"return", {right, {Qt::Key_Return, "\r", {}}}, true, 0, 1, false, false},
+        {"space", {right, right, {Qt::Key_Space, " ", {}}}, true, 0, 2, false, false},
+        {"keypad enter", {right, {Qt::Key_Enter, "\r", Qt::KeypadModifier}}, true, 0, 1, false, false},
     };
     havePresets(3);
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.name);
+    for (const auto& [name, keys, consumed, selection, active, shown, toOther] : rows) {
+        SCOPED_TRACE(name);
         activateNow(0);
         showPanel();
         QWidget other;
-        bool consumed = false;
-        for (const auto& [key, text, mods] : r.keys) consumed = press(key, QString::fromUtf8(text), mods, r.toOther ? &other : nullptr);
-        const int selection = controller->isShown() ? controller->selection().index() : 0;
-        EXPECT_EQ(std::tuple(consumed, controller->isShown(), selection, model->activeID(), dockWrites(), scheduler->isScheduled()),
-                  std::tuple(r.consumed, r.shown, r.selection, presetID(r.active), r.active == 0 ? 0 : 1, false));
+        bool last = false;
+        for (const auto& [key, text, mods] : keys) last = press(key, QString::fromUtf8(text), mods, toOther ? &other : nullptr);
+        const int selected = controller->isShown() ? controller->selection().index() : 0;
+        EXPECT_EQ(std::tuple(last, controller->isShown(), selected, model->activeID(), dockWrites(), scheduler->isScheduled()),
+                  std::tuple(consumed, shown, selection, presetID(active), active == 0 ? 0 : 1, false));
     }
 }
 
