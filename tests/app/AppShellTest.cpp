@@ -1,20 +1,23 @@
 // The application shell: the model the windows share (its debounced Dock writes, edits and
-// errors) and the delegate that starts it, shows its windows and writes pending work on quitting.
+// errors), the delegate that starts it, shows its windows and writes pending work on quitting,
+// and the program's own icon and the icons drawn for applications.
 #include "tests/app/panel/PanelFixture.h"
 
+#include <QIcon>
 #include <QTimer>
 
 #include <csignal>
 
 #include "app/AppDelegate.h"
+#include "app/AppIcon.h"
 #include "app/FlushScheduler.h"
+#include "app/IconStore.h"
 #include "app/LaunchAtLogin.h"
 #include "app/Localization.h"
 #include "app/SettingsWindowController.h"
 #include "app/ShortcutRecorder.h"
 #include "app/settings/SettingsView.h"
 #include "app/platform/linux/TerminationSignals.h"
-#include "core/dock/PresetError.h"
 #include "core/launch/OnboardingStorage.h"
 
 using namespace kestrine;
@@ -40,13 +43,6 @@ struct NoLoginItem final : LoginItemService {
 // The Dock of com.a, com.b, a spacer and com.c; the model started over it, and the delegate made of it.
 class AppModelTest : public PanelTest {
 protected:
-    /// Adds presets "P1" and "P2" (each with one Dock app) and lets their writes settle.
-    void addTwoPresets() {
-        ASSERT_TRUE(model->createPreset("P1", std::nullopt, {"com.a"}));
-        ASSERT_TRUE(model->createPreset("P2", std::nullopt, {"com.b"}));
-        scheduler->advance(600ms);
-        system->log.clear();
-    }
     void scan(std::vector<PresetApp> apps) {
         installed = std::move(apps);
         model->scanSession().start();
@@ -99,8 +95,8 @@ TEST_F(AppModelTest, FirstStartPublishesTheDefaultPresetMadeOfTheDock) {
 }
 
 TEST_F(AppModelTest, ActivationsInABurstWriteTheDockOnce600msAfterTheLast) {
-    addTwoPresets();
-    // Each activation (default, P1, P2) is published at once; the write waits.
+    havePresets(3);
+    // Each activation (default, P2, P3) is published at once; the write waits.
     const std::pair<int, std::chrono::milliseconds> burst[] = {{1, 200ms}, {2, 200ms}, {0, 599ms}, {1, 599ms}};
     for (const auto& [index, wait] : burst) {
         model->activate(model->presets()[std::size_t(index)]);
@@ -109,7 +105,7 @@ TEST_F(AppModelTest, ActivationsInABurstWriteTheDockOnce600msAfterTheLast) {
     }
     EXPECT_EQ(dockWrites(), 0);
     scheduler->advance(1ms);
-    EXPECT_EQ(std::tuple(dockWrites(), tileIDs(system->dockTiles())), std::tuple(1, IDs{"com.a", "?"}));
+    EXPECT_EQ(std::tuple(dockWrites(), tileIDs(system->dockTiles())), std::tuple(1, IDs{"com.b", "?"}));
     scheduler->advance(5000ms);
     EXPECT_EQ(dockWrites(), 1);
 }
@@ -155,20 +151,22 @@ TEST_F(AppModelTest, RestoreOriginalDropsPendingEditsAndPutsBackTheOriginalDockO
 }
 
 TEST_F(AppModelTest, DeletingSchedulesAWriteOnlyForTheActivePresetAndNeverDeletesTheDefault) {
-    addTwoPresets();
+    havePresets(3);
+    activateNow(2);
     const Preset p1 = model->presets()[1], p2 = model->presets()[2];
-    ASSERT_EQ(model->activeID(), p2.id);  // the newest preset was activated
     model->deletePreset(p1);
     EXPECT_EQ(std::tuple(scheduler->isScheduled(), model->presets().size()), std::tuple(false, 2u));
     model->deletePreset(p2);
     EXPECT_EQ(std::tuple(model->activeID(), scheduler->isScheduled()), std::tuple("default", true));
     scheduler->advance(600ms);
-    // The spacer keeps its index from the start of the Dock it was in ("com.b", spacer).
+    // The spacer keeps its index from the start of the Dock it was in ("com.c", spacer).
     EXPECT_EQ(tileIDs(system->dockTiles()), (IDs{"com.a", "?", "com.b", "com.c"}));
 
     const auto before = model->presets();
     model->deletePreset(model->presets()[0]);
     EXPECT_EQ(std::tuple(model->presets(), error()), std::tuple(before, Localization::tr("error.cannotDeleteDefault")));
+    model->deletePreset(p1);  // gone already
+    EXPECT_EQ(std::tuple(model->presets(), error()), std::tuple(before, Localization::tr("error.presetNotFound")));
 }
 
 TEST_F(AppModelTest, MovesAndSelectionsEditTheActivePreset) {
@@ -259,11 +257,6 @@ TEST(QtFlushScheduler, ANewRequestReplacesThePendingOneAndRestartsTheWait) {
     EXPECT_EQ(ran, std::vector<char>{'b'});
 }
 
-TEST(AppModelMessages, MapEveryKnownErrorToItsKey) {
-    EXPECT_EQ(AppModel::message(PresetError::notFound()), Localization::tr("error.presetNotFound"));
-    EXPECT_EQ(AppModel::message(PresetError::nameTaken()), Localization::tr("editor.nameTaken"));
-    EXPECT_EQ(AppModel::message(std::runtime_error("disk full")), Localization::format("error.generic", "disk full"));
-}
 
 
 TEST_F(AppDelegateTest, TheSettingsWindowOpensUnlessALoginItemLaunchAfterItWasSeen) {
@@ -281,34 +274,30 @@ TEST_F(AppDelegateTest, TheShortcutTogglesThePanelOnALaterTurnAndReopeningShowsT
     launch(true, true);
     ASSERT_TRUE(press);
     EXPECT_EQ(delegate->panelController(), nullptr) << "created on the first press";
-    press();
-    QCoreApplication::processEvents();
-    ASSERT_NE(delegate->panelController(), nullptr);
-    EXPECT_TRUE(delegate->panelController()->isShown());
-    FloatingPanelController* controllerBefore = delegate->panelController();
-    QPointer<KeyPanel> first = controllerBefore->panel();
-    press();
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(std::tuple(delegate->panelController(), controllerBefore->isShown(), first.isNull()), std::tuple(controllerBefore, false, true))
-        << "the controller is kept for the next press, the closed panel released";
-    press();
-    QCoreApplication::processEvents();
-    ASSERT_TRUE(controllerBefore->isShown());
-    EXPECT_NE(controllerBefore->panel(), nullptr);
-    controllerBefore->close();
-    controllerBefore->close();  // closing twice is harmless
-    EXPECT_FALSE(controllerBefore->isShown());
+    auto toggle = [&] {
+        press();
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return delegate->panelController();
+    };
+    FloatingPanelController* controller = toggle();
+    ASSERT_TRUE(controller && controller->isShown());
+    QPointer<KeyPanel> first = controller->panel();
+    EXPECT_EQ(toggle(), controller) << "kept for the next press";
+    EXPECT_EQ(std::tuple(controller->isShown(), first.isNull()), std::tuple(false, true)) << "the closed panel is released";
+    ASSERT_TRUE(toggle()->isShown());
+    controller->close();
+    controller->close();  // closing twice is harmless
+    EXPECT_FALSE(controller->isShown());
 
     // Reopening the application shows the settings window, also after it was closed.
-    EXPECT_FALSE(settingsShown());
-    delegate->showSettings();
-    ASSERT_TRUE(settingsShown());
-    delegate->settingsController()->window()->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_FALSE(settingsShown());
-    delegate->showSettings();
-    EXPECT_TRUE(settingsShown());
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_FALSE(settingsShown());
+        delegate->showSettings();
+        ASSERT_TRUE(settingsShown());
+        delegate->settingsController()->window()->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }
 
 // Quitting writes what the debounce still holds, and the termination signals end the event loop
@@ -325,7 +314,6 @@ TEST_F(AppDelegateTest, TerminationSignalsQuitThroughTheFlushThatWritesWorkStill
         system->log.clear();
 
         TerminationSignals termination;
-        ASSERT_TRUE(termination.isInstalled());
         QObject::connect(&termination, &TerminationSignals::received, qApp, [] { QCoreApplication::quit(); });
         bool flushed = false, gaveUp = false;
         QObject::connect(qApp, &QCoreApplication::aboutToQuit, &termination, [&] { flushed = delegate->prepareToQuit(); });
@@ -340,6 +328,39 @@ TEST_F(AppDelegateTest, TerminationSignalsQuitThroughTheFlushThatWritesWorkStill
         EXPECT_FALSE(delegate->prepareToQuit()) << "nothing left to write";
         delegate.reset();
     }
+}
+
+// The PNG files installed into the icon theme must be the current drawing: regenerate them
+// (resources/icons/kestrine.png at 256, kestrine-64.png at 64) after changing AppIcon.
+TEST(AppIcon, TheInstalledFilesAreRenderingsOfTheDrawingAtTheirSizes) {
+    const std::pair<const char*, int> files[] = {{"/resources/icons/kestrine.png", 256}, {"/resources/icons/kestrine-64.png", 64}};
+    for (const auto& [file, size] : files) {
+        SCOPED_TRACE(file);
+        const QImage stored = QImage(QString(KESTRINE_SOURCE_DIR) + file).convertToFormat(QImage::Format_ARGB32);
+        const QImage drawn = AppIcon::render(size).convertToFormat(QImage::Format_ARGB32);
+        ASSERT_EQ(stored.size(), QSize(size, size));
+        // The mean difference per channel, 0 to 255.
+        double sum = 0;
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x) {
+                const QRgb p = stored.pixel(x, y), q = drawn.pixel(x, y);
+                sum += std::abs(qAlpha(p) - qAlpha(q)) + std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
+            }
+        EXPECT_LT(sum / (4.0 * size * size), 1.0);
+    }
+}
+
+// With a desktop theme that has no generic application icon, the Adwaita one is drawn, and the
+// process keeps its theme: every other icon it shows still comes from the desktop's.
+TEST(IconStore, TheGenericIconComesFromAdwaitaWithoutChangingTheProcessTheme) {
+    const QString saved = QIcon::themeName();
+    QIcon::setThemeName(QStringLiteral("kestrine-test-no-such-theme"));
+    const QImage image = IconStore::render(QStringLiteral("/no/such/Missing.app"), 88);
+    EXPECT_EQ(std::tuple(QIcon::themeName(), image.size()), std::tuple(QStringLiteral("kestrine-test-no-such-theme"), QSize(88, 88)));
+    QIcon::setThemeName(saved);
+    // Not the plain tile drawn when no theme has the icon at all.
+    EXPECT_NE(image.pixelColor(44, 44), QColor(0x9a, 0x94, 0x88));
+    EXPECT_GT(image.pixelColor(44, 44).alpha(), 0);
 }
 
 }  // namespace

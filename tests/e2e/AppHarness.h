@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <set>
 #include <sstream>
 #include <thread>
 
@@ -67,23 +68,19 @@ inline int countTraces(const fs::path& log, const std::string& marker) {
 /// A child process started with posix_spawn; killed when still running at destruction.
 class Process {
 public:
-    Process(const Process&) = delete;  // two owners would both end the process
-    Process& operator=(const Process&) = delete;
     Process(const fs::path& program, Names arguments, Names environment, const std::optional<fs::path>& output = std::nullopt,
             const std::optional<fs::path>& errors = std::nullopt) {
         arguments.insert(arguments.begin(), program.string());
-        auto pointers = [](Names& strings) {
-            std::vector<char*> out(strings.size() + 1, nullptr);
-            std::transform(strings.begin(), strings.end(), out.begin(), [](std::string& s) { return s.data(); });
-            return out;
-        };
-        auto args = pointers(arguments), env = pointers(environment);
+        std::vector<char*> args, env;  // the strings' own characters, each list ending in a null pointer
+        for (auto [strings, pointers] : {std::pair(&arguments, &args), std::pair(&environment, &env)}) {
+            for (std::string& s : *strings) pointers->push_back(s.data());
+            pointers->push_back(nullptr);
+        }
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-        const std::string out = output ? output->string() : "/dev/null", err = errors ? errors->string() : "/dev/null";
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+        for (const auto& [fd, file] : {std::pair(STDOUT_FILENO, output), std::pair(STDERR_FILENO, errors)})
+            posix_spawn_file_actions_addopen(&actions, fd, file ? file->c_str() : "/dev/null", O_WRONLY | O_CREAT | O_APPEND, 0644);
         const int result = posix_spawn(&pid_, program.c_str(), &actions, nullptr, args.data(), env.data());
         posix_spawn_file_actions_destroy(&actions);
         if (result != 0) throw std::runtime_error("cannot start " + program.string() + ": " + std::strerror(result));
@@ -123,8 +120,7 @@ struct CommandResult {
 };
 inline CommandResult runCommand(const fs::path& program, const Names& arguments, const Names& environment, const fs::path& scratch) {
     const fs::path out = scratch / ("command-" + std::to_string(::getpid()) + ".out"), err = fs::path(out) += ".err";
-    fs::remove(out);
-    fs::remove(err);
+    for (const fs::path& file : {out, err}) fs::remove(file);
     Process process(program, arguments, environment, out, err);
     const int code = process.waitForExit(20s) ? process.exitCode() : -1;
     return {code, readText(out), readText(err)};
@@ -135,14 +131,8 @@ inline plist::Dictionary appTile(const std::string& bundleID, std::int64_t guid,
     plist::Dictionary fileData{{"_CFURLString", plist::Value("file://" + appPath + "/")}, {"_CFURLStringType", plist::Value(15)}};
     plist::Data book{'b', 'o', 'o', 'k', std::uint8_t(guid), std::uint8_t(guid >> 8), 0x00, 0xff, 0x7f};
     plist::Dictionary tileData{{"bundle-identifier", plist::Value(bundleID)}, {"file-label", plist::Value(fs::path(appPath).stem().string())},
-                               {"file-data", plist::Value(fileData)}, {"book", plist::Value(book)}, {"file-type", plist::Value(41)},
-                               {"file-mod-date", plist::Value(std::int64_t{3712345678})}};
+                               {"file-data", plist::Value(fileData)}, {"book", plist::Value(book)}, {"file-type", plist::Value(41)}};
     return {{"GUID", plist::Value(guid)}, {"tile-type", plist::Value("file-tile")}, {"tile-data", plist::Value(tileData)}};
-}
-
-/// The preset application com.example.`name` at /Applications/`name`.app, as state files and exports hold it.
-inline nlohmann::json bundleApp(const std::string& name) {
-    return {{"id", "com.example." + name}, {"name", name}, {"path", "/Applications/" + name + ".app"}};
 }
 
 /// HOME, XDG_DATA_HOME, XDG_CONFIG_HOME and XDG_RUNTIME_DIR in a fresh temporary folder.
@@ -173,19 +163,13 @@ public:
     /// platform plugin and the Dock preferences file as the dock (whatever desktop the tests
     /// run on); `overrides` ("NAME=value") replace variables of the same name.
     Names environment(const Names& overrides = {}) const {
-        std::map<std::string, std::string> values;
-        auto set = [&](const std::string& entry) {
-            const auto eq = entry.find('=');
-            values[entry.substr(0, eq)] = eq == std::string::npos ? std::string() : entry.substr(eq + 1);
-        };
-        for (char** e = environ; *e; ++e) set(*e);
-        for (const std::string& entry : Names{"HOME=" + home().string(), "XDG_DATA_HOME=" + dataHome().string(),
-                                              "XDG_CONFIG_HOME=" + configHome().string(), "XDG_RUNTIME_DIR=" + runtime().string(),
-                                              "KESTRINE_TRACE_STARTUP=1", "QT_QPA_PLATFORM=xcb", "KESTRINE_DOCK=file"})
-            set(entry);
-        for (const std::string& entry : overrides) set(entry);
-        Names env;
-        for (const auto& [name, value] : values) env.push_back(name + "=" + value);
+        Names env = overrides;
+        env.insert(env.end(), {"HOME=" + home().string(), "XDG_DATA_HOME=" + dataHome().string(), "XDG_CONFIG_HOME=" + configHome().string(),
+                               "XDG_RUNTIME_DIR=" + runtime().string(), "KESTRINE_TRACE_STARTUP=1", "QT_QPA_PLATFORM=xcb", "KESTRINE_DOCK=file"});
+        for (char** e = environ; *e; ++e) env.push_back(*e);
+        // The first entry of a name wins: overrides, then the sandbox's, then this process's.
+        std::set<std::string> names;
+        std::erase_if(env, [&](const std::string& entry) { return !names.insert(entry.substr(0, entry.find('='))).second; });
         return env;
     }
 
@@ -196,33 +180,33 @@ public:
         writeFileAtomically(configHome() / "com.apple.dock.plist", plist::toBinary(plist::Value(domain)));
     }
 
-    /// The Dock's persistent-apps as the file holds them now; empty when unreadable.
+    /// The Dock's persistent-apps as the file holds them now; a test fails on a file it cannot read.
     plist::Array dockApps() const {
-        try {
-            const plist::Value domain = plist::parse(readText(configHome() / "com.apple.dock.plist"));
-            const plist::Value* apps = domain.find("persistent-apps");
-            return apps && apps->array() ? *apps->array() : plist::Array{};
-        } catch (const std::exception&) {
-            return {};
-        }
+        const plist::Value domain = plist::parse(readText(configHome() / "com.apple.dock.plist"));
+        const plist::Value* apps = domain.find("persistent-apps");
+        return apps && apps->array() ? *apps->array() : throw std::runtime_error("the Dock file has no persistent-apps");
     }
 
-    /// A state file in `folder` of the default preset "My Dock" and "Work" (id "work"), with
-    /// the onboarding seen so that a login-item start shows no window.
-    void writeTwoPresets(const fs::path& folder, const nlohmann::json& home, const nlohmann::json& work) const {
+    /// A state file in `folder` of the default preset "My Dock" and "Work" (id "work") of the
+    /// applications named in `home` and `work`, each as `app` describes it (by default the bundle
+    /// com.example.NAME at /Applications/NAME.app), with the onboarding seen so that a login-item
+    /// start shows no window.
+    void writeTwoPresets(const fs::path& folder, const Names& home, const Names& work,
+                         const std::function<nlohmann::json(const std::string&)>& app = nullptr) const {
         nlohmann::json state = nlohmann::json::parse(R"({"activePresetID": "default", "hidden": [], "storedTiles": [], "presets": [
             {"id": "default", "isDefault": true, "name": "My Dock", "emoji": "🏠", "hiddenIDs": []},
             {"id": "work", "isDefault": false, "name": "Work", "emoji": "💼", "hiddenIDs": []}]})");
-        state["presets"][0]["apps"] = home;
-        state["presets"][1]["apps"] = work;
+        for (int i : {0, 1})
+            for (const std::string& name : i == 0 ? home : work)
+                state["presets"][i]["apps"].push_back(app ? app(name) : nlohmann::json{{"id", "com.example." + name}, {"name", name},
+                                                                                       {"path", "/Applications/" + name + ".app"}});
         writeFileAtomically(folder / "state.json", state.dump(2));
         writeFileAtomically(onboardingFile(), R"({"hasSeenOnboarding":true})");
     }
 
-    /// The active preset's id in the state file in `folder`; empty when unreadable.
+    /// The active preset's id in the state file in `folder` (written whole, so always readable).
     static std::string activePresetIn(const fs::path& folder) {
-        const auto state = nlohmann::json::parse(readText(folder / "state.json"), nullptr, false);
-        return state.is_object() ? state.value("activePresetID", std::string()) : std::string();
+        return nlohmann::json::parse(readText(folder / "state.json")).value("activePresetID", std::string());
     }
 };
 

@@ -5,7 +5,6 @@
 
 #include "app/Localization.h"
 #include "app/panel/PresetKey.h"
-#include "app/panel/SelectionState.h"
 
 using namespace kestrine;
 using namespace kestrine::testing;
@@ -37,49 +36,40 @@ TEST_F(PanelTest, OpeningWritesPendingWorkPreselectsTheActivePresetAndAClickAppl
 // Three presets, the first active, the panel shown; then the row's keys. A preset chosen reaches
 // the Dock as the panel closes, not after the debounce; keys sent to other windows are not the panel's.
 TEST_F(PanelTest, KeysMoveTheSelectionApplyItOrChooseByDigitAndOthersAreNotThePanels) {
-    struct K {
-        Qt::Key key;
-        const char* text = "";
-        Qt::KeyboardModifiers mods = {};
-    };
-    // consumed: the last key; selection: while the panel is shown (else 0); toOther: keys sent to another window.
-    struct Row {
-        const char* name;
-        std::vector<K> keys;
-        bool consumed;
-        int selection, active;
-        bool shown, toOther = false;
-    };
-    const K right{Qt::Key_Right};
+    using K = std::tuple<Qt::Key, const char*, Qt::KeyboardModifiers>;  // a key, its text, its modifiers
+    // Each row: name, keys, consumed (by the last key), selection (while the panel is shown, else 0),
+    // active, shown, toOther (the keys are sent to another window).
+    using Row = std::tuple<const char*, std::vector<K>, bool, int, int, bool, bool>;
+    const K right{Qt::Key_Right, "", {}};
     const Row rows[] = {
-        {"left stops at the first", {{Qt::Key_Left}}, true, 0, 0, true},
-        {"right stops at the last", {right, right, right, right}, true, 2, 0, true},
-        {"a digit beyond the presets", {right, {Qt::Key_4, "4"}}, true, 1, 0, true},
-        {"up", {right, {Qt::Key_Up}}, false, 1, 0, true},
-        {"zero", {{Qt::Key_0, "0"}}, false, 0, 0, true},
-        {"a letter", {{Qt::Key_A, "a"}}, false, 0, 0, true},
-        {"shift-1, '!' on a US keyboard", {{Qt::Key_Exclam, "!", Qt::ShiftModifier}}, false, 0, 0, true},
-        {"a digit to another window", {{Qt::Key_2, "2"}}, false, 0, 0, true, true},
-        {"escape closes without applying", {right, {Qt::Key_Escape}}, true, 0, 0, false},
-        {"a digit", {{Qt::Key_3, "3"}}, true, 0, 2, false},
-        {"a keypad digit", {{Qt::Key_2, "2", Qt::KeypadModifier}}, true, 0, 1, false},
+        {"left stops at the first", {{Qt::Key_Left, "", {}}}, true, 0, 0, true, false},
+        {"right stops at the last", {right, right, right, right}, true, 2, 0, true, false},
+        {"a digit beyond the presets", {right, {Qt::Key_4, "4", {}}}, true, 1, 0, true, false},
+        {"up", {right, {Qt::Key_Up, "", {}}}, false, 1, 0, true, false},
+        {"zero", {{Qt::Key_0, "0", {}}}, false, 0, 0, true, false},
+        {"a letter", {{Qt::Key_A, "a", {}}}, false, 0, 0, true, false},
+        {"shift-1, '!' on a US keyboard", {{Qt::Key_Exclam, "!", Qt::ShiftModifier}}, false, 0, 0, true, false},
+        {"a digit to another window", {{Qt::Key_2, "2", {}}}, false, 0, 0, true, true},
+        {"escape closes without applying", {right, {Qt::Key_Escape, "", {}}}, true, 0, 0, false, false},
+        {"a digit", {{Qt::Key_3, "3", {}}}, true, 0, 2, false, false},
+        {"a keypad digit", {{Qt::Key_2, "2", Qt::KeypadModifier}}, true, 0, 1, false, false},
         // Some platforms send digits without text while Control is held.
-        {"a digit with Control", {{Qt::Key_3, "", Qt::ControlModifier}}, true, 0, 2, false},
-        {"return", {right, {Qt::Key_Return, "\r"}}, true, 0, 1, false},
-        {"space", {right, right, {Qt::Key_Space, " "}}, true, 0, 2, false},
-        {"keypad enter", {right, {Qt::Key_Enter, "\r", Qt::KeypadModifier}}, true, 0, 1, false},
+        {"a digit with Control", {{Qt::Key_3, "", Qt::ControlModifier}}, true, 0, 2, false, false},
+        {"return", {right, {Qt::Key_Return, "\r", {}}}, true, 0, 1, false, false},
+        {"space", {right, right, {Qt::Key_Space, " ", {}}}, true, 0, 2, false, false},
+        {"keypad enter", {right, {Qt::Key_Enter, "\r", Qt::KeypadModifier}}, true, 0, 1, false, false},
     };
     havePresets(3);
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.name);
+    for (const auto& [name, keys, consumed, selection, active, shown, toOther] : rows) {
+        SCOPED_TRACE(name);
         activateNow(0);
         showPanel();
         QWidget other;
-        bool consumed = false;
-        for (const K& k : r.keys) consumed = press(k.key, QString::fromUtf8(k.text), k.mods, r.toOther ? &other : nullptr);
-        const int selection = controller->isShown() ? controller->selection().index() : 0;
-        EXPECT_EQ(std::tuple(consumed, controller->isShown(), selection, model->activeID(), dockWrites(), scheduler->isScheduled()),
-                  std::tuple(r.consumed, r.shown, r.selection, presetID(r.active), r.active == 0 ? 0 : 1, false));
+        bool last = false;
+        for (const auto& [key, text, mods] : keys) last = press(key, QString::fromUtf8(text), mods, toOther ? &other : nullptr);
+        const int selected = controller->isShown() ? controller->selection().index() : 0;
+        EXPECT_EQ(std::tuple(last, controller->isShown(), selected, model->activeID(), dockWrites(), scheduler->isScheduled()),
+                  std::tuple(consumed, shown, selection, presetID(active), active == 0 ? 0 : 1, false));
     }
 }
 
@@ -128,22 +118,12 @@ TEST_F(PanelTest, ThePanelSitsAtTheBottomCentreOfItsScreenAndGrowsWithinSixteenP
     EXPECT_EQ(FloatingPanelController::trayGeometry(QRect(0, 25, 300, 600), 1), QRect(16, 25 + 600 - 16 - 141, 268, 141));
 }
 
-class MiniDockViewTest : public PanelTest {
-protected:
-    void makeView() {
-        view = std::make_unique<MiniDockView>(*model, selection, center, [](int) {});
-        view->resize(MiniDockView::panelSize(1408, int(model->presets().size())));
-        view->show();
-    }
-    SelectionState selection;
-    std::unique_ptr<MiniDockView> view;
-};
-
-TEST_F(MiniDockViewTest, KeysShowDigitEmojiAndNameAndFollowThePresets) {
+TEST_F(PanelTest, KeysShowDigitEmojiAndNameAndFollowThePresets) {
     havePresets(11);
     ASSERT_TRUE(model->createPreset("Music", std::string("🎧"), {"com.b"}));
     activateNow(1);
-    makeView();
+    showPanel();
+    const MiniDockView* view = controller->view();
     ASSERT_EQ(view->keys().size(), 12u);
     // Digits on the first nine keys; the name as tooltip and accessible name, which also says which preset is active.
     for (std::size_t i = 0; i < 12; ++i) {
@@ -165,9 +145,10 @@ TEST_F(MiniDockViewTest, KeysShowDigitEmojiAndNameAndFollowThePresets) {
 
 }
 
-TEST_F(MiniDockViewTest, HoverMovingFromOneKeyToTheNextNeverLeavesItEmpty) {
+TEST_F(PanelTest, HoverMovingFromOneKeyToTheNextNeverLeavesItEmpty) {
     havePresets(3);
-    makeView();
+    showPanel();
+    const MiniDockView* view = controller->view();
     PresetKey *a = view->keys()[0], *b = view->keys()[1];
     auto send = [](QWidget* to, bool enter) {
         QEnterEvent in(QPointF(10, 10), QPointF(10, 10), QPointF(10, 10));
@@ -184,36 +165,36 @@ TEST_F(MiniDockViewTest, HoverMovingFromOneKeyToTheNextNeverLeavesItEmpty) {
     EXPECT_EQ(hover(), std::tuple(std::string("none"), false, false));
 }
 
-TEST_F(MiniDockViewTest, TheSelectedKeyStartsInViewAndStaysCentredUntilTheEnds) {
+// A whole row never scrolls; a longer one shows the active preset's key at once and keeps the
+// selected key centred until the ends.
+TEST_F(PanelTest, TheSelectedKeyStartsInViewAndStaysCentredUntilTheEnds) {
+    havePresets(3);
+    showPanel();
+    for (int index : {0, 1, 2}) {
+        controller->selection().setIndex(index);
+        EXPECT_EQ(controller->view()->scrollTarget(), 0) << index;
+    }
     havePresets(20);
-    selection.setIndex(17);
-    makeView();
+    activateNow(17);
+    showPanel();
+    MiniDockView* view = controller->view();
     ASSERT_EQ(view->width(), 1408);
     EXPECT_FALSE(view->isScrolling()) << "the first selection is shown without animation";
     EXPECT_EQ(view->scrollOffset(), view->centringOffset(17));
     EXPECT_GT(view->scrollOffset(), 0);
     // The face of the key at `index` in the view, once the selection has scrolled to it.
     auto face = [&](int index) {
-        selection.setIndex(index);
+        controller->selection().setIndex(index);
         view->finishScrolling();
         EXPECT_EQ(view->scrollOffset(), view->centringOffset(index)) << index;
         const PresetKey* key = view->keys()[std::size_t(index)];
-        return key->restingFaceRect().translated(key->mapTo(view.get(), QPointF(0, 0)));
+        return key->restingFaceRect().translated(key->mapTo(view, QPointF(0, 0)));
     };
     EXPECT_NEAR(face(7).center().x(), view->width() / 2, 2);
     EXPECT_NEAR(face(12).center().x(), view->width() / 2, 2);
     // The ends clamp: the first key at the start, the last at the end.
     EXPECT_NEAR(face(0).left(), MiniDockView::trayPadding, 2);
     EXPECT_NEAR(face(19).right(), view->width() - MiniDockView::trayPadding, 2);
-}
-
-TEST_F(MiniDockViewTest, AWholeRowFitsWithoutScrolling) {
-    havePresets(3);
-    makeView();
-    for (int index : {0, 1, 2}) {
-        selection.setIndex(index);
-        EXPECT_EQ(view->scrollTarget(), 0) << index;
-    }
 }
 
 }  // namespace
