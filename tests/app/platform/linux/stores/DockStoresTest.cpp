@@ -151,7 +151,9 @@ struct PlankDock {
         // Not listed, and not Gamma: a new Gamma item must not take its name.
         {"org.example.Gamma.dockitem", launcherItem("docklet://trash")},
         // Not listed either, but Plank shows it: the dock's last application.
-        {"delta.dockitem", launcherItem("file://" + entryPath("example/delta.desktop"))}};
+        {"delta.dockitem", launcherItem("file://" + entryPath("example/delta.desktop"))},
+        // Hidden, so Plank does not show it.
+        {".hidden.dockitem", launcherItem("file://" + entryPath("example/hidden.desktop"))}};
     Names items{"alpha.dockitem", "clock.dockitem", "beta.dockitem", "folder.dockitem", "nolauncher.dockitem",
                 "unreadable.dockitem", "garbage.dockitem", "beta-again.dockitem", "ghost.dockitem"};
 
