@@ -5,6 +5,7 @@
 // in a fresh process so that GIO's cache of entries starts cold, as in a new settings window of
 // a newly started program.
 #include <benchmark/benchmark.h>
+#include <gio/gio.h>
 
 #include <chrono>
 #include <cstdio>
@@ -61,6 +62,14 @@ struct DockWorld {
                                 "[Desktop Entry]\nType=Application\nName=" + id.substr(12) + "\nExec=true\n");
         if (problem.empty() && GSettingsFavoritesStore::unavailableReason())
             problem = *GSettingsFavoritesStore::unavailableReason();
+    }
+    // GSettings keeps a connection to this bus, and GDBus ends a program whose session bus goes
+    // away (SIGTERM); the bus ends here, after the benchmarks, so this program must outlive it.
+    ~DockWorld() {
+        if (GDBusConnection* connection = bus ? g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr) : nullptr) {
+            g_dbus_connection_set_exit_on_close(connection, FALSE);
+            g_object_unref(connection);
+        }
     }
 };
 

@@ -68,6 +68,8 @@ inline int countTraces(const fs::path& log, const std::string& marker) {
 /// A child process started with posix_spawn; killed when still running at destruction.
 class Process {
 public:
+    Process(const Process&) = delete;  // two owners would both end the process
+    Process& operator=(const Process&) = delete;
     Process(const fs::path& program, Names arguments, Names environment, const std::optional<fs::path>& output = std::nullopt,
             const std::optional<fs::path>& errors = std::nullopt) {
         arguments.insert(arguments.begin(), program.string());
