@@ -254,6 +254,7 @@ ApplyResult DockController::apply(const std::vector<PresetApp>& apps) {
 
 ApplyResult DockController::restartIfOwed() {
     if (!restartOwed_) return {};
+    if (unsaved_) save(); // the write that owes the restart may have failed at its save
     restarter_->restart();
     restartOwed_ = false;
     return ApplyResult{false, true};

@@ -98,6 +98,7 @@ public:
     /// since (a state save or the restart failed in between).
     bool restartOwed() const { return restartOwed_; }
     /// Restarts the Dock when a restart is owed: {false, true}; else nothing: {false, false}.
+    /// A state that an earlier save failed to write is saved first, as in every Dock write.
     ApplyResult restartIfOwed();
 
 private:

@@ -68,7 +68,7 @@ TEST_F(DockControllerTest, EveryDockWriteRunsItsStepsInOrderAndAFailureStopsTheL
          {"showRecents", "snapshot", "saveBackup", "setShowRecents", "restart"}, "setShowRecents",
          {"a", "b", "?", "c", "d"}, {}, true},
         {"restore", [](DockController& k) { return ApplyResult{k.restoreOriginal(), true}; },
-         {"loadOriginal", "snapshot", "saveBackup", "restore", "save", "restart"}, "restore", {"a", "b"}, {"c", "d"}, false},
+         {"loadOriginal", "snapshot", "saveBackup", "restore", "save", "restart"}, "restore", {"a", "b"}, {"c", "d"}, true},
     };
     for (const auto& r : rows) {
         auto at = [&](const char* step) { return std::size_t(std::find(r.steps.begin(), r.steps.end(), step) - r.steps.begin()); };
