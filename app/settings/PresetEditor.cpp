@@ -2,6 +2,7 @@
 
 #include "app/AppModel.h"
 #include "app/Localization.h"
+#include "app/layout/WidgetRoom.h"
 #include "app/settings/AppPickTile.h"
 #include "app/settings/EmojiChip.h"
 #include "app/style/KeyButton.h"
@@ -279,20 +280,14 @@ constexpr int overlayBarInset = 4;
 // The sheet never gets closer than this to its window's edges.
 constexpr int parentMargin = 20;
 
-// The room a widget keeps inside its geometry around what it shows, for shadows and rings (its
-// "room" property, where it has one).
-QMargins roomOf(const QWidget* widget) {
-    return widget->property("room").value<QMargins>();
-}
-
 // The widget's visible size: its size hint less its room.
 QSize visibleSize(const QWidget* widget) {
-    return widget->sizeHint().shrunkBy(roomOf(widget));
+    return widget->sizeHint().shrunkBy(WidgetRoom::of(widget));
 }
 
 // Places a widget so that its visible part fills `visible`; its room reaches around it.
 void placeVisible(QWidget* widget, const QRect& visible) {
-    widget->setGeometry(visible.marginsAdded(roomOf(widget)));
+    widget->setGeometry(visible.marginsAdded(WidgetRoom::of(widget)));
 }
 
 QString qstr(const std::string& s) {

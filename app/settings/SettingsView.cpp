@@ -4,6 +4,7 @@
 
 #include "app/AppModel.h"
 #include "app/Localization.h"
+#include "app/layout/WidgetRoom.h"
 #include "app/settings/DockShelfView.h"
 #include "app/settings/ErrorBanner.h"
 #include "app/settings/FooterBar.h"
@@ -48,17 +49,11 @@ void animatePresence(QVariantAnimation* presence, qreal from, qreal to) {
     presence->start();
 }
 
-// What a widget shows: its geometry less the room it keeps for shadows and rings (its "room"
-// property, where it has one).
-QRect shownRect(const QWidget* widget) {
-    return widget->geometry().marginsRemoved(widget->property("room").value<QMargins>());
-}
-
 // Reading order of two sibling widgets by what they show: side by side (their visible heights
 // overlap, neither spanning the other) left to right, otherwise top to bottom.
 bool readsBefore(const QWidget* a, const QWidget* b) {
-    const QRect ra = shownRect(a);
-    const QRect rb = shownRect(b);
+    const QRect ra = WidgetRoom::shown(a);
+    const QRect rb = WidgetRoom::shown(b);
     const bool overlap = ra.top() <= rb.bottom() && rb.top() <= ra.bottom();
     const bool spans = (ra.top() <= rb.top() && ra.bottom() >= rb.bottom()) ||
                        (rb.top() <= ra.top() && rb.bottom() >= ra.bottom());

@@ -43,8 +43,7 @@ std::filesystem::path SingleInstance::defaultDirectory(const EnvironmentLookup& 
 }
 
 std::filesystem::path SingleInstance::defaultDirectory() {
-    return defaultDirectory(
-AppPaths::processEnvironment(), AppPaths::supportDirectory());
+    return defaultDirectory(AppPaths::processEnvironment(), AppPaths::supportDirectory());
 }
 
 SingleInstance::SingleInstance(std::filesystem::path directory, QObject* parent)

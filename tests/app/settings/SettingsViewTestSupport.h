@@ -7,6 +7,7 @@
 #include "app/Localization.h"
 #include "app/SettingsWindowController.h"
 #include "app/ShortcutRecorder.h"
+#include "app/layout/WidgetRoom.h"
 #include "app/platform/linux/X11Desktop.h"
 #include "app/settings/AddAppsTile.h"
 #include "app/settings/AnimatedFlowLayout.h"
@@ -89,11 +90,6 @@ struct MemoryHotKeys {
 /// Control-Option-K, a shortcut other than the default.
 inline const HotKeySpec controlOptionK{40, HotKeySpec::Modifiers{HotKeySpec::Modifiers::control, HotKeySpec::Modifiers::option}};
 
-/// The part of a widget the user sees: its geometry less the room it keeps for shadows and rings.
-inline QRect visibleRect(const QWidget* widget) {
-    return widget->geometry().marginsRemoved(widget->property("room").value<QMargins>());
-}
-
 /// Settles `widget` and grabs it, keeping the picture ($KESTRINE_SHOTS_DIR, or
 /// <temp>/kestrine-shots/settings) for a person to look at, light or dark as drawn.
 inline QImage shoot(QWidget* widget, const QString& name) {
@@ -115,7 +111,7 @@ inline std::map<int, int> expectApart(const auto& widgets, const QRect& bounds, 
     std::map<int, int> lineStarts;
     for (const QWidget* w : widgets) {
         if (w->isHidden() || w->isWindow()) continue;
-        const QRect r = visibleRect(w).translated(origin);
+        const QRect r = WidgetRoom::shown(w).translated(origin);
         EXPECT_TRUE(w->parentWidget()->rect().contains(w->geometry()) && bounds.contains(r)) << w->objectName().toStdString();
         for (const QRect& other : rects) EXPECT_FALSE(other.intersects(r)) << w->objectName().toStdString();
         auto line = lineStarts.emplace(r.top(), r.left()).first;

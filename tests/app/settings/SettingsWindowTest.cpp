@@ -124,7 +124,7 @@ TEST_F(SettingsViewTest, TheContentScrollsOnlyByWhatDoesNotFit) {
         QCoreApplication::processEvents();
         const int needed = view->content()->heightForWidth(scroll->viewport()->width());
         EXPECT_EQ(std::tuple(needed, scroll->verticalScrollBar()->maximum(), view->footer()->geometry().bottom()),
-                  std::tuple(visibleRect(view->presetCards()).bottom() + 1 + SettingsView::contentPadding().bottom(),
+                  std::tuple(WidgetRoom::shown(view->presetCards()).bottom() + 1 + SettingsView::contentPadding().bottom(),
                              std::max(0, needed - scroll->viewport()->height()), view->height() - 1)) << size.height();
         EXPECT_LE(view->content()->width(), scroll->viewport()->width());
     }
